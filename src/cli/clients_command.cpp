@@ -1,0 +1,33 @@
+#include <iostream>
+
+#include "cli/commands.h"
+#include "model/client.h"
+#include "writers/json_text.h"
+
+namespace corvane::cli {
+
+void addClientsCommand(CLI::App& app, CommandAction& run) {
+    auto* command = app.add_subcommand("clients", "list the supported clients");
+    auto asJson = std::make_shared<bool>(false);
+    command->add_flag("--json", *asJson, "print a JSON array");
+    command->callback([&run, asJson] {
+        run = [asJson] {
+            nlohmann::json list = nlohmann::json::array();
+            for (Client client : allClients()) {
+                const auto path = defaultPath(client);
+                if (*asJson) {
+                    list.push_back({{"name", rawValue(client)},
+                                    {"protocol", protocolName(client)},
+                                    {"defaultPath", path ? nlohmann::json(*path) : nullptr}});
+                } else {
+                    std::cout << rawValue(client) << '\t' << protocolName(client) << '\t'
+                              << path.value_or("-") << '\n';
+                }
+            }
+            if (*asJson) std::cout << prettyJSON(list) << '\n';
+            return kExitSuccess;
+        };
+    });
+}
+
+}  // namespace corvane::cli

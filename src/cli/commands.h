@@ -1,0 +1,20 @@
+#pragma once
+
+#include <CLI/CLI.hpp>
+#include <functional>
+
+namespace corvane::cli {
+
+// Exit statuses shared by every command.
+inline constexpr int kExitSuccess = 0;
+inline constexpr int kExitFailed = 1;
+inline constexpr int kExitUsage = 2;
+
+// Each command registers itself on the application and, when chosen, stores
+// what to run after parsing in `run`.
+using CommandAction = std::function<int()>;
+
+void addClientsCommand(CLI::App& app, CommandAction& run);
+void addValidateCommand(CLI::App& app, CommandAction& run);
+
+}  // namespace corvane::cli

@@ -1,0 +1,66 @@
+#include "cli/gateway_form.h"
+
+#include <cstdlib>
+#include <iostream>
+
+#include "model/text.h"
+
+namespace corvane::cli {
+
+std::optional<Client> clientNamed(const std::string& name) {
+    if (auto client = clientFromRawValue(name)) return client;
+    const std::string lowered = asciiLowercased(name);
+    for (Client client : allClients()) {
+        if (asciiLowercased(caseName(client)) == lowered) return client;
+    }
+    return std::nullopt;
+}
+
+void addClientOption(CLI::App& command, std::string& clientName) {
+    command.add_option("--client", clientName, "client display name or case name (openClaw)")
+        ->required()
+        ->check(CLI::Validator(
+            [](const std::string& name) {
+                return clientNamed(name) ? std::string() : "unknown client: " + name;
+            },
+            "CLIENT"));
+}
+
+void GatewayForm::addOptions(CLI::App& command) {
+    addClientOption(command, clientName);
+    command.add_option("--address", address, "HTTPS base address of the gateway")->required();
+    command.add_option("--auth", auth, "authentication scheme")
+        ->check(CLI::IsMember({"bearer", "x-api-key"}));
+    command.add_option("--model", models, "model ID, optionally ID=DISPLAY NAME; repeatable")
+        ->required()
+        ->allow_extra_args(false);
+    command.add_flag("--key-stdin", keyFromStdin,
+                     "read the API key from one line of standard input instead of CORVANE_API_KEY");
+}
+
+std::optional<Client> GatewayForm::client() const { return clientNamed(clientName); }
+
+std::vector<ModelRow> GatewayForm::rows() const {
+    std::vector<ModelRow> rows;
+    for (const std::string& model : models) {
+        const std::size_t separator = model.find('=');
+        if (separator == std::string::npos) {
+            rows.emplace_back(model, "");
+        } else {
+            rows.emplace_back(model.substr(0, separator), model.substr(separator + 1));
+        }
+    }
+    return rows;
+}
+
+std::string GatewayForm::key() const {
+    if (keyFromStdin) {
+        std::string line;
+        std::getline(std::cin, line);
+        return line;
+    }
+    const char* key = std::getenv("CORVANE_API_KEY");
+    return key == nullptr ? std::string() : std::string(key);
+}
+
+}  // namespace corvane::cli

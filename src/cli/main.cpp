@@ -1,0 +1,23 @@
+#include <curl/curl.h>
+
+#include <iostream>
+
+#include "cli/commands.h"
+
+int main(int argc, char** argv) {
+    curl_global_init(CURL_GLOBAL_DEFAULT);
+    CLI::App app{"Corvane desktop setup: points AI desktop clients at your own gateway."};
+    app.require_subcommand(1);
+    corvane::cli::CommandAction run;
+    corvane::cli::addClientsCommand(app, run);
+    corvane::cli::addValidateCommand(app, run);
+    try {
+        app.parse(argc, argv);
+    } catch (const CLI::ParseError& error) {
+        const int status = app.exit(error);
+        return status == 0 ? corvane::cli::kExitSuccess : corvane::cli::kExitUsage;
+    }
+    const int status = run ? run() : corvane::cli::kExitUsage;
+    curl_global_cleanup();
+    return status;
+}

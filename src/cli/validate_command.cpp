@@ -1,0 +1,31 @@
+#include <iostream>
+
+#include "cli/commands.h"
+#include "cli/gateway_form.h"
+#include "model/setup_error.h"
+#include "writers/json_text.h"
+
+namespace corvane::cli {
+
+void addValidateCommand(CLI::App& app, CommandAction& run) {
+    auto* command = app.add_subcommand("validate", "check the form and print the settings");
+    auto form = std::make_shared<GatewayForm>();
+    form->addOptions(*command);
+    command->callback([&run, form] {
+        run = [form] {
+            try {
+                const GatewaySettings settings(form->address, form->key(), form->auth,
+                                               form->rows(), *form->client());
+                nlohmann::json shown = settings.json();
+                shown["inferenceGatewayApiKey"] = "<redacted>";
+                std::cout << prettyJSON(shown) << '\n';
+                return kExitSuccess;
+            } catch (const SetupError& error) {
+                std::cerr << error.text() << '\n';
+                return kExitFailed;
+            }
+        };
+    });
+}
+
+}  // namespace corvane::cli

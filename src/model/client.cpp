@@ -1,0 +1,169 @@
+#include "model/client.h"
+
+#include <curl/curl.h>
+
+#include <array>
+#include <filesystem>
+#include <memory>
+
+#include "apps/platform/home.h"
+
+namespace corvane {
+namespace {
+
+struct ClientFacts {
+    Client client;
+    std::string_view rawValue;
+    std::string_view caseName;
+    bool supportsMultiple;
+    bool supportsDisplayName;
+    std::string_view symbolName;
+    std::string_view protocolName;
+};
+
+constexpr std::array<ClientFacts, 7> kFacts{{
+    {Client::claude, "Claude", "claude", true, true, "bubble.left", "Anthropic Messages"},
+    {Client::codex, "Codex", "codex", true, true, "terminal", "OpenAI Responses"},
+    {Client::openCode, "OpenCode Desktop", "openCode", true, true,
+     "chevron.left.forwardslash.chevron.right", "OpenAI Chat Completions"},
+    {Client::openClaw, "OpenClaw（小龙虾）", "openClaw", true, true, "pawprint",
+     "OpenAI Chat Completions"},
+    {Client::workBuddy, "WorkBuddy", "workBuddy", true, false, "briefcase",
+     "OpenAI Chat Completions"},
+    {Client::hermes, "Hermes Desktop", "hermes", false, false, "sparkle",
+     "OpenAI Chat Completions"},
+    {Client::cursor, "Cursor / Grok Build", "cursor", false, false, "cursorarrow", "应用内配置"},
+}};
+
+constexpr std::array<Client, 7> kAllClients{Client::claude,    Client::codex,  Client::openCode,
+                                            Client::openClaw,  Client::workBuddy,
+                                            Client::hermes,    Client::cursor};
+
+const ClientFacts& facts(Client client) { return kFacts[static_cast<std::size_t>(client)]; }
+
+bool parsesAsUrl(const std::string& text) {
+    std::unique_ptr<CURLU, decltype(&curl_url_cleanup)> handle(curl_url(), curl_url_cleanup);
+    return handle && curl_url_set(handle.get(), CURLUPART_URL, text.c_str(), 0) == CURLUE_OK;
+}
+
+constexpr std::array<std::string_view, 1> kClaudeNames{"Claude"};
+constexpr std::array<std::string_view, 2> kCodexNames{"Codex", "ChatGPT"};
+constexpr std::array<std::string_view, 1> kOpenCodeNames{"OpenCode"};
+constexpr std::array<std::string_view, 1> kOpenClawNames{"OpenClaw"};
+constexpr std::array<std::string_view, 1> kWorkBuddyNames{"WorkBuddy"};
+constexpr std::array<std::string_view, 3> kHermesNames{"Hermes", "Hermes Agent",
+                                                       "Hermes Agent Canary"};
+constexpr std::array<std::string_view, 2> kCursorNames{"Grok Build", "Cursor"};
+
+constexpr std::array<std::string_view, 1> kClaudeIds{"com.anthropic.claudefordesktop"};
+constexpr std::array<std::string_view, 1> kCodexIds{"com.openai.codex"};
+constexpr std::array<std::string_view, 1> kOpenCodeIds{"ai.opencode.desktop"};
+constexpr std::array<std::string_view, 1> kOpenClawIds{"ai.openclaw.mac"};
+constexpr std::array<std::string_view, 2> kWorkBuddyIds{"com.tencent.workbuddy.mac",
+                                                        "com.workbuddy.workbuddy"};
+constexpr std::array<std::string_view, 2> kHermesIds{"com.nousresearch.hermes-bundled",
+                                                     "com.nousresearch.hermes-bundled-canary"};
+constexpr std::array<std::string_view, 1> kCursorIds{"com.todesktop.230313mzl4w4u92"};
+
+}  // namespace
+
+std::span<const Client> allClients() { return kAllClients; }
+
+std::string_view rawValue(Client client) { return facts(client).rawValue; }
+
+std::optional<Client> clientFromRawValue(std::string_view text) {
+    for (const ClientFacts& entry : kFacts) {
+        if (entry.rawValue == text) return entry.client;
+    }
+    return std::nullopt;
+}
+
+std::string_view caseName(Client client) { return facts(client).caseName; }
+bool supportsMultiple(Client client) { return facts(client).supportsMultiple; }
+bool supportsDisplayName(Client client) { return facts(client).supportsDisplayName; }
+std::string_view symbolName(Client client) { return facts(client).symbolName; }
+std::string_view protocolName(Client client) { return facts(client).protocolName; }
+
+std::vector<OfficialDownload> officialDownloads(Client client) {
+    std::vector<OfficialDownload> entries;
+    switch (client) {
+        case Client::claude:
+            entries = {{"Claude", "https://claude.ai/download"}};
+            break;
+        case Client::codex:
+            entries = {{"Codex", "https://openai.com/codex/"}};
+            break;
+        case Client::openCode:
+            entries = {{"OpenCode Desktop", "https://opencode.ai/download"}};
+            break;
+        case Client::openClaw:
+            entries = {{"OpenClaw", "https://docs.openclaw.ai/platforms/macos"}};
+            break;
+        case Client::workBuddy:
+            entries = {{"WorkBuddy", "https://www.codebuddy.cn/"}};
+            break;
+        case Client::hermes:
+            entries = {{"Hermes Desktop", "https://hermes-agent.nousresearch.com/"}};
+            break;
+        case Client::cursor:
+            entries = {{"Cursor", "https://cursor.com/downloads"},
+                       {"Grok Build", "https://cursor.com/download"}};
+            break;
+    }
+    std::erase_if(entries, [](const OfficialDownload& entry) { return !parsesAsUrl(entry.url); });
+    return entries;
+}
+
+std::optional<std::string> defaultPath(Client client) {
+    switch (client) {
+        case Client::openClaw:
+            return "~/.openclaw/openclaw.json";
+        case Client::hermes:
+            return "~/.hermes/config.yaml";
+        case Client::workBuddy: {
+            const std::filesystem::path home = homeDirectory();
+            std::error_code error;
+            if (std::filesystem::exists(home / ".workbuddy/models.json", error)) {
+                return "~/.workbuddy/models.json";
+            }
+            if (std::filesystem::exists(home / ".workbuddy-ai/models.json", error)) {
+                return "~/.workbuddy-ai/models.json";
+            }
+            return "~/.workbuddy/models.json";
+        }
+        case Client::claude:
+        case Client::codex:
+        case Client::openCode:
+        case Client::cursor:
+            return std::nullopt;
+    }
+    return std::nullopt;
+}
+
+std::span<const std::string_view> applicationNames(Client client) {
+    switch (client) {
+        case Client::claude: return kClaudeNames;
+        case Client::codex: return kCodexNames;
+        case Client::openCode: return kOpenCodeNames;
+        case Client::openClaw: return kOpenClawNames;
+        case Client::workBuddy: return kWorkBuddyNames;
+        case Client::hermes: return kHermesNames;
+        case Client::cursor: return kCursorNames;
+    }
+    return {};
+}
+
+std::span<const std::string_view> bundleIdentifiers(Client client) {
+    switch (client) {
+        case Client::claude: return kClaudeIds;
+        case Client::codex: return kCodexIds;
+        case Client::openCode: return kOpenCodeIds;
+        case Client::openClaw: return kOpenClawIds;
+        case Client::workBuddy: return kWorkBuddyIds;
+        case Client::hermes: return kHermesIds;
+        case Client::cursor: return kCursorIds;
+    }
+    return {};
+}
+
+}  // namespace corvane

@@ -1,0 +1,47 @@
+#pragma once
+
+#include <optional>
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace corvane {
+
+// The closed list of desktop applications the tool can point at a gateway, in
+// sidebar order.
+enum class Client { claude, codex, openCode, openClaw, workBuddy, hermes, cursor };
+
+struct OfficialDownload {
+    std::string name;
+    std::string url;
+};
+
+std::span<const Client> allClients();
+
+// The display name; also the name messages insert for the client.
+std::string_view rawValue(Client client);
+
+// Exact, case-sensitive match of a display name only.
+std::optional<Client> clientFromRawValue(std::string_view text);
+
+// The lowerCamelCase case name ("openClaw"), as scripts spell clients.
+std::string_view caseName(Client client);
+
+bool supportsMultiple(Client client);
+bool supportsDisplayName(Client client);
+std::string_view symbolName(Client client);
+std::string_view protocolName(Client client);
+
+// Vendor download pages; an entry whose address does not parse is left out.
+std::vector<OfficialDownload> officialDownloads(Client client);
+
+// Home-relative ("~/...") configuration path, or none. For WorkBuddy the file
+// system is consulted on every call.
+std::optional<std::string> defaultPath(Client client);
+
+// What the installed-application search looks for, in search order.
+std::span<const std::string_view> applicationNames(Client client);
+std::span<const std::string_view> bundleIdentifiers(Client client);
+
+}  // namespace corvane

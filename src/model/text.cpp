@@ -1,0 +1,106 @@
+#include "model/text.h"
+
+#include <optional>
+
+namespace corvane {
+namespace {
+
+struct Decoded {
+    char32_t character;
+    std::size_t length;
+};
+
+// Decodes one character at `offset`; nothing for a malformed sequence.
+std::optional<Decoded> decodeAt(std::string_view bytes, std::size_t offset) {
+    const auto byte = [&](std::size_t i) { return static_cast<unsigned char>(bytes[offset + i]); };
+    const unsigned char lead = byte(0);
+    if (lead < 0x80) return Decoded{lead, 1};
+    std::size_t length = 0;
+    char32_t value = 0;
+    char32_t minimum = 0;
+    if ((lead & 0xE0) == 0xC0) {
+        length = 2, value = lead & 0x1F, minimum = 0x80;
+    } else if ((lead & 0xF0) == 0xE0) {
+        length = 3, value = lead & 0x0F, minimum = 0x800;
+    } else if ((lead & 0xF8) == 0xF0) {
+        length = 4, value = lead & 0x07, minimum = 0x10000;
+    } else {
+        return std::nullopt;
+    }
+    if (offset + length > bytes.size()) return std::nullopt;
+    for (std::size_t i = 1; i < length; ++i) {
+        if ((byte(i) & 0xC0) != 0x80) return std::nullopt;
+        value = (value << 6) | (byte(i) & 0x3F);
+    }
+    if (value < minimum || value > 0x10FFFF || (value >= 0xD800 && value <= 0xDFFF)) {
+        return std::nullopt;
+    }
+    return Decoded{value, length};
+}
+
+// Length of the white-space character that ends at `end`, or 0.
+std::size_t whitespaceEndingAt(std::string_view text, std::size_t end) {
+    for (std::size_t length = 1; length <= 4 && length <= end; ++length) {
+        const auto decoded = decodeAt(text, end - length);
+        if (decoded && decoded->length == length) {
+            return isWhitespaceOrNewline(decoded->character) ? length : 0;
+        }
+    }
+    return 0;
+}
+
+}  // namespace
+
+bool isWhitespaceOrNewline(char32_t c) {
+    return (c >= 0x09 && c <= 0x0D) || c == 0x20 || c == 0x85 || c == 0xA0 || c == 0x1680 ||
+           (c >= 0x2000 && c <= 0x200A) || c == 0x2028 || c == 0x2029 || c == 0x202F ||
+           c == 0x205F || c == 0x3000;
+}
+
+std::string trimmed(std::string_view text) {
+    std::size_t begin = 0;
+    while (begin < text.size()) {
+        const auto decoded = decodeAt(text, begin);
+        if (!decoded || !isWhitespaceOrNewline(decoded->character)) break;
+        begin += decoded->length;
+    }
+    std::size_t end = text.size();
+    while (end > begin) {
+        const std::size_t length = whitespaceEndingAt(text, end);
+        if (length == 0) break;
+        end -= length;
+    }
+    return std::string(text.substr(begin, end - begin));
+}
+
+bool containsWhitespaceOrNewline(std::string_view text) {
+    for (std::size_t offset = 0; offset < text.size();) {
+        const auto decoded = decodeAt(text, offset);
+        if (!decoded) {
+            ++offset;
+            continue;
+        }
+        if (isWhitespaceOrNewline(decoded->character)) return true;
+        offset += decoded->length;
+    }
+    return false;
+}
+
+bool isValidUtf8(std::string_view bytes) {
+    for (std::size_t offset = 0; offset < bytes.size();) {
+        const auto decoded = decodeAt(bytes, offset);
+        if (!decoded) return false;
+        offset += decoded->length;
+    }
+    return true;
+}
+
+std::string asciiLowercased(std::string_view text) {
+    std::string result(text);
+    for (char& c : result) {
+        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+    }
+    return result;
+}
+
+}  // namespace corvane

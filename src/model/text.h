@@ -1,0 +1,24 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace corvane {
+
+// Unicode white space and line breaks as the platform's text APIs see them
+// (not just ASCII): a pasted full-width or no-break space counts.
+bool isWhitespaceOrNewline(char32_t character);
+
+// Removes white space and line breaks from both ends. Bytes that are not valid
+// UTF-8 are never white space and stay.
+std::string trimmed(std::string_view text);
+
+// Whether any character of the text is white space or a line break.
+bool containsWhitespaceOrNewline(std::string_view text);
+
+// Whether the bytes are well-formed UTF-8 (no overlong forms, no surrogates).
+bool isValidUtf8(std::string_view bytes);
+
+std::string asciiLowercased(std::string_view text);
+
+}  // namespace corvane

@@ -1,0 +1,26 @@
+#pragma once
+
+#include <nlohmann/json.hpp>
+#include <stdexcept>
+#include <string>
+
+namespace corvane {
+
+// Raised instead of writing a value JSON cannot hold (NaN, ±Infinity), which
+// would otherwise be written as null and corrupt a user's file.
+class JsonWriteError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+// Pretty-printed, keys sorted, "/" unescaped, non-ASCII as UTF-8: the form of
+// every configuration file the tool writes.
+std::string prettyJSON(const nlohmann::json& value);
+
+// The same with "/" written as "\/", for files whose readers expect it.
+std::string prettyJSONEscapingSlashes(const nlohmann::json& value);
+
+// Compact, keys sorted, "/" written as "\/".
+std::string compactJSONEscapingSlashes(const nlohmann::json& value);
+
+}  // namespace corvane

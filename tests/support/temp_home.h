@@ -1,0 +1,36 @@
+#pragma once
+
+#include <filesystem>
+#include <map>
+#include <optional>
+#include <string>
+
+namespace corvane::testing {
+
+// A fresh temporary folder that stands in as the user's home for one test.
+// Points HOME at it and clears CODEX_HOME and XDG_CONFIG_HOME; restores the
+// previous environment and removes the folder on destruction. No test ever
+// touches the real home directory.
+class TempHome {
+public:
+    TempHome();
+    ~TempHome();
+    TempHome(const TempHome&) = delete;
+    TempHome& operator=(const TempHome&) = delete;
+
+    const std::filesystem::path& path() const { return path_; }
+
+    // Sets (or, with nothing, unsets) an environment variable until destruction.
+    void setEnvironment(const std::string& name, std::optional<std::string> value);
+
+private:
+    std::filesystem::path path_;
+    std::map<std::string, std::optional<std::string>> saved_;
+};
+
+// Whole-file helpers for tests.
+std::string readFile(const std::filesystem::path& path);
+void writeFile(const std::filesystem::path& path, const std::string& content);
+unsigned permissions(const std::filesystem::path& path);
+
+}  // namespace corvane::testing
