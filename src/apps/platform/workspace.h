@@ -1,0 +1,52 @@
+#pragma once
+
+#include <filesystem>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace corvane {
+
+// One running process of an application.
+class RunningApplication {
+public:
+    virtual ~RunningApplication() = default;
+
+    // True once the process has ended (also when its PID was reused since).
+    virtual bool isTerminated() const = 0;
+
+    // A polite quit request; returns at once.
+    virtual void terminate() = 0;
+
+    // The application bundle the process runs from; nothing when it has none.
+    virtual std::optional<std::filesystem::path> bundleURL() const = 0;
+};
+
+// The operating system's view of applications.
+class Workspace {
+public:
+    virtual ~Workspace() = default;
+
+    // The applications running now, in the system's order.
+    virtual std::vector<std::shared_ptr<RunningApplication>> runningApplications() = 0;
+
+    // Where the application with this bundle identifier is installed; nothing
+    // when the system knows none.
+    virtual std::optional<std::filesystem::path> urlForApplication(
+        std::string_view bundleIdentifier) = 0;
+
+    // Opens the application and brings it to the front. An application that
+    // already runs is returned as it is. Throws PlatformError when refused.
+    virtual std::shared_ptr<RunningApplication> openApplication(
+        const std::filesystem::path& bundle) = 0;
+
+    // Opens an address in the default browser. Throws PlatformError.
+    virtual void openURL(const std::string& url) = 0;
+};
+
+// The workspace of the platform this program was built for.
+std::unique_ptr<Workspace> makeSystemWorkspace();
+
+}  // namespace corvane

@@ -1,0 +1,31 @@
+#pragma once
+
+#include <filesystem>
+#include <string>
+
+#include "model/client.h"
+#include "writers/selected_client_configuration.h"
+
+namespace corvane {
+
+// Undoes what the writers put into one client's configuration (not Claude's).
+class ClientConfigurationReset {
+public:
+    ClientConfigurationReset(Client client, std::string chosenPath);
+
+    // True when a configuration file was rewritten or deleted, false when it
+    // held nothing of the tool's. Claude and Cursor always give false.
+    bool run(const InstalledApplication& application) const;
+
+private:
+    bool resetCodex() const;
+    bool resetOpenCode() const;
+    bool resetOpenClaw(const std::filesystem::path& url) const;
+    bool resetWorkBuddy(const std::filesystem::path& url) const;
+    bool resetHermes(const std::filesystem::path& url, const InstalledApplication& application) const;
+
+    Client client_;
+    std::string chosenPath_;
+};
+
+}  // namespace corvane

@@ -1,0 +1,43 @@
+#pragma once
+
+#include <optional>
+#include <string>
+
+namespace corvane {
+
+// A yes/no question put to the user: the first button answers yes.
+struct Question {
+    std::string messageText;
+    std::string informativeText;
+    std::string proceedButton;
+    std::string declineButton;
+};
+
+// How a workflow speaks to its front end. A workflow runs on one worker thread
+// and changes the front end's state only through these calls; the window
+// forwards each to its own thread, the command line prints and reads the
+// terminal, tests record them.
+class WorkflowHost {
+public:
+    virtual ~WorkflowHost() = default;
+
+    virtual void setStatus(const std::string& status) = 0;
+    virtual void setFailed(bool failed) = 0;
+    virtual void setWorking(bool working) = 0;
+
+    // Empties the API key field after a successful run.
+    virtual void clearKey() = 0;
+
+    // Returns the form to its blank state for the current client.
+    virtual void resetForm() = 0;
+
+    // Blocks until the user answers; true for the first button.
+    virtual bool ask(const Question& question) = 0;
+
+    // The user defaults store (one string per key).
+    virtual std::optional<std::string> userDefault(const std::string& key) = 0;
+    virtual void setUserDefault(const std::string& key, const std::string& value) = 0;
+    virtual void removeUserDefault(const std::string& key) = 0;
+};
+
+}  // namespace corvane
