@@ -1,6 +1,5 @@
 #pragma once
 
-#include <filesystem>
 #include <string>
 
 #include "model/client.h"
@@ -9,6 +8,7 @@
 namespace corvane {
 
 // Undoes what the writers put into one client's configuration (not Claude's).
+// Each client's reset lives in its own file; this value only dispatches.
 class ClientConfigurationReset {
 public:
     ClientConfigurationReset(Client client, std::string chosenPath);
@@ -18,12 +18,6 @@ public:
     bool run(const InstalledApplication& application) const;
 
 private:
-    bool resetCodex() const;
-    bool resetOpenCode() const;
-    bool resetOpenClaw(const std::filesystem::path& url) const;
-    bool resetWorkBuddy(const std::filesystem::path& url) const;
-    bool resetHermes(const std::filesystem::path& url, const InstalledApplication& application) const;
-
     Client client_;
     std::string chosenPath_;
 };

@@ -1,0 +1,66 @@
+#pragma once
+
+#include <chrono>
+#include <filesystem>
+#include <memory>
+#include <optional>
+#include <stop_token>
+#include <string>
+#include <vector>
+
+#include "apps/platform/workspace.h"
+#include "model/client.h"
+
+namespace corvane {
+
+// How long the application waits last; tests shorten them.
+struct ApplicationTiming {
+    std::chrono::milliseconds pauseInterval{200};
+    int checks = 40;
+};
+
+// Finding, stopping and starting client applications, each named by the
+// location of its bundle. Every wait ends with OperationCancelled when a stop
+// is requested on the token.
+class ApplicationControl {
+public:
+    ApplicationControl(Workspace& workspace, std::stop_token stop, ApplicationTiming timing = {});
+
+    // The running instances of the bundle (symbolic links and ".." resolved).
+    std::vector<std::shared_ptr<RunningApplication>> runningApplications(
+        const std::filesystem::path& url) const;
+
+    // Asks every instance to quit and waits; SetupError
+    // name + " 未退出。请保存手头任务后重新打开应用。" after the time limit.
+    void stopApplication(const std::filesystem::path& url) const;
+
+    // Opens the application (brought to the front); PlatformError when refused.
+    std::shared_ptr<RunningApplication> launchApplication(const std::filesystem::path& url) const;
+
+    // Stops the local service of OpenCode Desktop 2 and later.
+    void stopOpenCodeService(const std::filesystem::path& url) const;
+
+    Workspace& workspace() const { return workspace_; }
+    std::stop_token stopToken() const { return stop_; }
+    const ApplicationTiming& timing() const { return timing_; }
+
+private:
+    Workspace& workspace_;
+    std::stop_token stop_;
+    ApplicationTiming timing_;
+};
+
+// The bundle's short version text; nothing when it is not a bundle or the
+// entry is missing or not text.
+std::optional<std::string> applicationVersion(const std::filesystem::path& url);
+
+// The bundle folder's name without its extension ("Claude" for Claude.app).
+std::string applicationDisplayName(const std::filesystem::path& url);
+
+// The installed application of a client: by name in the system folder, then in
+// the home folder's Applications, then by bundle identifier.
+std::optional<std::filesystem::path> installedURL(
+    Client client, Workspace& workspace,
+    const std::filesystem::path& systemApplications = "/Applications");
+
+}  // namespace corvane

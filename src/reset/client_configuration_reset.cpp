@@ -1,0 +1,24 @@
+#include "reset/client_configuration_reset.h"
+
+#include <stdexcept>
+#include <utility>
+
+#include "writers/config_files.h"
+
+namespace corvane {
+
+ClientConfigurationReset::ClientConfigurationReset(Client client, std::string chosenPath)
+    : client_(client), chosenPath_(std::move(chosenPath)) {}
+
+bool ClientConfigurationReset::run(const InstalledApplication& application) const {
+    (void)application;
+    switch (client_) {
+        case Client::claude:
+        case Client::cursor:
+            return false;
+        default:
+            throw std::logic_error("reset not built yet");
+    }
+}
+
+}  // namespace corvane

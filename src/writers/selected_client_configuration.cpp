@@ -1,0 +1,24 @@
+#include "writers/selected_client_configuration.h"
+
+#include <stdexcept>
+
+#include "model/setup_error.h"
+
+namespace corvane {
+
+HttpsUrl SelectedClientConfiguration::compatibleURL() const {
+    return settings.inferenceGatewayBaseUrl().appendingPathComponents("v1");
+}
+
+void SelectedClientConfiguration::save(const InstalledApplication& application) const {
+    (void)application;
+    switch (client) {
+        case Client::claude:
+        case Client::cursor:
+            throw SetupError("请在选定的应用中完成设置。");
+        default:
+            throw std::logic_error("writer not built yet");
+    }
+}
+
+}  // namespace corvane
