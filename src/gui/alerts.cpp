@@ -1,0 +1,76 @@
+#include "gui/alerts.h"
+
+#include <QPushButton>
+#include <QVariant>
+
+namespace corvane {
+namespace {
+
+QString text(const std::string& value) { return QString::fromStdString(value); }
+
+// Both reset buttons take configuration out; one role keeps them in the
+// order given.
+QMessageBox::ButtonRole roleOf(ResetChoice choice) {
+    return choice == ResetChoice::cancel ? QMessageBox::RejectRole : QMessageBox::DestructiveRole;
+}
+
+}  // namespace
+
+std::vector<ResetButton> resetButtons(Client client, bool installed) {
+    std::vector<ResetButton> buttons;
+    if (!installed) {
+        buttons.push_back({"恢复初始设置", ResetChoice::resetWithoutRestart});
+    } else {
+        buttons.push_back({"恢复并重启", ResetChoice::resetAndRestart});
+        // Claude desktop and WorkBuddy are stopped before their files change,
+        // so for them a reset without restart is not offered.
+        if (client != Client::claude && client != Client::workBuddy) {
+            buttons.push_back({"仅恢复，稍后重启", ResetChoice::resetWithoutRestart});
+        }
+    }
+    buttons.push_back({"取消", ResetChoice::cancel});
+    return buttons;
+}
+
+std::unique_ptr<QMessageBox> makeResetConfirmation(Client client, bool installed, QWidget* parent) {
+    auto box = std::make_unique<QMessageBox>(parent);
+    box->setIcon(QMessageBox::Warning);
+    const QString title = "恢复 " + text(std::string(rawValue(client))) + " 的配置？";
+    box->setWindowTitle(title);
+    box->setText(title);
+    box->setInformativeText(QStringLiteral(
+        "将移除本工具写入的配置，并恢复此前的默认设置。重启前请保存该应用中的工作。"));
+    for (const ResetButton& entry : resetButtons(client, installed)) {
+        QPushButton* button = box->addButton(text(entry.title), roleOf(entry.choice));
+        button->setProperty("choice", static_cast<int>(entry.choice));
+        // Return must not take out a configuration by accident.
+        if (entry.choice == ResetChoice::cancel) {
+            box->setDefaultButton(button);
+            box->setEscapeButton(button);
+        }
+    }
+    return box;
+}
+
+std::unique_ptr<QMessageBox> makeQuestionBox(const Question& question, QWidget* parent) {
+    auto box = std::make_unique<QMessageBox>(parent);
+    box->setIcon(QMessageBox::Question);
+    box->setWindowTitle(text(question.messageText));
+    box->setText(text(question.messageText));
+    box->setInformativeText(text(question.informativeText));
+    QPushButton* proceed = box->addButton(text(question.proceedButton), QMessageBox::AcceptRole);
+    QPushButton* decline = box->addButton(text(question.declineButton), QMessageBox::RejectRole);
+    proceed->setProperty("proceeds", true);
+    box->setDefaultButton(proceed);
+    box->setEscapeButton(decline);
+    return box;
+}
+
+QAbstractButton* proceedButton(const QMessageBox& box) {
+    for (QAbstractButton* button : box.buttons()) {
+        if (button->property("proceeds").toBool()) return button;
+    }
+    return nullptr;
+}
+
+}  // namespace corvane

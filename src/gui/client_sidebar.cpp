@@ -1,0 +1,105 @@
+#include "gui/client_sidebar.h"
+
+#include <QCoreApplication>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QListWidget>
+#include <QSignalBlocker>
+#include <QVBoxLayout>
+
+#include "gui/icons.h"
+
+namespace corvane {
+namespace {
+
+constexpr int kWidth = 195;
+constexpr int kIconSize = 26;
+// Pixel sizes: the sizes are macOS points, where a point is one pixel.
+constexpr int kClientFontSize = 13;
+
+QFont captionFont(const QFont& base, bool semibold) {
+    QFont font = base;
+    font.setPointSizeF(base.pointSizeF() * 0.85);
+    if (semibold) font.setWeight(QFont::DemiBold);
+    return font;
+}
+
+}  // namespace
+
+ClientSidebar::ClientSidebar(std::function<void(Client)> onSelect, QWidget* parent)
+    : QWidget(parent), onSelect_(std::move(onSelect)), list_(new QListWidget(this)) {
+    setObjectName(QStringLiteral("sidebar"));
+    setFixedWidth(kWidth);
+    setAutoFillBackground(true);
+    QPalette shade = palette();
+    QColor background = shade.color(QPalette::Mid);
+    background.setAlphaF(0.45);
+    shade.setColor(QPalette::Window, background);
+    setPalette(shade);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(12, 21, 12, 21);
+
+    auto* header = new QHBoxLayout;
+    auto* icon = new QLabel(this);
+    icon->setPixmap(applicationIcon().pixmap(kIconSize, kIconSize));
+    icon->setFixedSize(kIconSize, kIconSize);
+    auto* caption = new QLabel(QStringLiteral("应用"), this);
+    caption->setFont(captionFont(font(), true));
+    header->addWidget(icon);
+    header->addWidget(caption);
+    header->addStretch();
+    layout->addLayout(header);
+
+    list_->setObjectName(QStringLiteral("clientList"));
+    list_->setFrameShape(QFrame::NoFrame);
+    list_->setIconSize(QSize(16, 16));
+    list_->setSpacing(1);
+    list_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    list_->setTextElideMode(Qt::ElideRight);
+    list_->setAccessibleName(QStringLiteral("应用"));
+    list_->viewport()->setAutoFillBackground(false);
+    list_->setStyleSheet(
+        QStringLiteral("QListWidget { background: transparent; }"
+                       "QListWidget::item { padding: 4px 2px; border-radius: 6px; }"
+                       "QListWidget::item:selected { background: palette(highlight); }"));
+    for (Client client : allClients()) {
+        auto* item =
+            new QListWidgetItem(clientIcon(client),
+                                QString::fromUtf8(rawValue(client).data(),
+                                                  static_cast<qsizetype>(rawValue(client).size())),
+                                list_);
+        QFont itemFont = font();
+        itemFont.setPixelSize(kClientFontSize);
+        item->setFont(itemFont);
+    }
+    layout->addWidget(list_, 1);
+
+    // The version line is left out when the program carries no version.
+    const QString version = QCoreApplication::applicationVersion();
+    if (!version.isEmpty()) {
+        auto* versionLine = new QLabel("版本 " + version, this);
+        versionLine->setObjectName(QStringLiteral("versionLine"));
+        versionLine->setFont(captionFont(font(), false));
+        layout->addWidget(versionLine);
+    }
+
+    connect(list_, &QListWidget::currentRowChanged, this, [this](int row) {
+        if (row < 0 || row >= static_cast<int>(allClients().size())) return;
+        onSelect_(allClients()[static_cast<std::size_t>(row)]);
+    });
+}
+
+void ClientSidebar::setSelected(Client client) {
+    const QSignalBlocker blocker(list_);
+    for (int row = 0; row < list_->count(); ++row) {
+        QListWidgetItem* item = list_->item(row);
+        const bool selected = allClients()[static_cast<std::size_t>(row)] == client;
+        QFont itemFont = item->font();
+        itemFont.setWeight(selected ? QFont::DemiBold : QFont::Normal);
+        item->setFont(itemFont);
+        if (selected) list_->setCurrentRow(row);
+    }
+}
+
+}  // namespace corvane

@@ -1,0 +1,150 @@
+#include "gui/model_rows_editor.h"
+
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QToolButton>
+#include <QVBoxLayout>
+#include <algorithm>
+
+#include "gui/icons.h"
+
+namespace corvane {
+namespace {
+
+constexpr int kModelRowHeight = 32;
+constexpr int kRemoveColumnWidth = 26;
+
+QString qText(const std::string& value) { return QString::fromStdString(value); }
+
+}  // namespace
+
+ModelRowsEditor::ModelRowsEditor(std::function<void()> onRebuilt, QWidget* parent)
+    : QWidget(parent),
+      onRebuilt_(std::move(onRebuilt)),
+      grid_(new QGridLayout),
+      addButton_(new QPushButton(symbolIcon("plus"), QStringLiteral("添加模型"), this)) {
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    grid_->setHorizontalSpacing(12);
+    grid_->setVerticalSpacing(0);
+    layout->addLayout(grid_);
+    auto* addLine = new QHBoxLayout;
+    addButton_->setObjectName(QStringLiteral("addModelButton"));
+    addLine->addWidget(addButton_);
+    addLine->addStretch();
+    layout->addLayout(addLine);
+    connect(addButton_, &QPushButton::clicked, this, [this] {
+        rows_.emplace_back();
+        rebuild();
+        if (auto* field = findChild<QLineEdit*>(qText("modelID." + rows_.back().id))) {
+            field->setFocus();
+        }
+    });
+    rebuild();
+}
+
+void ModelRowsEditor::setClient(Client client) {
+    client_ = client;
+    rebuild();
+}
+
+void ModelRowsEditor::setRows(std::vector<ModelRow> rows) {
+    rows_ = std::move(rows);
+    rebuild();
+}
+
+void ModelRowsEditor::removeRow(const std::string& id) {
+    std::erase_if(rows_, [&id](const ModelRow& row) { return row.id == id; });
+    if (rows_.empty()) rows_.emplace_back();
+    rebuild();
+}
+
+void ModelRowsEditor::rebuild() {
+    for (QWidget* widget : rowWidgets_) {
+        grid_->removeWidget(widget);
+        widget->hide();
+        widget->deleteLater();
+    }
+    rowWidgets_.clear();
+    while (grid_->count() > 0) delete grid_->takeAt(0);
+
+    const bool displayName = supportsDisplayName(client_);
+    const bool multiple = supportsMultiple(client_);
+    auto place = [this](QWidget* widget, int row, int column) {
+        grid_->addWidget(widget, row, column);
+        rowWidgets_.append(widget);
+    };
+
+    place(new QLabel(QStringLiteral("Model ID"), this), 0, 0);
+    if (displayName) place(new QLabel(QStringLiteral("显示名称（选填）"), this), 0, 1);
+    grid_->setColumnStretch(0, 1);
+    grid_->setColumnStretch(1, displayName ? 1 : 0);
+    grid_->setColumnMinimumWidth(2, multiple ? kRemoveColumnWidth : 0);
+
+    int line = 1;
+    for (const ModelRow& row : rows_) {
+        const std::string id = row.id;
+        auto* modelID = new QLineEdit(qText(row.modelID), this);
+        modelID->setObjectName(qText("modelID." + id));
+        modelID->setPlaceholderText(QStringLiteral("输入 Model ID"));
+        modelID->setAccessibleName(QStringLiteral("Model ID"));
+        modelID->setMinimumHeight(kModelRowHeight - 6);
+        connect(modelID, &QLineEdit::textChanged, this, [this, id](const QString& text) {
+            for (ModelRow& entry : rows_) {
+                if (entry.id == id) entry.modelID = text.toStdString();
+            }
+        });
+        place(modelID, line, 0);
+        grid_->setRowMinimumHeight(line, kModelRowHeight);
+
+        if (displayName) {
+            auto* name = new QLineEdit(qText(row.displayName), this);
+            name->setObjectName(qText("displayName." + id));
+            name->setPlaceholderText(QStringLiteral("留空则使用 Model ID"));
+            name->setAccessibleName(QStringLiteral("显示名称"));
+            name->setMinimumHeight(kModelRowHeight - 6);
+            connect(name, &QLineEdit::textChanged, this, [this, id](const QString& text) {
+                for (ModelRow& entry : rows_) {
+                    if (entry.id == id) entry.displayName = text.toStdString();
+                }
+            });
+            place(name, line, 1);
+        }
+
+        if (multiple) {
+            auto* remove = new QToolButton(this);
+            remove->setObjectName(qText("remove." + id));
+            remove->setIcon(symbolIcon("minus.circle"));
+            remove->setAutoRaise(true);
+            remove->setAccessibleName(QStringLiteral("移除模型"));
+            remove->setToolTip(QStringLiteral("移除模型"));
+            remove->setFixedWidth(kRemoveColumnWidth);
+            remove->setFocusPolicy(Qt::StrongFocus);
+            remove->setEnabled(rows_.size() != 1);
+            // Queued: the button that was clicked is among the widgets the
+            // removal replaces.
+            connect(remove, &QToolButton::clicked, this, [this, id] {
+                QMetaObject::invokeMethod(
+                    this, [this, id] { removeRow(id); }, Qt::QueuedConnection);
+            });
+            place(remove, line, 2);
+        }
+        ++line;
+    }
+    addButton_->setVisible(multiple);
+    if (onRebuilt_) onRebuilt_();
+}
+
+QList<QWidget*> ModelRowsEditor::focusChain() const {
+    QList<QWidget*> chain;
+    for (QWidget* widget : rowWidgets_) {
+        if (widget->focusPolicy() != Qt::NoFocus) chain.append(widget);
+    }
+    if (supportsMultiple(client_)) chain.append(addButton_);
+    return chain;
+}
+
+}  // namespace corvane

@@ -1,0 +1,42 @@
+#pragma once
+
+#include <QWidget>
+#include <functional>
+#include <vector>
+
+#include "model/client.h"
+#include "model/gateway_settings.h"
+
+class QGridLayout;
+class QPushButton;
+
+namespace corvane {
+
+// The model lines of the form: a Model ID per row, a display name and a remove
+// button where the client supports them, and "添加模型".
+class ModelRowsEditor : public QWidget {
+public:
+    // `onRebuilt` runs after the row widgets were replaced (to fix the tab
+    // order).
+    explicit ModelRowsEditor(std::function<void()> onRebuilt, QWidget* parent = nullptr);
+
+    void setClient(Client client);
+    void setRows(std::vector<ModelRow> rows);
+    const std::vector<ModelRow>& rows() const { return rows_; }
+
+    // The focusable widgets in tab order.
+    QList<QWidget*> focusChain() const;
+
+private:
+    void rebuild();
+    void removeRow(const std::string& id);
+
+    std::function<void()> onRebuilt_;
+    Client client_ = Client::claude;
+    std::vector<ModelRow> rows_{ModelRow()};
+    QGridLayout* grid_;
+    QPushButton* addButton_;
+    QList<QWidget*> rowWidgets_;
+};
+
+}  // namespace corvane

@@ -1,0 +1,137 @@
+#pragma once
+
+#include <QUrl>
+#include <QWidget>
+#include <filesystem>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <optional>
+
+#include "defaults/user_defaults.h"
+#include "workflow/setup_actions.h"
+#include "workflow/setup_form.h"
+#include "workflow/workflow_host.h"
+
+class QComboBox;
+class QFormLayout;
+class QLabel;
+class QLineEdit;
+class QMessageBox;
+class QProgressBar;
+class QPushButton;
+class QStackedWidget;
+class QToolButton;
+
+namespace corvane {
+
+class ClientSidebar;
+class ModelRowsEditor;
+class PendingAnswer;
+
+// The one window: the client sidebar, the form of the selected client and the
+// action bar. It is also the workflows' host: calls from the worker thread are
+// carried over to the window's thread, and a question blocks only the worker.
+class SetupWindow : public QWidget, public WorkflowHost {
+public:
+    explicit SetupWindow(QWidget* parent = nullptr);
+    ~SetupWindow() override;
+
+    // The workflows behind the two buttons; the window does not own them.
+    void setActions(SetupActions* actions) { actions_ = actions; }
+
+    // Opens download pages; the desktop's browser unless replaced.
+    void setOpenURL(std::function<void(const QUrl&)> openURL) { openURL_ = std::move(openURL); }
+
+    SetupForm form() const;
+    Client client() const { return client_; }
+    bool working() const { return working_; }
+    bool failed() const { return failed_; }
+    const std::string& status() const { return status_; }
+
+    // Selecting a client in the sidebar: a different client starts a blank
+    // form with the path remembered for it.
+    void selectClient(Client client);
+
+    void chooseConfigurationFile();
+    void submit();
+    void confirmReset();
+    void resetConfiguration(const std::optional<std::filesystem::path>& restart);
+
+    // Answers a pending question with "no", then asks a running task to stop
+    // and waits for it. Runs when the window closes.
+    void shutDown();
+
+    // WorkflowHost; callable from any thread.
+    void setStatus(const std::string& status) override;
+    void setFailed(bool failed) override;
+    void setWorking(bool working) override;
+    void clearKey() override;
+    void resetForm() override;
+    bool ask(const Question& question) override;
+    std::optional<std::string> userDefault(const std::string& key) override;
+    void setUserDefault(const std::string& key, const std::string& value) override;
+    void removeUserDefault(const std::string& key) override;
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+
+private:
+    QWidget* buildHeader();
+    QWidget* buildConnectionForm();
+    QWidget* buildModelForm();
+    QWidget* buildCursorGuide();
+    QWidget* buildActionBar();
+
+    // Runs `change` on the window's thread: at once when called there,
+    // otherwise queued behind the earlier calls.
+    void onWindowThread(std::function<void()> change);
+
+    void showClient();
+    void showDownloads();
+    void showWorking();
+    void showStatus();
+    void showQuestion(const Question& question, std::shared_ptr<PendingAnswer> answer);
+    void clearForm();
+    void updateTabOrder();
+
+    SetupActions* actions_ = nullptr;
+    std::function<void(const QUrl&)> openURL_;
+    UserDefaults defaults_;
+
+    Client client_ = Client::claude;
+    bool working_ = false;
+    bool failed_ = false;
+    std::string status_;
+
+    // Guards the question handed between the worker and the window.
+    std::mutex questionMutex_;
+    std::shared_ptr<PendingAnswer> pendingAnswer_;
+    bool closing_ = false;
+    QMessageBox* questionBox_ = nullptr;
+    QMessageBox* resetBox_ = nullptr;
+
+    ClientSidebar* sidebar_;
+    QLabel* clientName_ = nullptr;
+    QWidget* downloadSlot_ = nullptr;
+    QWidget* downloadControl_ = nullptr;
+    QStackedWidget* forms_ = nullptr;
+    QLabel* protocolName_ = nullptr;
+    QFormLayout* fields_ = nullptr;
+    QLineEdit* address_ = nullptr;
+    QLineEdit* key_ = nullptr;
+    QLabel* authLabel_ = nullptr;
+    QComboBox* auth_ = nullptr;
+    QLabel* pathLabel_ = nullptr;
+    QLineEdit* chosenPath_ = nullptr;
+    QPushButton* choosePath_ = nullptr;
+    QLabel* modelHint_ = nullptr;
+    ModelRowsEditor* rows_ = nullptr;
+    QPushButton* resetButton_ = nullptr;
+    QProgressBar* progress_ = nullptr;
+    QLabel* statusLine_ = nullptr;
+    QPushButton* mainButton_ = nullptr;
+};
+
+}  // namespace corvane
