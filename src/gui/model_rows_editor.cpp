@@ -73,8 +73,11 @@ void ModelRowsEditor::rebuild() {
 
     const bool displayName = supportsDisplayName(client_);
     const bool multiple = supportsMultiple(client_);
+    // Shown at once rather than by the layout's queued call, so the focus
+    // chain reaches them straight away.
     auto place = [this](QWidget* widget, int row, int column) {
         grid_->addWidget(widget, row, column);
+        widget->show();
         rowWidgets_.append(widget);
     };
 

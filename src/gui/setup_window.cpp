@@ -113,6 +113,7 @@ SetupWindow::SetupWindow(QWidget* parent)
     // Many model rows scroll instead of pushing the action bar off the window.
     auto* scroll = new QScrollArea(content);
     scroll->setFrameShape(QFrame::NoFrame);
+    scroll->setFocusPolicy(Qt::NoFocus);
     scroll->setWidgetResizable(true);
     scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     scroll->setWidget(forms_);
@@ -360,6 +361,7 @@ void SetupWindow::showDownloads() {
     downloadControl_->setObjectName(QStringLiteral("downloadControl"));
     downloadControl_->setCursor(Qt::PointingHandCursor);
     downloadSlot_->layout()->addWidget(downloadControl_);
+    downloadControl_->show();
 }
 
 void SetupWindow::showWorking() {

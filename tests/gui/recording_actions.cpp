@@ -1,0 +1,21 @@
+#include "recording_actions.h"
+
+namespace corvane::testing {
+
+bool RecordingActions::submit(const SetupForm& form) {
+    submitted.push_back(form);
+    return true;
+}
+
+bool RecordingActions::resetConfiguration(const SetupForm&,
+                                          const std::optional<std::filesystem::path>& restart) {
+    resets.push_back(restart);
+    return true;
+}
+
+std::optional<std::filesystem::path> RecordingActions::installedApplication(Client client) {
+    installedAskedFor.push_back(client);
+    return installed;
+}
+
+}  // namespace corvane::testing

@@ -1,0 +1,30 @@
+#pragma once
+
+#include <atomic>
+#include <filesystem>
+#include <optional>
+#include <vector>
+
+#include "workflow/setup_actions.h"
+
+namespace corvane::testing {
+
+// Stands in for the workflows: records what the window asks of them.
+class RecordingActions : public SetupActions {
+public:
+    bool submit(const SetupForm& form) override;
+    bool resetConfiguration(const SetupForm& form,
+                            const std::optional<std::filesystem::path>& restart) override;
+    bool working() const override { return busy; }
+    std::optional<std::filesystem::path> installedApplication(Client client) override;
+    void stopAndWait() override { ++stopCalls; }
+
+    std::vector<SetupForm> submitted;
+    std::vector<std::optional<std::filesystem::path>> resets;
+    std::optional<std::filesystem::path> installed;
+    std::vector<Client> installedAskedFor;
+    std::atomic<int> stopCalls = 0;
+    bool busy = false;
+};
+
+}  // namespace corvane::testing

@@ -1,0 +1,304 @@
+#include "gui/setup_window.h"
+
+#include <gtest/gtest.h>
+
+#include <QAbstractButton>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMenu>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QTest>
+#include <QToolButton>
+
+#include "defaults/user_defaults.h"
+#include "recording_actions.h"
+#include "window_driver.h"
+
+namespace corvane {
+namespace {
+
+using testing::RecordingActions;
+using testing::WindowDriver;
+
+class SetupWindowTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        window.setActions(&actions);
+        window.setOpenURL([this](const QUrl& url) { opened.push_back(url.toString()); });
+        window.show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+    }
+
+    void TearDown() override {
+        for (Client client : allClients()) UserDefaults().remove(configurationPathKey(client));
+    }
+
+    bool shown(const QString& name) {
+        auto* widget = driver.find<QWidget>(name);
+        return widget != nullptr && widget->isVisibleTo(&window);
+    }
+
+    QString text(const QString& name) { return driver.find<QLineEdit>(name)->text(); }
+
+    RecordingActions actions;
+    SetupWindow window;
+    WindowDriver driver{window};
+    std::vector<QString> opened;
+};
+
+TEST_F(SetupWindowTest, StartsWithTheWindowFrameAndABlankFormForClaude) {
+    EXPECT_EQ(window.windowTitle(), "AI reru");
+    EXPECT_EQ(window.size(), QSize(870, 550));
+    EXPECT_EQ(window.minimumSize(), QSize(775, 490));
+    EXPECT_EQ(window.client(), Client::claude);
+    EXPECT_EQ(driver.find<QLabel>("clientName")->text(), "Claude");
+    EXPECT_EQ(driver.find<QLabel>("versionLine")->text(), "版本 9.8.7");
+    const SetupForm form = window.form();
+    EXPECT_EQ(form.address, "");
+    EXPECT_EQ(form.auth, "bearer");
+    ASSERT_EQ(form.rows.size(), 1u);
+    EXPECT_EQ(form.rows[0].modelID, "");
+    EXPECT_EQ(form.chosenPath, "");
+}
+
+TEST_F(SetupWindowTest, SelectingTheSelectedClientAgainKeepsEverythingTyped) {
+    driver.type("address", "https://gw.example.com");
+    driver.type("key", "sk-secret");
+    driver.chooseAuth("x-api-key");
+    const QString modelField = driver.rowWidgets("modelID.").front()->objectName();
+    driver.type(modelField, "gpt-4o");
+    window.setFailed(true);
+    window.setStatus("请检查填写的信息。");
+
+    driver.clickClient(Client::claude);
+
+    const SetupForm form = window.form();
+    EXPECT_EQ(form.address, "https://gw.example.com");
+    EXPECT_EQ(form.key, "sk-secret");
+    EXPECT_EQ(form.auth, "x-api-key");
+    EXPECT_EQ(form.rows[0].modelID, "gpt-4o");
+    EXPECT_EQ(window.status(), "请检查填写的信息。");
+    EXPECT_TRUE(window.failed());
+}
+
+TEST_F(SetupWindowTest, AnotherClientClearsTheFormAndLoadsItsRememberedPath) {
+    UserDefaults().setValue(configurationPathKey(Client::openClaw), "/srv/openclaw/openclaw.json");
+    driver.type("address", "https://gw.example.com");
+    driver.type("key", "sk-secret");
+    driver.chooseAuth("x-api-key");
+    driver.click("addModelButton");
+    window.setFailed(true);
+    window.setStatus("请检查填写的信息。");
+
+    driver.clickClient(Client::openClaw);
+
+    EXPECT_EQ(window.client(), Client::openClaw);
+    const SetupForm form = window.form();
+    EXPECT_EQ(form.client, Client::openClaw);
+    EXPECT_EQ(form.address, "");
+    EXPECT_EQ(form.key, "");
+    EXPECT_EQ(form.auth, "bearer");
+    ASSERT_EQ(form.rows.size(), 1u);
+    EXPECT_EQ(form.rows[0].modelID, "");
+    EXPECT_EQ(form.chosenPath, "/srv/openclaw/openclaw.json");
+    EXPECT_EQ(window.status(), "");
+    EXPECT_FALSE(window.failed());
+    EXPECT_TRUE(driver.find<QListWidget>("clientList")->currentItem()->font().bold());
+
+    // A client with nothing remembered shows an empty path, not the last one.
+    driver.clickClient(Client::hermes);
+    EXPECT_EQ(window.form().chosenPath, "");
+}
+
+struct Layout {
+    Client client;
+    bool authRow;
+    bool pathRow;
+    const char* pathPrompt;
+    bool displayNames;
+    bool multipleRows;
+    const char* hint;
+    const char* mainButton;
+};
+
+TEST_F(SetupWindowTest, EachClientShowsItsOwnRowsAndButtons) {
+    const char* usual = "填写模型供应商提供的 Model ID。";
+    const Layout layouts[] = {
+        {Client::claude, true, false, "", true, true, usual, "应用并重启"},
+        {Client::codex, true, false, "", true, true, "每行填写一个 Model ID。第一行设为默认模型。",
+         "应用并重启"},
+        {Client::openCode, true, false, "", true, true, usual, "应用并重启"},
+        {Client::openClaw, true, true, "~/.openclaw/openclaw.json", true, true, usual,
+         "应用并重启"},
+        {Client::workBuddy, false, true, "~/.workbuddy/models.json", false, true, usual,
+         "应用并重启"},
+        {Client::hermes, false, true, "~/.hermes/config.yaml", false, false, usual, "应用并重启"},
+    };
+    for (const Layout& layout : layouts) {
+        SCOPED_TRACE(std::string(rawValue(layout.client)));
+        driver.clickClient(layout.client);
+        EXPECT_EQ(driver.find<QLabel>("clientName")->text(),
+                  QString::fromUtf8(rawValue(layout.client).data()));
+        EXPECT_TRUE(shown("address"));
+        EXPECT_TRUE(shown("key"));
+        EXPECT_EQ(shown("auth"), layout.authRow);
+        EXPECT_EQ(shown("chosenPath"), layout.pathRow);
+        EXPECT_EQ(shown("choosePath"), layout.pathRow);
+        if (layout.pathRow) {
+            EXPECT_EQ(driver.find<QLineEdit>("chosenPath")->placeholderText(), layout.pathPrompt);
+        }
+        EXPECT_EQ(driver.rowWidgets("displayName.").size(), layout.displayNames ? 1 : 0);
+        EXPECT_EQ(driver.rowWidgets("remove.").size(), layout.multipleRows ? 1 : 0);
+        EXPECT_EQ(shown("addModelButton"), layout.multipleRows);
+        EXPECT_EQ(driver.find<QLabel>("modelHint")->text(), layout.hint);
+        EXPECT_FALSE(shown("cursorGuide"));
+        EXPECT_TRUE(shown("resetButton"));
+        EXPECT_EQ(driver.find<QPushButton>("mainButton")->text(), layout.mainButton);
+    }
+}
+
+TEST_F(SetupWindowTest, CursorShowsGuidanceAndOnlyTheOpenButton) {
+    driver.clickClient(Client::cursor);
+    EXPECT_TRUE(shown("cursorGuide"));
+    EXPECT_FALSE(shown("address"));
+    EXPECT_FALSE(shown("addModelButton"));
+    EXPECT_FALSE(shown("resetButton"));
+    QStringList guide;
+    for (QLabel* label : driver.find<QWidget>("cursorGuide")->findChildren<QLabel*>()) {
+        guide.append(label->text());
+    }
+    EXPECT_EQ(guide, QStringList({"应用内配置", "Settings → Models → API Keys",
+                                  "需要账户已启用自定义 API Key。"}));
+    auto* main = driver.find<QPushButton>("mainButton");
+    EXPECT_EQ(main->text(), "打开应用");
+    driver.click("mainButton");
+    ASSERT_EQ(actions.submitted.size(), 1u);
+    EXPECT_EQ(actions.submitted[0].client, Client::cursor);
+}
+
+TEST_F(SetupWindowTest, RemoveIsDisabledAtOneRowAndRemovesOnlyItsRow) {
+    driver.clickClient(Client::codex);
+    ASSERT_EQ(driver.rowWidgets("remove.").size(), 1);
+    EXPECT_FALSE(driver.rowWidgets("remove.")[0]->isEnabled());
+    EXPECT_EQ(driver.rowWidgets("remove.")[0]->accessibleName(), "移除模型");
+
+    driver.click("addModelButton");
+    driver.click("addModelButton");
+    const QList<QWidget*> ids = driver.rowWidgets("modelID.");
+    ASSERT_EQ(ids.size(), 3);
+    driver.type(ids[0]->objectName(), "first");
+    driver.type(ids[1]->objectName(), "second");
+    driver.type(ids[2]->objectName(), "third");
+    for (QWidget* remove : driver.rowWidgets("remove.")) EXPECT_TRUE(remove->isEnabled());
+
+    QTest::mouseClick(static_cast<QAbstractButton*>(driver.rowWidgets("remove.")[1]),
+                      Qt::LeftButton);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return window.form().rows.size() == 2; }));
+    std::vector<std::string> left;
+    for (const ModelRow& row : window.form().rows) left.push_back(row.modelID);
+    EXPECT_EQ(left, (std::vector<std::string>{"first", "third"}));
+
+    QTest::mouseClick(static_cast<QAbstractButton*>(driver.rowWidgets("remove.")[0]),
+                      Qt::LeftButton);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return window.form().rows.size() == 1; }));
+    EXPECT_EQ(window.form().rows[0].modelID, "third");
+    ASSERT_EQ(driver.rowWidgets("remove.").size(), 1);
+    EXPECT_FALSE(driver.rowWidgets("remove.")[0]->isEnabled());
+}
+
+TEST_F(SetupWindowTest, ReturnSubmitsTheFormAsTypedWithBearerWhereAuthIsHidden) {
+    for (Client client : {Client::hermes, Client::workBuddy}) {
+        SCOPED_TRACE(std::string(rawValue(client)));
+        actions.submitted.clear();
+        driver.clickClient(client);
+        driver.type("address", "https://gw.example.com/v1");
+        driver.type("key", "sk-secret");
+        driver.type(driver.rowWidgets("modelID.")[0]->objectName(), "deepseek-chat");
+        QTest::keyClick(driver.find<QLineEdit>("key"), Qt::Key_Return);
+        ASSERT_TRUE(QTest::qWaitFor([&] { return !actions.submitted.empty(); }));
+        ASSERT_EQ(actions.submitted.size(), 1u);
+        const SetupForm& form = actions.submitted[0];
+        EXPECT_EQ(form.client, client);
+        EXPECT_EQ(form.address, "https://gw.example.com/v1");
+        EXPECT_EQ(form.key, "sk-secret");
+        EXPECT_EQ(form.auth, "bearer");
+        EXPECT_EQ(form.rows[0].modelID, "deepseek-chat");
+    }
+}
+
+TEST_F(SetupWindowTest, WhileWorkingTheSidebarAndBothButtonsRefuse) {
+    window.setWorking(true);
+    EXPECT_FALSE(driver.find<QWidget>("sidebar")->isEnabled());
+    EXPECT_FALSE(driver.find<QPushButton>("resetButton")->isEnabled());
+    EXPECT_FALSE(driver.find<QPushButton>("mainButton")->isEnabled());
+    EXPECT_TRUE(shown("progress"));
+
+    driver.clickClient(Client::codex);
+    QTest::keyClick(driver.find<QLineEdit>("address"), Qt::Key_Return);
+    window.submit();
+    window.confirmReset();
+    window.resetConfiguration(std::nullopt);
+    EXPECT_EQ(window.client(), Client::claude);
+    EXPECT_TRUE(actions.submitted.empty());
+    EXPECT_TRUE(actions.resets.empty());
+    EXPECT_TRUE(actions.installedAskedFor.empty());
+
+    window.setWorking(false);
+    EXPECT_TRUE(driver.find<QWidget>("sidebar")->isEnabled());
+    EXPECT_FALSE(shown("progress"));
+}
+
+TEST_F(SetupWindowTest, AFailedStatusIsRedAndOthersAreNot) {
+    auto* line = driver.find<QLabel>("statusLine");
+    window.setStatus("配置已保存。重启后生效。");
+    const QColor plain = line->palette().color(QPalette::WindowText);
+    window.setFailed(true);
+    window.setStatus("请先安装 Codex，再运行这个工具。");
+    EXPECT_EQ(line->text(), "请先安装 Codex，再运行这个工具。");
+    const QColor red = line->palette().color(QPalette::WindowText);
+    EXPECT_GT(red.red(), 150);
+    EXPECT_LT(red.green(), 100);
+    window.setFailed(false);
+    EXPECT_EQ(line->palette().color(QPalette::WindowText), plain);
+    EXPECT_NE(plain, red);
+}
+
+TEST_F(SetupWindowTest, DownloadLinkOrMenuOpensTheVendorPages) {
+    auto* link = driver.find<QPushButton>("downloadControl");
+    ASSERT_NE(link, nullptr);
+    EXPECT_EQ(link->text(), "Claude 官方下载");
+    QTest::mouseClick(link, Qt::LeftButton);
+    EXPECT_EQ(opened, std::vector<QString>{"https://claude.ai/download"});
+
+    driver.clickClient(Client::cursor);
+    auto* menuButton = driver.find<QToolButton>("downloadControl");
+    ASSERT_NE(menuButton, nullptr);
+    EXPECT_EQ(menuButton->text(), "官方下载");
+    QStringList entries;
+    for (QAction* action : menuButton->menu()->actions()) entries.append(action->text());
+    EXPECT_EQ(entries, QStringList({"Cursor 官方下载", "Grok Build 官方下载"}));
+    menuButton->menu()->actions()[1]->trigger();
+    EXPECT_EQ(opened.back(), "https://cursor.com/download");
+}
+
+TEST_F(SetupWindowTest, TabWalksTheFormInReadingOrder) {
+    driver.clickClient(Client::openClaw);
+    driver.click("addModelButton");
+    driver.find<QLineEdit>("address")->setFocus();
+    QStringList order;
+    for (int step = 0; step < 17; ++step) {
+        QWidget* focused = QApplication::focusWidget();
+        order.append(focused->objectName().section('.', 0, 0));
+        QTest::keyClick(focused, Qt::Key_Tab);
+    }
+    EXPECT_EQ(order, QStringList({"address", "key", "auth", "chosenPath", "choosePath", "modelID",
+                                  "displayName", "remove", "modelID", "displayName", "remove",
+                                  "addModelButton", "resetButton", "mainButton", "clientList",
+                                  "downloadControl", "address"}));
+}
+
+}  // namespace
+}  // namespace corvane
