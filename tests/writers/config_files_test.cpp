@@ -9,9 +9,9 @@
 #include <filesystem>
 #include <functional>
 #include <string>
-#include <vector>
 
 #include "model/setup_error.h"
+#include "support/stray_temporaries.h"
 #include "support/temp_home.h"
 #include "writers/json5.h"
 
@@ -21,22 +21,13 @@ namespace {
 namespace fs = std::filesystem;
 using testing::permissions;
 using testing::readFile;
+using testing::strayTemporaries;
 using testing::TempHome;
 using testing::writeFile;
 
 const std::string kChanged = "配置文件刚刚被更新，请重试。";
 const std::string kCannotCreate = "无法写入所选应用的本地配置目录。";
 const std::string kCannotRename = "无法应用所选应用的本地配置。";
-
-// Temporary files of the atomic write: ".corvane-" and a 36-character UUID.
-std::vector<std::string> temporaries(const fs::path& folder) {
-    std::vector<std::string> found;
-    for (const auto& entry : fs::directory_iterator(folder)) {
-        const std::string name = entry.path().filename().string();
-        if (name.starts_with(".corvane-") && name.size() == 9 + 36) found.push_back(name);
-    }
-    return found;
-}
 
 std::string setupErrorText(const std::function<void()>& action) {
     try {
@@ -111,7 +102,7 @@ TEST(ReplaceConfiguration, FirstSaveCreatesPrivateFoldersEmptyBackupAndFile) {
     const fs::path backup = home.path() / "one/two/.models.json.corvane-backup";
     EXPECT_EQ(readFile(backup), "");
     EXPECT_EQ(permissions(backup), 0600u);
-    EXPECT_TRUE(temporaries(file.parent_path()).empty());
+    EXPECT_TRUE(strayTemporaries(file.parent_path()).empty());
 }
 
 TEST(ReplaceConfiguration, ModesDoNotDependOnTheUmask) {
@@ -175,7 +166,7 @@ TEST(ReplaceConfiguration, RefusesWhenTheFileChangedSinceItWasRead) {
         EXPECT_EQ(configurationData(backup),
                   c.holding ? std::nullopt : std::optional<Bytes>("earlier backup"))
             << c.name;
-        EXPECT_TRUE(temporaries(file.parent_path()).empty()) << c.name;
+        EXPECT_TRUE(strayTemporaries(file.parent_path()).empty()) << c.name;
     }
 }
 
@@ -209,7 +200,7 @@ TEST(ReplaceConfiguration, UnreadableCurrentFileWritesNothing) {
     fs::create_directories(file / "inside");
     EXPECT_THROW(replaceConfiguration("x", file, std::nullopt), std::system_error);
     EXPECT_FALSE(fs::exists(recoveryBackupURL(file)));
-    EXPECT_TRUE(temporaries(home.path()).empty());
+    EXPECT_TRUE(strayTemporaries(home.path()).empty());
 }
 
 // A folder in which no file can be created, also for root: /proc/self refuses
@@ -250,7 +241,7 @@ TEST(WritePrivateFile, FailedRenameLeavesTargetAndNoTemporary) {
     writeFile(target / "keep", "kept");
     EXPECT_EQ(setupErrorText([&] { writePrivateFile("x", target); }), kCannotRename);
     EXPECT_EQ(readFile(target / "keep"), "kept");
-    EXPECT_TRUE(temporaries(home.path()).empty());
+    EXPECT_TRUE(strayTemporaries(home.path()).empty());
 }
 
 // A file-size limit makes write() fail with EFBIG, for root as well. Run in a
@@ -273,7 +264,7 @@ TEST(WritePrivateFileDeathTest, WriteFailureIsAnErrorAndLeavesNoTemporary) {
             } catch (const SetupError&) {
                 _exit(2);
             } catch (const std::system_error&) {
-                _exit(readFile(target) == "old" && temporaries(home.path()).empty() ? 0 : 4);
+                _exit(readFile(target) == "old" && strayTemporaries(home.path()).empty() ? 0 : 4);
             }
             _exit(1);
         },
@@ -293,7 +284,7 @@ TEST(ReplaceConfigurationDeathTest, FailedBackupLeavesTheFileUntouched) {
             } catch (const std::system_error&) {
                 const bool untouched = readFile(target) == original &&
                                        !fs::exists(recoveryBackupURL(target)) &&
-                                       temporaries(home.path()).empty();
+                                       strayTemporaries(home.path()).empty();
                 _exit(untouched ? 0 : 4);
             }
             _exit(1);
