@@ -87,7 +87,10 @@ void replaceConfiguration(const Bytes& data, const fs::path& url,
 }
 
 fs::path recoveryBackupURL(const fs::path& url) {
-    return url.parent_path() / ("." + url.filename().string() + ".corvane-backup");
+    std::string name = ".";
+    name += url.filename().string();
+    name += ".corvane-backup";
+    return url.parent_path() / name;
 }
 
 }  // namespace corvane
