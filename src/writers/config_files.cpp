@@ -19,8 +19,8 @@ namespace {
 
 namespace fs = std::filesystem;
 
-[[noreturn]] void throwFileError(const char* what, const fs::path& path) {
-    throw fs::filesystem_error(what, path, std::error_code(errno, std::generic_category()));
+[[noreturn]] void throwFileError(const char* what, const fs::path& path, int error = errno) {
+    throw fs::filesystem_error(what, path, std::error_code(error, std::generic_category()));
 }
 
 bool entryExists(const fs::path& path) {
@@ -41,17 +41,21 @@ fs::path localClientConfigURL(Client client, std::string_view chosenPath) {
 }
 
 std::optional<Bytes> configurationData(const fs::path& url) {
-    const int descriptor = ::open(url.c_str(), O_RDONLY | O_CLOEXEC);
+    // Non-blocking, so that a named pipe at the path cannot hang the caller;
+    // it has no effect on regular files.
+    const int descriptor = ::open(url.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (descriptor < 0) {
         if (errno == ENOENT) return std::nullopt;
         throwFileError("read", url);
     }
     FileDescriptor file(descriptor);
-    Bytes content;
     struct stat info {};
-    if (::fstat(file.get(), &info) == 0 && S_ISREG(info.st_mode)) {
-        content.reserve(static_cast<std::size_t>(info.st_size));
-    }
+    if (::fstat(file.get(), &info) != 0) throwFileError("read", url);
+    // A pipe or a device is no configuration file and might never end.
+    if (S_ISDIR(info.st_mode)) throwFileError("read", url, EISDIR);
+    if (!S_ISREG(info.st_mode)) throwFileError("read", url, EINVAL);
+    Bytes content;
+    content.reserve(static_cast<std::size_t>(info.st_size));
     char buffer[65536];
     for (;;) {
         const ssize_t count = ::read(file.get(), buffer, sizeof buffer);

@@ -76,13 +76,20 @@ TEST(ConfigurationData, MissingIsNothingEmptyIsEmptyOtherErrorsThrow) {
     EXPECT_THROW(configurationData(file / "inner.json"), std::system_error);
 }
 
-TEST(ConfigurationData, UnreadableFileThrows) {
-    if (geteuid() == 0) GTEST_SKIP() << "root reads files whatever their mode";
+TEST(ConfigurationData, UnreadableFilesThrowAndNeverHang) {
     TempHome home;
-    const fs::path file = home.path() / "config.json";
-    writeFile(file, "{}");
-    fs::permissions(file, fs::perms::none);
-    EXPECT_THROW(configurationData(file), std::system_error);
+    const fs::path pipe = home.path() / "pipe.json";
+    ASSERT_EQ(::mkfifo(pipe.c_str(), 0600), 0);
+    EXPECT_THROW(configurationData(pipe), std::system_error);
+    EXPECT_THROW(configurationData("/dev/zero"), std::system_error);
+    // Mode 000 stops everyone but root; root cannot read /proc/self/mem at 0.
+    fs::path unreadable = "/proc/self/mem";
+    if (geteuid() != 0) {
+        unreadable = home.path() / "config.json";
+        writeFile(unreadable, "{}");
+        fs::permissions(unreadable, fs::perms::none);
+    }
+    EXPECT_THROW(configurationData(unreadable), std::system_error);
 }
 
 TEST(RecoveryBackupURL, IsHiddenBesideTheFile) {
