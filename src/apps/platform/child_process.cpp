@@ -64,10 +64,15 @@ struct Pipe {
 // file description, and the child expects ordinary blocking streams.
 Pipe makePipe(bool parentReads) {
     int fds[2];
-    if (::pipe2(fds, O_CLOEXEC) != 0) throw PlatformError(errorText("pipe", errno));
+    if (::pipe(fds) != 0) throw PlatformError(errorText("pipe", errno));
     Pipe result{FileDescriptor(fds[0]), FileDescriptor(fds[1])};
+    ::fcntl(fds[0], F_SETFD, FD_CLOEXEC);
+    ::fcntl(fds[1], F_SETFD, FD_CLOEXEC);
     int parentEnd = parentReads ? fds[0] : fds[1];
     ::fcntl(parentEnd, F_SETFL, ::fcntl(parentEnd, F_GETFL) | O_NONBLOCK);
+#ifdef __APPLE__
+    if (!parentReads) ::fcntl(parentEnd, F_SETNOSIGPIPE, 1);
+#endif
     return result;
 }
 
@@ -179,9 +184,13 @@ public:
 
 private:
     // A child that has closed its input would otherwise end this process
-    // with SIGPIPE; the signal is blocked for this thread and any pending
-    // one is taken back, so only EPIPE remains.
+    // with SIGPIPE. On Linux the signal is blocked for this thread and a
+    // pending one taken back, so only EPIPE remains; macOS pipes are marked
+    // not to raise it.
     ssize_t writeIgnoringSigpipe(std::string_view bytes) {
+#ifdef __APPLE__
+        return ::write(input_.get(), bytes.data(), bytes.size());
+#else
         sigset_t pipeSignal;
         sigset_t previous;
         sigemptyset(&pipeSignal);
@@ -197,6 +206,7 @@ private:
         pthread_sigmask(SIG_SETMASK, &previous, nullptr);
         errno = writeError;
         return written;
+#endif
     }
 
     static void drain(FileDescriptor& fd, short revents, std::string& buffer) {
