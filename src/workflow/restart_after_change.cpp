@@ -33,7 +33,7 @@ void restartAfterChange(WorkflowHost& host, const ApplicationControl& control, C
         throw;
     } catch (const SetupError& error) {
         instruction = error.text();
-    } catch (const std::exception&) {
+    } catch (...) {
         instruction = "请手动打开 " + name + "。";
     }
     host.setFailed(true);

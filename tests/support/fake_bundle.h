@@ -12,8 +12,23 @@
 
 namespace corvane::testing {
 
-// What the fake application (tests/tools/fake-app) does once started; stored
-// as Contents/Resources/fake-app.json inside its bundle.
+// Fake application bundles for tests with real processes. The fake program is
+// built from tests/tools/fake-app (its path is CORVANE_FAKE_APP_PATH) and
+// copied into each bundle; the POSIX workspace opens it like any application.
+// Typical use:
+//
+//   FakeBundleOptions options;
+//   options.behaviour.ignoreTerminate = true;
+//   options.behaviour.log = home.path() / "events.log";
+//   auto app = makeFakeBundle(home.path() / "Applications", "Claude", options);
+//   ...
+//   killBundleProcesses(app);  // last, so that nothing outlives the test
+//
+// The log holds one "start <pid>" or "term <pid>" line per event, in order, so
+// a test can check that an application was stopped before a file changed.
+
+// What the fake application does once started; stored as
+// Contents/Resources/fake-app.json inside its bundle.
 struct FakeAppBehaviour {
     bool ignoreTerminate = false;              // SIGTERM is logged but does not end it
     bool exitAtOnce = false;                   // ends right after its "start" line
