@@ -451,7 +451,8 @@ void SetupWindow::closeEvent(QCloseEvent* event) {
 
 void SetupWindow::keyPressEvent(QKeyEvent* event) {
     const bool enter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
-    if (enter && event->modifiers() == Qt::NoModifier && mainButton_->isEnabled()) {
+    const bool plain = (event->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier;
+    if (enter && plain && mainButton_->isEnabled()) {
         mainButton_->animateClick();
         return;
     }
