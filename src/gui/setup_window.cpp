@@ -390,9 +390,18 @@ void SetupWindow::updateTabOrder() {
 }
 
 void SetupWindow::chooseConfigurationFile() {
-    const QString path = QFileDialog::getOpenFileName(this, QStringLiteral("配置文件"),
-                                                      startFolder(chosenPath_->text(), client_));
-    if (!path.isEmpty()) chosenPath_->setText(path);
+    auto* panel = new QFileDialog(this, QStringLiteral("配置文件"));
+    panel->setObjectName(QStringLiteral("openPanel"));
+    panel->setAttribute(Qt::WA_DeleteOnClose);
+    panel->setAcceptMode(QFileDialog::AcceptOpen);
+    panel->setFileMode(QFileDialog::ExistingFile);
+    // The clients keep their files in hidden folders; shown before the panel
+    // is pointed at one.
+    panel->setFilter(panel->filter() | QDir::Hidden);
+    panel->setDirectory(startFolder(chosenPath_->text(), client_));
+    connect(panel, &QFileDialog::fileSelected, this,
+            [this](const QString& path) { chosenPath_->setText(QDir::toNativeSeparators(path)); });
+    panel->open();
 }
 
 void SetupWindow::submit() {

@@ -4,6 +4,7 @@
 
 #include <QAbstractButton>
 #include <QComboBox>
+#include <QFileDialog>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -15,6 +16,7 @@
 
 #include "defaults/user_defaults.h"
 #include "recording_actions.h"
+#include "support/temp_home.h"
 #include "window_driver.h"
 
 namespace corvane {
@@ -298,6 +300,33 @@ TEST_F(SetupWindowTest, TabWalksTheFormInReadingOrder) {
                                   "displayName", "remove", "modelID", "displayName", "remove",
                                   "addModelButton", "resetButton", "mainButton", "clientList",
                                   "downloadControl", "address"}));
+}
+
+TEST_F(SetupWindowTest, TheOpenPanelPicksOneFileAndCancelKeepsThePath) {
+    testing::TempHome home;
+    const std::filesystem::path file = home.path() / ".hermes/config.yaml";
+    testing::writeFile(file, "model: {}\n");
+    driver.clickClient(Client::hermes);
+    driver.type("chosenPath", "/kept/config.yaml");
+
+    driver.click("choosePath");
+    auto* panel = driver.find<QFileDialog>("openPanel");
+    ASSERT_NE(panel, nullptr);
+    EXPECT_EQ(panel->fileMode(), QFileDialog::ExistingFile);
+    panel->reject();
+    EXPECT_EQ(text("chosenPath"), "/kept/config.yaml");
+    ASSERT_TRUE(QTest::qWaitFor([&] { return driver.find<QFileDialog>("openPanel") == nullptr; }));
+
+    driver.find<QLineEdit>("chosenPath")->clear();
+    driver.click("choosePath");
+    panel = driver.find<QFileDialog>("openPanel");
+    ASSERT_NE(panel, nullptr);
+    // With nothing typed the panel starts in the folder of the client's file.
+    EXPECT_EQ(panel->directory().absolutePath().toStdString(), file.parent_path().string());
+    panel->selectFile(QString::fromStdString(file.string()));
+    static_cast<QDialog*>(panel)->accept();
+    EXPECT_EQ(text("chosenPath").toStdString(), file.string());
+    EXPECT_EQ(window.form().chosenPath, file.string());
 }
 
 }  // namespace
