@@ -7,6 +7,7 @@
 #include <QPushButton>
 #include <cstdio>
 
+#include "gui/alerts.h"
 #include "gui/interface_font.h"
 #include "gui/setup_window.h"
 
@@ -96,5 +97,12 @@ int main(int argc, char** argv) {
         written &= save(*box, folder, "alert-reset-openClaw");
         box->reject();
     }
+    const corvane::Question restart{"应用配置并重启 WorkBuddy？",
+                                    "请先保存该应用中的工作。重启会结束正在运行的任务。",
+                                    "应用并重启", "取消"};
+    const auto question = corvane::makeQuestionBox(restart, &window);
+    question->open();
+    settle();
+    written &= save(*question, folder, "alert-restart-question");
     return written ? 0 : 1;
 }
