@@ -16,5 +16,7 @@ using CommandAction = std::function<int()>;
 
 void addClientsCommand(CLI::App& app, CommandAction& run);
 void addValidateCommand(CLI::App& app, CommandAction& run);
+void addApplyCommand(CLI::App& app, CommandAction& run);
+void addResetCommand(CLI::App& app, CommandAction& run);
 
 }  // namespace corvane::cli
