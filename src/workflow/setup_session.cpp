@@ -3,6 +3,7 @@
 #include <utility>
 
 #include "workflow/apply_workflow.h"
+#include "workflow/installed_application.h"
 #include "workflow/reset_workflow.h"
 
 namespace corvane {
@@ -59,5 +60,14 @@ std::optional<WorkflowOutcome> SetupSession::wait() {
 }
 
 void SetupSession::requestStop() { worker_.request_stop(); }
+
+std::optional<std::filesystem::path> SetupSession::installedApplication(Client client) {
+    return applicationBundle(client, services_);
+}
+
+void SetupSession::stopAndWait() {
+    requestStop();
+    wait();
+}
 
 }  // namespace corvane

@@ -6,6 +6,7 @@
 #include <optional>
 #include <thread>
 
+#include "workflow/setup_actions.h"
 #include "workflow/setup_form.h"
 #include "workflow/workflow_host.h"
 #include "workflow/workflow_services.h"
@@ -15,23 +16,27 @@ namespace corvane {
 // Runs the two buttons' workflows for one front end: the synchronous checks on
 // the caller's thread, the task on one worker thread, one run at a time.
 // Destroying the session asks a running task to stop and joins it.
-class SetupSession {
+class SetupSession : public SetupActions {
 public:
     SetupSession(WorkflowHost& host, WorkflowServices services);
-    ~SetupSession();
+    ~SetupSession() override;
     SetupSession(const SetupSession&) = delete;
     SetupSession& operator=(const SetupSession&) = delete;
 
     // The main button. Does nothing while a run is active. True when a task
     // was started.
-    bool submit(const SetupForm& form);
+    bool submit(const SetupForm& form) override;
 
     // The reset confirmation. `restart` is the application to restart
     // afterwards, or nothing. True when a task was started.
     bool resetConfiguration(const SetupForm& form,
-                            const std::optional<std::filesystem::path>& restart);
+                            const std::optional<std::filesystem::path>& restart) override;
 
-    bool working() const { return working_; }
+    bool working() const override { return working_; }
+
+    std::optional<std::filesystem::path> installedApplication(Client client) override;
+
+    void stopAndWait() override;
 
     // Blocks until the running task (if any) has ended and gives its outcome.
     std::optional<WorkflowOutcome> wait();
