@@ -245,12 +245,12 @@ void checkGateway(const GatewaySettings& settings, const GatewaySettings::Model&
         if (message->msg == CURLMSG_DONE) result = message->data.result;
     }
     if (outOfTime || transportFailed || result != CURLE_OK) {
-        if (!exchange.headReceived) {
-            if (result == CURLE_WEIRD_SERVER_REPLY)
-                throw SetupError("接口未返回有效的 HTTP 响应。");
-            throw SetupError(cannotConnect());
+        if (exchange.headReceived) throw SetupError(quoted(model) + "的流式测试中断，请稍后重试。");
+        // Something answered, but not with HTTP (a garbled status line, HTTP/0.9).
+        if (result == CURLE_WEIRD_SERVER_REPLY || result == CURLE_UNSUPPORTED_PROTOCOL) {
+            throw SetupError("接口未返回有效的 HTTP 响应。");
         }
-        throw SetupError(quoted(model) + "的流式测试中断，请稍后重试。");
+        throw SetupError(cannotConnect());
     }
     if (!exchange.headReceived) throw SetupError("接口未返回有效的 HTTP 响应。");
     exchange.lines.finish([&](std::string_view line) { return exchange.judge(line); });
