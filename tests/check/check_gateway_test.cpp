@@ -5,6 +5,8 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <cstdlib>
+#include <filesystem>
 #include <nlohmann/json.hpp>
 #include <string>
 #include <thread>
@@ -361,6 +363,40 @@ TEST_F(CheckGatewayTest, EndsPromptlyWithCancellationOnAStopRequest) {
         checkGateway(chat, chat.inferenceModels().front(), Client::openCode, stopped.get_token()),
         OperationCancelled);
     EXPECT_EQ(gateway_.requests().size(), before);
+}
+
+TEST_F(CheckGatewayTest, KeepsTheKeyOutOfEveryMessageEvenWhenTheGatewayEchoesIt) {
+    const std::string echoed = std::string("{\"error\":\"bad key ") + kKey + "\"}";
+    GatewayReply unauthorised = statusOnly(401);
+    unauthorised.chunks = {{echoed}};
+    GatewayReply redirect = statusOnly(307, "text/plain");
+    redirect.location = gateway_.address() + "/login?key=" + kKey;
+    GatewayReply jsonInstead = streamOf({echoed}, "application/json");
+    GatewayReply errorEvent = streamOf({"data: " + echoed + "\n\n"});
+    GatewayReply dropped = streamOf({"data: " + echoed.substr(0, 10)});
+    dropped.drop = true;
+    GatewayReply unfinished = streamOf({std::string("data: ") + kKey + "\n\n"});
+    for (const GatewayReply& reply :
+         {unauthorised, redirect, jsonInstead, errorEvent, dropped, unfinished}) {
+        const std::string text = failureWith(reply);
+        EXPECT_FALSE(text.empty());
+        EXPECT_EQ(text.find(kKey), std::string::npos) << text;
+    }
+}
+
+TEST_F(CheckGatewayTest, TrustsACertificateFolderNamedInTheEnvironment) {
+    const std::filesystem::path folder = home_.path() / "certs";
+    std::filesystem::create_directory(folder);
+    std::filesystem::copy_file(gateway_.caFile(), folder / "gateway-ca.pem");
+    ASSERT_EQ(std::system(("openssl rehash '" + folder.string() + "' >/dev/null 2>&1").c_str()), 0);
+    home_.setEnvironment("SSL_CERT_FILE", std::nullopt);
+    home_.setEnvironment("SSL_CERT_DIR", folder.string());
+    EXPECT_EQ(failureWith(streamOf({kChatDone})), "");
+
+    // An empty folder trusts nothing: the certificate came from the folder.
+    std::filesystem::remove_all(folder);
+    std::filesystem::create_directory(folder);
+    EXPECT_EQ(failureWith(streamOf({kChatDone})), "无法连接模型接口。请检查地址和网络后重试。");
 }
 
 }  // namespace
