@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Times `corvane check` against curl making the identical streamed request to
-# the local test gateway, 20 runs each, and prints the ratio of the medians.
+# the local test gateway, 20 runs each (RUNS to change), and prints the ratio
+# of the medians.
 # Target: corvane within 1.2x of curl.
 #
 #   bench/check_vs_curl.sh            # builds what is missing
@@ -61,29 +62,28 @@ curl_command=(curl -q -sS -N --fail -o /dev/null --cacert "$ca" -X POST
 "${corvane_command[@]}" >/dev/null
 "${curl_command[@]}"
 
-quoted() { printf '%q ' "$@"; }
+# Runs alternate between the two commands so that load from other work on the
+# machine falls on both alike; $EPOCHREALTIME costs no extra process.
+elapsed_us() {
+    local start=$EPOCHREALTIME
+    "$@" >/dev/null
+    local end=$EPOCHREALTIME
+    echo $(((10#${end/./} - 10#${start/./})))
+}
+median_ms() { sort -n | awk '{a[NR] = $1} END {printf "%.2f", (a[int((NR + 1) / 2)] + a[int(NR / 2) + 1]) / 2000}'; }
 
-if command -v hyperfine >/dev/null; then
-    hyperfine -N --warmup 3 --runs "$runs" --export-json "$work/times.json" \
-        -n corvane "$(quoted "${corvane_command[@]}")" -n curl "$(quoted "${curl_command[@]}")" >&2
-    /usr/bin/python3 - "$work/times.json" <<'PY'
-import json, sys
-results = {r["command"]: r["median"] for r in json.load(open(sys.argv[1]))["results"]}
-print(f"median corvane {results['corvane'] * 1000:.1f} ms, curl {results['curl'] * 1000:.1f} ms, "
-      f"ratio {results['corvane'] / results['curl']:.2f}x")
-PY
-else
-    median_ms() {
-        local times=() start
-        for _ in $(seq "$runs"); do
-            start=$(date +%s%N)
-            "$@" >/dev/null
-            times+=($((($(date +%s%N) - start) / 1000)))
-        done
-        printf '%s\n' "${times[@]}" | sort -n | awk '{a[NR]=$1} END {print (a[int((NR+1)/2)] + a[int(NR/2)+1]) / 2 / 1000}'
-    }
-    corvane_ms=$(median_ms "${corvane_command[@]}")
-    curl_ms=$(median_ms "${curl_command[@]}")
-    awk -v a="$corvane_ms" -v b="$curl_ms" \
-        'BEGIN {printf "median corvane %.1f ms, curl %.1f ms, ratio %.2fx\n", a, b, a / b}'
-fi
+corvane_times=()
+curl_times=()
+for run in $(seq "$runs"); do
+    if ((run % 2)); then
+        corvane_times+=("$(elapsed_us "${corvane_command[@]}")")
+        curl_times+=("$(elapsed_us "${curl_command[@]}")")
+    else
+        curl_times+=("$(elapsed_us "${curl_command[@]}")")
+        corvane_times+=("$(elapsed_us "${corvane_command[@]}")")
+    fi
+done
+corvane_ms=$(printf '%s\n' "${corvane_times[@]}" | median_ms)
+curl_ms=$(printf '%s\n' "${curl_times[@]}" | median_ms)
+awk -v a="$corvane_ms" -v b="$curl_ms" -v n="$runs" \
+    'BEGIN {printf "%d runs each: median corvane %.1f ms, curl %.1f ms, ratio %.2fx\n", n, a, b, a / b}'
