@@ -231,6 +231,12 @@ TEST_F(ClaudeFilesTest, RestorePutsEveryFileBackByteForByte) {
 
     files.restore(applied);
     EXPECT_EQ(files.snapshot(), applied);
+
+    // Claude may have removed its whole library meanwhile.
+    std::filesystem::remove_all(files.library());
+    files.restore(before);
+    EXPECT_EQ(files.snapshot(), before);
+    EXPECT_EQ(testing::permissions(files.library()), 0700u);
 }
 
 TEST_F(ClaudeFilesTest, ForeignShapesAreRefusedBeforeAnythingIsWritten) {
