@@ -22,8 +22,7 @@ void relaunchWorkBuddy(const ResetPlan& plan, const ApplicationControl& control)
 bool resetFiles(const ResetPlan& plan, const WorkflowServices& services,
                 const ApplicationControl& control) {
     if (plan.client == Client::claude) {
-        return resetClaude(plan.restart, control, services.claudeTiming,
-                           services.managedPreferences);
+        return resetClaude(plan.restart, control);
     }
     if (plan.client == Client::workBuddy && plan.restart) control.stopApplication(*plan.restart);
     const InstalledApplication application = describeApplication(
