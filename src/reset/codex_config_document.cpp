@@ -42,22 +42,22 @@ std::optional<std::size_t> TOMLValueState::consume(std::string_view line) {
         return i + 2 < line.size() && line[i] == delimiter && line[i + 1] == delimiter &&
                line[i + 2] == delimiter;
     };
-    std::optional<char> single;
+    char single = 0;  // delimiter of an open single-line string, 0 when none
     std::size_t i = 0;
     while (i < line.size()) {
         const char c = line[i];
-        if (quote || single) {
-            const char delimiter = quote ? *quote : *single;
+        if (quote || single != 0) {
+            const char delimiter = quote ? *quote : single;
             if (c == '\\' && delimiter == '"') {
                 ++i;
                 if (i < line.size()) i += characterLength(line, i);
-            } else if (quote && tripled(i, *quote)) {
+            } else if (quote && tripled(i, delimiter)) {
                 // A closing run may be longer than three: the extra
                 // delimiters belong to the string.
-                while (i < line.size() && line[i] == *quote) ++i;
+                while (i < line.size() && line[i] == delimiter) ++i;
                 quote.reset();
             } else {
-                if (single && c == *single) single.reset();
+                if (!quote && c == single) single = 0;
                 ++i;
             }
             continue;
