@@ -1,7 +1,6 @@
 #include "reset/codex_reset.h"
 
 #include <algorithm>
-#include <array>
 #include <optional>
 #include <string>
 

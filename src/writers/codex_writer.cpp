@@ -168,8 +168,7 @@ void SelectedClientConfiguration::saveCodex() const {
     const std::string updated = codexConfiguration(*this, text, catalog);
 
     const std::optional<Bytes> previousCatalog = configurationData(catalog);
-    // An empty CODEX_HOME puts both files in the current folder, which exists.
-    if (!catalog.parent_path().empty()) createPrivateDirectories(catalog.parent_path());
+    createPrivateDirectories(catalog.parent_path());
     writePrivateFile(prettyJSONEscapingSlashes(codexModelCatalog(settings)), catalog);
 
     try {

@@ -263,6 +263,21 @@ TEST(SaveCodex, WritesIntoCodexHomeAndKeepsTheFirstBackup) {
     EXPECT_FALSE(std::filesystem::exists(home.path() / ".codex"));
 }
 
+// An empty CODEX_HOME is an empty folder path: the current folder.
+TEST(SaveCodex, EmptyCodexHomeWritesIntoTheCurrentFolder) {
+    TempHome home;
+    home.setEnvironment("CODEX_HOME", "");
+    const auto previous = std::filesystem::current_path();
+    std::filesystem::current_path(home.path());
+    EXPECT_NO_THROW(oneModel().saveCodex());
+    std::filesystem::current_path(previous);
+    EXPECT_TRUE(readFile(home.path() / "config.toml")
+                    .starts_with("model = \"gpt-gw\"\nmodel_provider = \"corvane_desktop_setup\"\n"
+                                 "model_catalog_json = \"corvane-model-catalog.json\"\n"));
+    EXPECT_TRUE(std::filesystem::exists(home.path() / "corvane-model-catalog.json"));
+    EXPECT_FALSE(std::filesystem::exists(home.path() / ".codex"));
+}
+
 TEST(SaveCodex, RefusesWithoutWritingAnything) {
     const struct {
         std::string content;
