@@ -3,6 +3,7 @@
 #include <stdexcept>
 #include <utility>
 
+#include "reset/hermes_reset.h"
 #include "writers/config_files.h"
 
 namespace corvane {
@@ -11,8 +12,9 @@ ClientConfigurationReset::ClientConfigurationReset(Client client, std::string ch
     : client_(client), chosenPath_(std::move(chosenPath)) {}
 
 bool ClientConfigurationReset::run(const InstalledApplication& application) const {
-    (void)application;
     switch (client_) {
+        case Client::hermes:
+            return resetHermes(localClientConfigURL(Client::hermes, chosenPath_), application);
         case Client::claude:
         case Client::cursor:
             return false;
