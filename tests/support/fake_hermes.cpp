@@ -1,5 +1,8 @@
 #include "support/fake_hermes.h"
 
+#include <signal.h>
+
+#include <cerrno>
 #include <cstdio>
 #include <fstream>
 #include <memory>
@@ -26,12 +29,17 @@ std::string shellQuoted(const std::string& text) {
 }  // namespace
 
 FakeHermes::FakeHermes(const std::filesystem::path& folder, Converter converter)
-    : bundle_(folder / "Hermes.app"), log_(folder / "hermes-converter-runs.log") {
+    : bundle_(folder / "Hermes.app"),
+      log_(folder / "hermes-converter-runs.log"),
+      pidFile_(folder / "hermes-converter.pid") {
     const auto bin = bundle_ / "Contents/Resources/agent-payload/venv/bin";
     std::filesystem::create_directories(bin);
     if (converter == Converter::missing) return;
 
-    std::string script = "#!/bin/sh\nprintf '%s\\n' \"$*\" >> " + shellQuoted(log_.string()) + "\n";
+    std::string script = "#!/bin/sh\nprintf '%s\\n' \"$*\" >> " + shellQuoted(log_.string()) +
+                         "\necho $$ > " + shellQuoted(pidFile_.string()) +
+                         "\nif [ -n \"$FAKE_HERMES_EDIT\" ]; then echo '# edited' >> "
+                         "\"$FAKE_HERMES_EDIT\"; fi\n";
     script += converter == Converter::hang ? "exec sleep 600\n" : "exec /usr/bin/python3 \"$@\"\n";
     const auto python = bin / "python3";
     writeFile(python, script);
@@ -46,6 +54,15 @@ std::vector<std::string> FakeHermes::runs() const {
     for (std::string line; std::getline(stream, line);) lines.push_back(line);
     return lines;
 }
+
+std::optional<pid_t> FakeHermes::lastPid() const {
+    std::ifstream stream(pidFile_);
+    pid_t pid = 0;
+    if (stream >> pid) return pid;
+    return std::nullopt;
+}
+
+bool processExists(pid_t pid) { return ::kill(pid, 0) == 0 || errno == EPERM; }
 
 nlohmann::json readYamlWithPyYAML(const std::filesystem::path& file) {
     const std::string command =
