@@ -49,16 +49,6 @@ TEST(HermesObject, ConvertsYamlWithHermesOwnConverter) {
     for (const auto& run : runs) EXPECT_EQ(run, kConverterArguments);
 }
 
-TEST(HermesObject, AnchorsAndMergeKeysAreResolved) {
-    TempHome home;
-    FakeHermes hermes(home.path());
-    const auto object =
-        hermesObject(testing::readFile(kData / "anchors.yaml"), hermes.bundle(), {});
-    EXPECT_EQ(object["terminal"],
-              (nlohmann::json{{"backend", "docker"}, {"cwd", "~/work"}, {"timeout", 180}}));
-    EXPECT_EQ(object["gateway"]["enabled_platforms"], (nlohmann::json{"telegram", "discord"}));
-}
-
 TEST(HermesObject, ReadsJsonWithoutTheConverter) {
     TempHome home;
     FakeHermes hermes(home.path());
