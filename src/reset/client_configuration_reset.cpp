@@ -4,6 +4,7 @@
 #include <utility>
 
 #include "reset/codex_reset.h"
+#include "reset/hermes_reset.h"
 #include "writers/config_files.h"
 
 namespace corvane {
@@ -12,8 +13,9 @@ ClientConfigurationReset::ClientConfigurationReset(Client client, std::string ch
     : client_(client), chosenPath_(std::move(chosenPath)) {}
 
 bool ClientConfigurationReset::run(const InstalledApplication& application) const {
-    (void)application;
     switch (client_) {
+        case Client::hermes:
+            return resetHermes(localClientConfigURL(Client::hermes, chosenPath_), application);
         case Client::claude:
         case Client::cursor:
             return false;

@@ -10,9 +10,11 @@ HttpsUrl SelectedClientConfiguration::compatibleURL() const {
     return settings.inferenceGatewayBaseUrl().appendingPathComponents("v1");
 }
 
-void SelectedClientConfiguration::save(const InstalledApplication& application) const {
-    (void)application;
+void SelectedClientConfiguration::save(const InstalledApplication& application,
+                                       std::stop_token stop) const {
     switch (client) {
+        case Client::hermes:
+            return saveHermes(application, stop);
         case Client::claude:
         case Client::cursor:
             throw SetupError("请在选定的应用中完成设置。");
