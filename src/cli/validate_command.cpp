@@ -14,8 +14,8 @@ void addValidateCommand(CLI::App& app, CommandAction& run) {
     command->callback([&run, form] {
         run = [form] {
             try {
-                const GatewaySettings settings(form->address, form->key(), form->auth,
-                                               form->rows(), *form->client());
+                const GatewaySettings settings(form->address, form->key(), form->auth, form->rows(),
+                                               *form->client());
                 nlohmann::json shown = settings.json();
                 shown["inferenceGatewayApiKey"] = "<redacted>";
                 std::cout << prettyJSON(shown) << '\n';

@@ -35,9 +35,9 @@ constexpr std::array<ClientFacts, 7> kFacts{{
     {Client::cursor, "Cursor / Grok Build", "cursor", false, false, "cursorarrow", "应用内配置"},
 }};
 
-constexpr std::array<Client, 7> kAllClients{Client::claude,    Client::codex,  Client::openCode,
-                                            Client::openClaw,  Client::workBuddy,
-                                            Client::hermes,    Client::cursor};
+constexpr std::array<Client, 7> kAllClients{Client::claude,   Client::codex,     Client::openCode,
+                                            Client::openClaw, Client::workBuddy, Client::hermes,
+                                            Client::cursor};
 
 const ClientFacts& facts(Client client) { return kFacts[static_cast<std::size_t>(client)]; }
 
@@ -142,26 +142,40 @@ std::optional<std::string> defaultPath(Client client) {
 
 std::span<const std::string_view> applicationNames(Client client) {
     switch (client) {
-        case Client::claude: return kClaudeNames;
-        case Client::codex: return kCodexNames;
-        case Client::openCode: return kOpenCodeNames;
-        case Client::openClaw: return kOpenClawNames;
-        case Client::workBuddy: return kWorkBuddyNames;
-        case Client::hermes: return kHermesNames;
-        case Client::cursor: return kCursorNames;
+        case Client::claude:
+            return kClaudeNames;
+        case Client::codex:
+            return kCodexNames;
+        case Client::openCode:
+            return kOpenCodeNames;
+        case Client::openClaw:
+            return kOpenClawNames;
+        case Client::workBuddy:
+            return kWorkBuddyNames;
+        case Client::hermes:
+            return kHermesNames;
+        case Client::cursor:
+            return kCursorNames;
     }
     return {};
 }
 
 std::span<const std::string_view> bundleIdentifiers(Client client) {
     switch (client) {
-        case Client::claude: return kClaudeIds;
-        case Client::codex: return kCodexIds;
-        case Client::openCode: return kOpenCodeIds;
-        case Client::openClaw: return kOpenClawIds;
-        case Client::workBuddy: return kWorkBuddyIds;
-        case Client::hermes: return kHermesIds;
-        case Client::cursor: return kCursorIds;
+        case Client::claude:
+            return kClaudeIds;
+        case Client::codex:
+            return kCodexIds;
+        case Client::openCode:
+            return kOpenCodeIds;
+        case Client::openClaw:
+            return kOpenClawIds;
+        case Client::workBuddy:
+            return kWorkBuddyIds;
+        case Client::hermes:
+            return kHermesIds;
+        case Client::cursor:
+            return kCursorIds;
     }
     return {};
 }

@@ -21,17 +21,17 @@ constexpr const char* kModelIdPerRow = "请为每一行填入供应商提供的 
 constexpr const char* kClaudeModelId = "请填写供应商提供的、适用于 Claude 桌面版的 Model ID。";
 constexpr const char* kOneModelEach = "请至少填写一个模型，每个 Model ID 填一次。";
 
-constexpr std::array<std::string_view, 4> kEndpointSuffixes{"/v1/chat/completions",
-                                                            "/v1/responses", "/v1/messages", "/v1"};
-constexpr std::array<std::string_view, 5> kClaudeModelWords{"claude", "anthropic", "sonnet",
-                                                            "opus", "haiku"};
+constexpr std::array<std::string_view, 4> kEndpointSuffixes{"/v1/chat/completions", "/v1/responses",
+                                                            "/v1/messages", "/v1"};
+constexpr std::array<std::string_view, 5> kClaudeModelWords{"claude", "anthropic", "sonnet", "opus",
+                                                            "haiku"};
 
 using UrlHandle = std::unique_ptr<CURLU, decltype(&curl_url_cleanup)>;
 
 UrlHandle parseUrl(const std::string& text) {
     UrlHandle handle(curl_url(), curl_url_cleanup);
-    if (!handle || curl_url_set(handle.get(), CURLUPART_URL, text.c_str(), CURLU_PATH_AS_IS) !=
-                       CURLUE_OK) {
+    if (!handle ||
+        curl_url_set(handle.get(), CURLUPART_URL, text.c_str(), CURLU_PATH_AS_IS) != CURLUE_OK) {
         return UrlHandle(nullptr, curl_url_cleanup);
     }
     return handle;
@@ -57,8 +57,9 @@ HttpsUrl normalisedBaseUrl(std::string_view address, Client client) {
     // libcurl reads "https:///v1" as the host "v1", drops an empty "#" and
     // shows an empty "?" only sometimes, so those shapes are judged on the text.
     constexpr std::string_view kPrefix = "https://";
-    if (text.size() <= kPrefix.size() || asciiLowercased(text.substr(0, kPrefix.size())) != kPrefix ||
-        text[kPrefix.size()] == '/' || text.find_first_of("?#") != std::string::npos) {
+    if (text.size() <= kPrefix.size() ||
+        asciiLowercased(text.substr(0, kPrefix.size())) != kPrefix || text[kPrefix.size()] == '/' ||
+        text.find_first_of("?#") != std::string::npos) {
         throw SetupError(kNotHttps);
     }
     const std::string_view rest = std::string_view(text).substr(kPrefix.size());

@@ -1,0 +1,110 @@
+#include "apps/application_control.h"
+
+#include <unistd.h>
+
+#include <algorithm>
+#include <charconv>
+
+#include "apps/platform/bundle_info.h"
+#include "apps/platform/child_process.h"
+#include "apps/platform/pause.h"
+#include "model/setup_error.h"
+
+namespace corvane {
+namespace {
+
+// Symbolic links resolved first, then ".", ".." and doubled separators
+// removed, so that every spelling of one bundle compares equal.
+std::string matchingPath(const std::filesystem::path& path) {
+    std::error_code error;
+    std::filesystem::path resolved = std::filesystem::weakly_canonical(path, error);
+    return (error ? path.lexically_normal() : resolved).string();
+}
+
+// Only major version 2 and later run the local service.
+bool hasLocalService(const std::string& version) {
+    std::string_view rest = version;
+    while (!rest.empty() && rest.front() == '.') rest.remove_prefix(1);
+    std::string_view first = rest.substr(0, rest.find('.'));
+    if (first.empty()) return false;
+    long long major = 0;
+    auto [end, code] = std::from_chars(first.data(), first.data() + first.size(), major);
+    if (code != std::errc() || end != first.data() + first.size()) return false;
+    return major >= 2;
+}
+
+bool isExecutableFile(const std::filesystem::path& path) {
+    std::error_code error;
+    return std::filesystem::is_regular_file(path, error) && ::access(path.c_str(), X_OK) == 0;
+}
+
+}  // namespace
+
+ApplicationControl::ApplicationControl(Workspace& workspace, std::stop_token stop,
+                                       ApplicationTiming timing)
+    : workspace_(workspace), stop_(std::move(stop)), timing_(timing) {}
+
+std::vector<std::shared_ptr<RunningApplication>> ApplicationControl::runningApplications(
+    const std::filesystem::path& url) const {
+    std::string target = matchingPath(url);
+    std::vector<std::shared_ptr<RunningApplication>> matching;
+    for (auto& application : workspace_.runningApplications()) {
+        if (application->isTerminated()) continue;
+        std::optional<std::filesystem::path> bundle = application->bundleURL();
+        if (!bundle) continue;
+        if (matchingPath(*bundle) == target) matching.push_back(std::move(application));
+    }
+    return matching;
+}
+
+void ApplicationControl::stopApplication(const std::filesystem::path& url) const {
+    // Taken once: instances that start while we wait are not ours to stop.
+    auto instances = runningApplications(url);
+    for (const auto& instance : instances) {
+        if (!instance->isTerminated()) instance->terminate();
+    }
+    for (int check = 0; check < timing_.checks; ++check) {
+        bool allEnded = std::all_of(instances.begin(), instances.end(),
+                                    [](const auto& instance) { return instance->isTerminated(); });
+        if (allEnded) return;
+        pause(timing_.pauseInterval, stop_);
+    }
+    throw SetupError(applicationDisplayName(url) + " 未退出。请保存手头任务后重新打开应用。");
+}
+
+std::shared_ptr<RunningApplication> ApplicationControl::launchApplication(
+    const std::filesystem::path& url) const {
+    return workspace_.openApplication(url);
+}
+
+void ApplicationControl::stopOpenCodeService(const std::filesystem::path& url) const {
+    std::optional<std::string> version = applicationVersion(url);
+    if (!version || !hasLocalService(*version)) return;
+    std::filesystem::path tool = url / "Contents" / "Resources" / "opencode-cli";
+    if (!isExecutableFile(tool)) return;
+
+    auto process = ChildProcess::start(tool, {"service", "stop"}, {});
+    for (int check = 0; check < timing_.checks && process->isRunning(); ++check) {
+        pause(timing_.pauseInterval, stop_);
+    }
+    if (process->isRunning()) {
+        process->terminate();
+        throw SetupError("OpenCode 本地服务未退出。请关闭其他 OpenCode 会话后重试。");
+    }
+    if (process->exitStatus() != 0) {
+        throw SetupError("无法停止 OpenCode 本地服务。请检查 OpenCode 的服务状态。");
+    }
+}
+
+std::optional<std::string> applicationVersion(const std::filesystem::path& url) {
+    return bundleInfoString(url, "CFBundleShortVersionString");
+}
+
+std::string applicationDisplayName(const std::filesystem::path& url) {
+    std::filesystem::path bundle = url;
+    // "Claude.app/" names the same bundle as "Claude.app".
+    if (!bundle.has_filename()) bundle = bundle.parent_path();
+    return bundle.stem().string();
+}
+
+}  // namespace corvane

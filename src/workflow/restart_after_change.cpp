@@ -1,0 +1,43 @@
+#include "workflow/restart_after_change.h"
+
+#include "apps/platform/platform_error.h"
+#include "model/setup_error.h"
+
+namespace corvane {
+
+bool confirmRestart(WorkflowHost& host, const std::filesystem::path& application,
+                    bool needsRestartToApply) {
+    std::string name = applicationDisplayName(application);
+    Question question;
+    question.messageText =
+        needsRestartToApply ? "应用配置并重启 " + name + "？" : "现在重启 " + name + "？";
+    question.informativeText = "请先保存该应用中的工作。重启会结束正在运行的任务。";
+    question.proceedButton = needsRestartToApply ? "应用并重启" : "立即重启";
+    question.declineButton = needsRestartToApply ? "取消" : "稍后重启";
+    return host.ask(question);
+}
+
+void restartAfterChange(WorkflowHost& host, const ApplicationControl& control, Client target,
+                        const std::filesystem::path& application, const std::string& savedMessage,
+                        const std::string& completion) {
+    std::string name = applicationDisplayName(application);
+    host.setStatus(savedMessage + "，正在重启 " + name + "。");
+    std::string instruction;
+    try {
+        control.stopApplication(application);
+        if (target == Client::openCode) control.stopOpenCodeService(application);
+        control.launchApplication(application);
+        host.setStatus(savedMessage + "，已重新打开 " + name + completion);
+        return;
+    } catch (const OperationCancelled&) {
+        throw;
+    } catch (const SetupError& error) {
+        instruction = error.text();
+    } catch (...) {
+        instruction = "请手动打开 " + name + "。";
+    }
+    host.setFailed(true);
+    host.setStatus(savedMessage + "。" + instruction);
+}
+
+}  // namespace corvane

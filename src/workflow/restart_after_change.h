@@ -1,0 +1,27 @@
+#pragma once
+
+#include <filesystem>
+#include <string>
+
+#include "apps/application_control.h"
+#include "model/client.h"
+#include "workflow/workflow_host.h"
+
+namespace corvane {
+
+// Asks whether to restart the application. `needsRestartToApply` is true when
+// nothing has been written yet (declining means nothing happens) and false
+// when the configuration is already saved (declining defers the restart).
+// True when the user chose the first button.
+bool confirmRestart(WorkflowHost& host, const std::filesystem::path& application,
+                    bool needsRestartToApply);
+
+// Stops the application (and OpenCode's local service), launches it again and
+// keeps the host's status line current. Every failure ends up in the status
+// line with the failed flag set; the only exception that leaves is
+// OperationCancelled, so that a stop request still ends the workflow.
+void restartAfterChange(WorkflowHost& host, const ApplicationControl& control, Client target,
+                        const std::filesystem::path& application, const std::string& savedMessage,
+                        const std::string& completion);
+
+}  // namespace corvane

@@ -1,0 +1,34 @@
+#pragma once
+
+#include <filesystem>
+#include <optional>
+
+#include "model/client.h"
+#include "workflow/setup_form.h"
+
+namespace corvane {
+
+// The two buttons of the setup window as a front end calls them.
+class SetupActions {
+public:
+    virtual ~SetupActions() = default;
+
+    // The main button. Does nothing while a run is active; true when a task
+    // was started (its progress arrives through the WorkflowHost).
+    virtual bool submit(const SetupForm& form) = 0;
+
+    // The reset confirmation; `restart` is the application to restart
+    // afterwards, or nothing. True when a task was started.
+    virtual bool resetConfiguration(const SetupForm& form,
+                                    const std::optional<std::filesystem::path>& restart) = 0;
+
+    virtual bool working() const = 0;
+
+    // The client's application bundle, for the reset confirmation's buttons.
+    virtual std::optional<std::filesystem::path> installedApplication(Client client) = 0;
+
+    // Asks a running task to stop and waits for it to end.
+    virtual void stopAndWait() = 0;
+};
+
+}  // namespace corvane

@@ -1,0 +1,197 @@
+#include "workflow/restart_after_change.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+#include "apps/platform/platform_error.h"
+#include "apps/platform/posix/posix_workspace.h"
+#include "support/fake_bundle.h"
+#include "support/temp_home.h"
+
+namespace corvane {
+namespace {
+
+using testing::ExtraFile;
+using testing::FakeBundleOptions;
+using testing::logLines;
+
+// Records what a workflow tells its front end; answers questions from a queue.
+class RecordingHost : public WorkflowHost {
+public:
+    void setStatus(const std::string& status) override { statuses.push_back(status); }
+    void setFailed(bool value) override { failed = value; }
+    void setWorking(bool) override {}
+    void clearKey() override {}
+    void resetForm() override {}
+    bool ask(const Question& question) override {
+        questions.push_back(question);
+        return answer;
+    }
+    std::optional<std::string> userDefault(const std::string&) override { return std::nullopt; }
+    void setUserDefault(const std::string&, const std::string&) override {}
+    void removeUserDefault(const std::string&) override {}
+
+    std::vector<std::string> statuses;
+    std::vector<Question> questions;
+    bool failed = false;
+    bool answer = true;
+};
+
+TEST(ConfirmRestart, TextsAndAnswer) {
+    struct Case {
+        bool needsRestartToApply;
+        bool answer;
+        std::string message;
+        std::string proceed;
+        std::string decline;
+    };
+    const Case cases[] = {
+        {true, true, "应用配置并重启 WorkBuddy？", "应用并重启", "取消"},
+        {true, false, "应用配置并重启 WorkBuddy？", "应用并重启", "取消"},
+        {false, true, "现在重启 WorkBuddy？", "立即重启", "稍后重启"},
+        {false, false, "现在重启 WorkBuddy？", "立即重启", "稍后重启"},
+    };
+    for (const Case& c : cases) {
+        RecordingHost host;
+        host.answer = c.answer;
+        EXPECT_EQ(confirmRestart(host, "/Applications/WorkBuddy.app", c.needsRestartToApply),
+                  c.answer);
+        ASSERT_EQ(host.questions.size(), 1u);
+        EXPECT_EQ(host.questions[0].messageText, c.message);
+        EXPECT_EQ(host.questions[0].informativeText,
+                  "请先保存该应用中的工作。重启会结束正在运行的任务。");
+        EXPECT_EQ(host.questions[0].proceedButton, c.proceed);
+        EXPECT_EQ(host.questions[0].declineButton, c.decline);
+        EXPECT_TRUE(host.statuses.empty());
+    }
+}
+
+class RestartAfterChangeTest : public ::testing::Test {
+protected:
+    void TearDown() override {
+        for (const auto& bundle : bundles_) testing::killBundleProcesses(bundle);
+        EXPECT_TRUE(testing::waitUntil([] { return testing::zombieChildren().empty(); }));
+    }
+
+    std::filesystem::path bundle(const std::string& name, FakeBundleOptions options = {}) {
+        options.behaviour.log = log();
+        bundles_.push_back(testing::makeFakeBundle(home_.path() / "Applications", name, options));
+        return bundles_.back();
+    }
+
+    void launchAndWait(const std::filesystem::path& app) {
+        control_.launchApplication(app);
+        ASSERT_TRUE(testing::waitUntil([&] { return !logLines(log()).empty(); }));
+    }
+
+    // The log's words without PIDs, e.g. {"start", "term", "start"}.
+    std::vector<std::string> events() const {
+        std::vector<std::string> words;
+        for (const std::string& line : logLines(log()))
+            words.push_back(line.substr(0, line.find(' ')));
+        return words;
+    }
+
+    std::filesystem::path log() const { return home_.path() / "events.log"; }
+
+    testing::TempHome home_;
+    PosixWorkspace workspace_{home_.path() / "System"};
+    std::stop_source stop_;
+    ApplicationControl control_{workspace_, stop_.get_token(), {std::chrono::milliseconds(5), 400}};
+    std::vector<std::filesystem::path> bundles_;
+    RecordingHost host_;
+};
+
+TEST_F(RestartAfterChangeTest, RunningApplicationIsStoppedAndOpenedAgain) {
+    auto app = bundle("WorkBuddy");
+    launchAndWait(app);
+    restartAfterChange(host_, control_, Client::workBuddy, app, "配置已保存", "。");
+    EXPECT_EQ(host_.statuses, (std::vector<std::string>{"配置已保存，正在重启 WorkBuddy。",
+                                                        "配置已保存，已重新打开 WorkBuddy。"}));
+    EXPECT_FALSE(host_.failed);
+    ASSERT_TRUE(testing::waitUntil([&] { return events().size() == 3; }));
+    EXPECT_EQ(events(), (std::vector<std::string>{"start", "term", "start"}));
+    EXPECT_EQ(control_.runningApplications(app).size(), 1u);
+}
+
+TEST_F(RestartAfterChangeTest, ApplicationThatWasNotRunningIsLaunched) {
+    auto app = bundle("Hermes");
+    restartAfterChange(host_, control_, Client::hermes, app, "配置已恢复", "。新的设置已生效。");
+    EXPECT_EQ(host_.statuses,
+              (std::vector<std::string>{"配置已恢复，正在重启 Hermes。",
+                                        "配置已恢复，已重新打开 Hermes。新的设置已生效。"}));
+    EXPECT_FALSE(host_.failed);
+    EXPECT_EQ(control_.runningApplications(app).size(), 1u);
+}
+
+TEST_F(RestartAfterChangeTest, ApplicationThatDoesNotQuitIsNotLaunched) {
+    FakeBundleOptions options;
+    options.behaviour.ignoreTerminate = true;
+    auto app = bundle("WorkBuddy", options);
+    launchAndWait(app);
+    ApplicationControl control(workspace_, stop_.get_token(), {std::chrono::milliseconds(1), 5});
+    restartAfterChange(host_, control, Client::workBuddy, app, "配置已保存", "。");
+    EXPECT_EQ(host_.statuses, (std::vector<std::string>{
+                                  "配置已保存，正在重启 WorkBuddy。",
+                                  "配置已保存。WorkBuddy 未退出。请保存手头任务后重新打开应用。"}));
+    EXPECT_TRUE(host_.failed);
+    EXPECT_EQ(events(), (std::vector<std::string>{"start", "term"}));
+}
+
+TEST_F(RestartAfterChangeTest, RefusedLaunchAsksToOpenByHand) {
+    FakeBundleOptions options;
+    options.executableName = "gone";
+    auto app = bundle("WorkBuddy", options);
+    std::filesystem::remove(app / "Contents/MacOS/gone");
+    restartAfterChange(host_, control_, Client::workBuddy, app, "配置已保存", "。");
+    EXPECT_EQ(host_.statuses, (std::vector<std::string>{"配置已保存，正在重启 WorkBuddy。",
+                                                        "配置已保存。请手动打开 WorkBuddy。"}));
+    EXPECT_TRUE(host_.failed);
+}
+
+TEST_F(RestartAfterChangeTest, OpenCodeServiceStopsBetweenQuitAndLaunch) {
+    FakeBundleOptions options;
+    options.shortVersion = "2.1.0";
+    options.extraFiles["Contents/Resources/opencode-cli"] =
+        ExtraFile{"#!/bin/sh\necho \"$1 $2\" >> '" + log().string() + "'\n", true};
+    for (Client target : {Client::openCode, Client::codex}) {
+        std::filesystem::remove(log());
+        auto app = bundle("OpenCode", options);
+        launchAndWait(app);
+        restartAfterChange(host_, control_, target, app, "配置已保存", "。");
+        EXPECT_FALSE(host_.failed);
+        ASSERT_TRUE(testing::waitUntil([&] { return events().back() == "start"; }));
+        auto expected = target == Client::openCode
+                            ? std::vector<std::string>{"start", "term", "service", "start"}
+                            : std::vector<std::string>{"start", "term", "start"};
+        EXPECT_EQ(events(), expected) << rawValue(target);
+        testing::killBundleProcesses(app);
+    }
+}
+
+TEST_F(RestartAfterChangeTest, FailingServiceToolIsReported) {
+    FakeBundleOptions options;
+    options.shortVersion = "2.0";
+    options.extraFiles["Contents/Resources/opencode-cli"] = ExtraFile{"#!/bin/sh\nexit 1\n", true};
+    auto app = bundle("OpenCode", options);
+    restartAfterChange(host_, control_, Client::openCode, app, "配置已保存", "。");
+    EXPECT_EQ(host_.statuses.back(),
+              "配置已保存。无法停止 OpenCode 本地服务。请检查 OpenCode 的服务状态。");
+    EXPECT_TRUE(host_.failed);
+    EXPECT_TRUE(control_.runningApplications(app).empty());
+}
+
+TEST_F(RestartAfterChangeTest, StopRequestEndsTheRestart) {
+    FakeBundleOptions options;
+    options.behaviour.ignoreTerminate = true;
+    auto app = bundle("WorkBuddy", options);
+    launchAndWait(app);
+    stop_.request_stop();
+    EXPECT_THROW(restartAfterChange(host_, control_, Client::workBuddy, app, "配置已保存", "。"),
+                 OperationCancelled);
+    EXPECT_EQ(host_.statuses.size(), 1u);
+}
+
+}  // namespace
+}  // namespace corvane
