@@ -3,6 +3,7 @@
 #include <stdexcept>
 #include <utility>
 
+#include "reset/codex_reset.h"
 #include "reset/hermes_reset.h"
 #include "writers/config_files.h"
 
@@ -18,6 +19,8 @@ bool ClientConfigurationReset::run(const InstalledApplication& application) cons
         case Client::claude:
         case Client::cursor:
             return false;
+        case Client::codex:
+            return resetCodex();
         default:
             throw std::logic_error("reset not built yet");
     }

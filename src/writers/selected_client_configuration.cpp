@@ -18,6 +18,9 @@ void SelectedClientConfiguration::save(const InstalledApplication& application,
         case Client::claude:
         case Client::cursor:
             throw SetupError("请在选定的应用中完成设置。");
+        case Client::codex:
+            saveCodex();
+            return;
         default:
             throw std::logic_error("writer not built yet");
     }
