@@ -11,8 +11,13 @@ HttpsUrl SelectedClientConfiguration::compatibleURL() const {
 }
 
 void SelectedClientConfiguration::save(const InstalledApplication& application) const {
-    (void)application;
     switch (client) {
+        case Client::openCode:
+            return saveOpenCode(application);
+        case Client::openClaw:
+            return saveOpenClaw();
+        case Client::workBuddy:
+            return saveWorkBuddy();
         case Client::claude:
         case Client::cursor:
             throw SetupError("请在选定的应用中完成设置。");
