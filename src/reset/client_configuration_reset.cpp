@@ -3,6 +3,9 @@
 #include <stdexcept>
 #include <utility>
 
+#include "reset/openclaw_reset.h"
+#include "reset/opencode_reset.h"
+#include "reset/workbuddy_reset.h"
 #include "writers/config_files.h"
 
 namespace corvane {
@@ -13,6 +16,12 @@ ClientConfigurationReset::ClientConfigurationReset(Client client, std::string ch
 bool ClientConfigurationReset::run(const InstalledApplication& application) const {
     (void)application;
     switch (client_) {
+        case Client::openCode:
+            return resetOpenCode();
+        case Client::openClaw:
+            return resetOpenClaw(localClientConfigURL(client_, chosenPath_));
+        case Client::workBuddy:
+            return resetWorkBuddy(localClientConfigURL(client_, chosenPath_));
         case Client::claude:
         case Client::cursor:
             return false;
