@@ -2,8 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <regex>
-
 #include "model/setup_error.h"
 #include "support/gateway_samples.h"
 #include "support/temp_home.h"
@@ -17,6 +15,18 @@ using testing::parsedFile;
 using testing::readFile;
 using testing::sampleConfiguration;
 using testing::writeFile;
+
+// "corvane-workbuddy-" and a lower-case UUID.
+bool isToolID(const std::string& id) {
+    const std::string prefix = "corvane-workbuddy-";
+    if (!id.starts_with(prefix) || id.size() != prefix.size() + 36) return false;
+    for (std::size_t i = 0; i < 36; ++i) {
+        const char c = id[prefix.size() + i];
+        const bool hyphen = i == 8 || i == 13 || i == 18 || i == 23;
+        if (hyphen ? c != '-' : !((c >= '0' && c <= '9') || (c >= 'a' && c <= 'f'))) return false;
+    }
+    return true;
+}
 
 class WorkBuddyWriter : public ::testing::Test {
 protected:
@@ -37,11 +47,9 @@ TEST_F(WorkBuddyWriter, CreatesAMissingFileWithOneEntryPerModel) {
     save({ModelRow("qwen3", "Qwen"), ModelRow("glm", "")});
     json written = parsedFile(file());
     ASSERT_EQ(written.size(), 2u);
-    const std::regex id(
-        "corvane-workbuddy-[0-9a-f]{8}-[0-9a-f]{4}-[0-9a-f]{4}-[0-9a-f]{4}-[0-9a-f]{12}");
     for (std::size_t i = 0; i < 2; ++i) {
         json entry = written[i];
-        EXPECT_TRUE(std::regex_match(entry["id"].get<std::string>(), id)) << entry["id"];
+        EXPECT_TRUE(isToolID(entry["id"].get<std::string>())) << entry["id"];
         entry.erase("id");
         EXPECT_EQ(entry, json({{"name", i == 0 ? "qwen3" : "glm"},
                                {"vendor", "Custom"},
