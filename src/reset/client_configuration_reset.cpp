@@ -3,6 +3,7 @@
 #include <stdexcept>
 #include <utility>
 
+#include "reset/hermes_reset.h"
 #include "reset/openclaw_reset.h"
 #include "reset/opencode_reset.h"
 #include "reset/workbuddy_reset.h"
@@ -14,7 +15,6 @@ ClientConfigurationReset::ClientConfigurationReset(Client client, std::string ch
     : client_(client), chosenPath_(std::move(chosenPath)) {}
 
 bool ClientConfigurationReset::run(const InstalledApplication& application) const {
-    (void)application;
     switch (client_) {
         case Client::openCode:
             return resetOpenCode();
@@ -22,6 +22,8 @@ bool ClientConfigurationReset::run(const InstalledApplication& application) cons
             return resetOpenClaw(localClientConfigURL(client_, chosenPath_));
         case Client::workBuddy:
             return resetWorkBuddy(localClientConfigURL(client_, chosenPath_));
+        case Client::hermes:
+            return resetHermes(localClientConfigURL(Client::hermes, chosenPath_), application);
         case Client::claude:
         case Client::cursor:
             return false;

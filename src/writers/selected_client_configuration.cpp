@@ -10,7 +10,8 @@ HttpsUrl SelectedClientConfiguration::compatibleURL() const {
     return settings.inferenceGatewayBaseUrl().appendingPathComponents("v1");
 }
 
-void SelectedClientConfiguration::save(const InstalledApplication& application) const {
+void SelectedClientConfiguration::save(const InstalledApplication& application,
+                                       std::stop_token stop) const {
     switch (client) {
         case Client::openCode:
             return saveOpenCode(application);
@@ -18,6 +19,8 @@ void SelectedClientConfiguration::save(const InstalledApplication& application) 
             return saveOpenClaw();
         case Client::workBuddy:
             return saveWorkBuddy();
+        case Client::hermes:
+            return saveHermes(application, stop);
         case Client::claude:
         case Client::cursor:
             throw SetupError("请在选定的应用中完成设置。");
