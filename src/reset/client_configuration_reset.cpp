@@ -5,6 +5,9 @@
 
 #include "reset/codex_reset.h"
 #include "reset/hermes_reset.h"
+#include "reset/openclaw_reset.h"
+#include "reset/opencode_reset.h"
+#include "reset/workbuddy_reset.h"
 #include "writers/config_files.h"
 
 namespace corvane {
@@ -14,6 +17,12 @@ ClientConfigurationReset::ClientConfigurationReset(Client client, std::string ch
 
 bool ClientConfigurationReset::run(const InstalledApplication& application) const {
     switch (client_) {
+        case Client::openCode:
+            return resetOpenCode();
+        case Client::openClaw:
+            return resetOpenClaw(localClientConfigURL(client_, chosenPath_));
+        case Client::workBuddy:
+            return resetWorkBuddy(localClientConfigURL(client_, chosenPath_));
         case Client::hermes:
             return resetHermes(localClientConfigURL(Client::hermes, chosenPath_), application);
         case Client::claude:

@@ -13,6 +13,12 @@ HttpsUrl SelectedClientConfiguration::compatibleURL() const {
 void SelectedClientConfiguration::save(const InstalledApplication& application,
                                        std::stop_token stop) const {
     switch (client) {
+        case Client::openCode:
+            return saveOpenCode(application);
+        case Client::openClaw:
+            return saveOpenClaw();
+        case Client::workBuddy:
+            return saveWorkBuddy();
         case Client::hermes:
             return saveHermes(application, stop);
         case Client::claude:
