@@ -1,6 +1,5 @@
 #include "reset/client_configuration_reset.h"
 
-#include <stdexcept>
 #include <utility>
 
 #include "reset/codex_reset.h"
@@ -15,8 +14,11 @@ namespace corvane {
 ClientConfigurationReset::ClientConfigurationReset(Client client, std::string chosenPath)
     : client_(client), chosenPath_(std::move(chosenPath)) {}
 
-bool ClientConfigurationReset::run(const InstalledApplication& application) const {
+bool ClientConfigurationReset::run(const InstalledApplication& application,
+                                   std::stop_token stop) const {
     switch (client_) {
+        case Client::codex:
+            return resetCodex();
         case Client::openCode:
             return resetOpenCode();
         case Client::openClaw:
@@ -24,15 +26,13 @@ bool ClientConfigurationReset::run(const InstalledApplication& application) cons
         case Client::workBuddy:
             return resetWorkBuddy(localClientConfigURL(client_, chosenPath_));
         case Client::hermes:
-            return resetHermes(localClientConfigURL(Client::hermes, chosenPath_), application);
+            return resetHermes(localClientConfigURL(client_, chosenPath_), application,
+                               knownHermesHostFingerprint(), stop);
         case Client::claude:
         case Client::cursor:
-            return false;
-        case Client::codex:
-            return resetCodex();
-        default:
-            throw std::logic_error("reset not built yet");
+            break;
     }
+    return false;
 }
 
 }  // namespace corvane

@@ -1,7 +1,5 @@
 #include "writers/selected_client_configuration.h"
 
-#include <stdexcept>
-
 #include "model/setup_error.h"
 
 namespace corvane {
@@ -13,6 +11,8 @@ HttpsUrl SelectedClientConfiguration::compatibleURL() const {
 void SelectedClientConfiguration::save(const InstalledApplication& application,
                                        std::stop_token stop) const {
     switch (client) {
+        case Client::codex:
+            return saveCodex();
         case Client::openCode:
             return saveOpenCode(application);
         case Client::openClaw:
@@ -23,13 +23,9 @@ void SelectedClientConfiguration::save(const InstalledApplication& application,
             return saveHermes(application, stop);
         case Client::claude:
         case Client::cursor:
-            throw SetupError("请在选定的应用中完成设置。");
-        case Client::codex:
-            saveCodex();
-            return;
-        default:
-            throw std::logic_error("writer not built yet");
+            break;
     }
+    throw SetupError("请在选定的应用中完成设置。");
 }
 
 }  // namespace corvane
