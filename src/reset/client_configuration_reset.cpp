@@ -1,10 +1,12 @@
 #include "reset/client_configuration_reset.h"
 
-#include <stdexcept>
 #include <utility>
 
 #include "reset/codex_reset.h"
 #include "reset/hermes_reset.h"
+#include "reset/openclaw_reset.h"
+#include "reset/opencode_reset.h"
+#include "reset/workbuddy_reset.h"
 #include "writers/config_files.h"
 
 namespace corvane {
@@ -12,18 +14,25 @@ namespace corvane {
 ClientConfigurationReset::ClientConfigurationReset(Client client, std::string chosenPath)
     : client_(client), chosenPath_(std::move(chosenPath)) {}
 
-bool ClientConfigurationReset::run(const InstalledApplication& application) const {
+bool ClientConfigurationReset::run(const InstalledApplication& application,
+                                   std::stop_token stop) const {
     switch (client_) {
-        case Client::hermes:
-            return resetHermes(localClientConfigURL(Client::hermes, chosenPath_), application);
-        case Client::claude:
-        case Client::cursor:
-            return false;
         case Client::codex:
             return resetCodex();
-        default:
-            throw std::logic_error("reset not built yet");
+        case Client::openCode:
+            return resetOpenCode();
+        case Client::openClaw:
+            return resetOpenClaw(localClientConfigURL(client_, chosenPath_));
+        case Client::workBuddy:
+            return resetWorkBuddy(localClientConfigURL(client_, chosenPath_));
+        case Client::hermes:
+            return resetHermes(localClientConfigURL(client_, chosenPath_), application,
+                               knownHermesHostFingerprint(), stop);
+        case Client::claude:
+        case Client::cursor:
+            break;
     }
+    return false;
 }
 
 }  // namespace corvane

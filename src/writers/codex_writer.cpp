@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <optional>
+#include <utility>
 
 #include "model/setup_error.h"
 #include "model/text.h"
@@ -115,14 +116,14 @@ std::string tomlString(std::string_view value) {
 
 std::string codexConfiguration(const SelectedClientConfiguration& configuration,
                                std::string_view text, const std::filesystem::path& catalog) {
-    const CodexConfigDocument document(text);
+    CodexConfigDocument document(text);
     for (const auto& entry : document.root) {
         if (CodexConfigDocument::rootValue(entry, "model_providers")) {
             throw SetupError(
                 "Codex 使用了内联模型供应商表。已保留原配置，请先在供应商配置中展开该表。");
         }
     }
-    const std::string kept = keptText(document);
+    const std::string kept = keptText(std::move(document));
     const GatewaySettings& settings = configuration.settings;
 
     std::string result;

@@ -81,6 +81,11 @@ public:
         port_ = server_.bind_to_any_port("127.0.0.1");
         if (port_ <= 0) throw std::runtime_error("test gateway: cannot bind");
         thread_ = std::thread([this] { server_.listen_after_bind(); });
+        // stop() is a no-op until the accept loop runs; a gateway destroyed
+        // before that would leave its thread in accept() for ever.
+        for (int wait = 0; wait < 5000 && !server_.is_running(); ++wait) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        }
     }
 
     ~Server() {
