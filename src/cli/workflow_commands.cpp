@@ -87,9 +87,10 @@ int runReset(const std::string& clientName, const WorkflowOptions& options) {
     if (form.client != Client::cursor) {
         if (const auto bundle = applicationBundle(form.client, session.services())) {
             const std::string name(rawValue(form.client));
-            const Question question{"恢复 " + name + " 的配置？",
-                                    "将移除本工具写入的配置，并恢复此前的默认设置。重启前请保存该应用中的工作。",
-                                    "恢复并重启", "仅恢复，稍后重启"};
+            const Question question{
+                "恢复 " + name + " 的配置？",
+                "将移除本工具写入的配置，并恢复此前的默认设置。重启前请保存该应用中的工作。",
+                "恢复并重启", "仅恢复，稍后重启"};
             if (host.ask(question)) restart = bundle;
         }
     }
@@ -101,7 +102,8 @@ int runReset(const std::string& clientName, const WorkflowOptions& options) {
 }  // namespace
 
 void addApplyCommand(CLI::App& app, CommandAction& run) {
-    auto* command = app.add_subcommand("apply", "check the gateway, write the configuration, restart");
+    auto* command =
+        app.add_subcommand("apply", "check the gateway, write the configuration, restart");
     auto gateway = std::make_shared<GatewayForm>();
     auto options = std::make_shared<WorkflowOptions>();
     gateway->addOptions(*command);
@@ -112,7 +114,8 @@ void addApplyCommand(CLI::App& app, CommandAction& run) {
 }
 
 void addResetCommand(CLI::App& app, CommandAction& run) {
-    auto* command = app.add_subcommand("reset", "take out what the tool wrote and restore the rest");
+    auto* command =
+        app.add_subcommand("reset", "take out what the tool wrote and restore the rest");
     auto clientName = std::make_shared<std::string>();
     auto options = std::make_shared<WorkflowOptions>();
     addClientOption(*command, *clientName);

@@ -1,9 +1,10 @@
 #include "workflow/installed_application.h"
 
+#include <unistd.h>
+
 #include <chrono>
 #include <cstdlib>
 #include <sstream>
-#include <unistd.h>
 
 #include "apps/platform/child_process.h"
 #include "apps/platform/platform_error.h"
@@ -31,10 +32,10 @@ std::optional<std::string> openCodeProgramVersion(std::stop_token stop) {
     const auto program = programOnPath("opencode");
     if (!program) return std::nullopt;
     try {
-        auto child = ChildProcess::start(*program, {"--version"},
-                                         {ChildProcess::Stream::nullDevice,
-                                          ChildProcess::Stream::pipe,
-                                          ChildProcess::Stream::nullDevice});
+        auto child =
+            ChildProcess::start(*program, {"--version"},
+                                {ChildProcess::Stream::nullDevice, ChildProcess::Stream::pipe,
+                                 ChildProcess::Stream::nullDevice});
         const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
         const std::string output = child->readOutputToEnd(deadline, stop);
         if (child->waitForExit(deadline, stop) != 0) return std::nullopt;
