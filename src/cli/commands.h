@@ -9,6 +9,8 @@ namespace corvane::cli {
 inline constexpr int kExitSuccess = 0;
 inline constexpr int kExitFailed = 1;
 inline constexpr int kExitUsage = 2;
+// Stopped by Ctrl-C, as shells report a SIGINT.
+inline constexpr int kExitInterrupted = 130;
 
 // Each command registers itself on the application and, when chosen, stores
 // what to run after parsing in `run`.
@@ -16,5 +18,8 @@ using CommandAction = std::function<int()>;
 
 void addClientsCommand(CLI::App& app, CommandAction& run);
 void addValidateCommand(CLI::App& app, CommandAction& run);
+void addCheckCommand(CLI::App& app, CommandAction& run);
+void addApplyCommand(CLI::App& app, CommandAction& run);
+void addResetCommand(CLI::App& app, CommandAction& run);
 
 }  // namespace corvane::cli

@@ -11,6 +11,9 @@ int main(int argc, char** argv) {
     corvane::cli::CommandAction run;
     corvane::cli::addClientsCommand(app, run);
     corvane::cli::addValidateCommand(app, run);
+    corvane::cli::addCheckCommand(app, run);
+    corvane::cli::addApplyCommand(app, run);
+    corvane::cli::addResetCommand(app, run);
     try {
         app.parse(argc, argv);
     } catch (const CLI::ParseError& error) {

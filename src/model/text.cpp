@@ -38,15 +38,33 @@ std::optional<Decoded> decodeAt(std::string_view bytes, std::size_t offset) {
     return Decoded{value, length};
 }
 
-// Length of the white-space character that ends at `end`, or 0.
-std::size_t whitespaceEndingAt(std::string_view text, std::size_t end) {
+// Length of the character that ends at `end` when `matches` accepts it, or 0.
+template <typename Predicate>
+std::size_t matchingEndingAt(std::string_view text, std::size_t end, Predicate matches) {
     for (std::size_t length = 1; length <= 4 && length <= end; ++length) {
         const auto decoded = decodeAt(text, end - length);
         if (decoded && decoded->length == length) {
-            return isWhitespaceOrNewline(decoded->character) ? length : 0;
+            return matches(decoded->character) ? length : 0;
         }
     }
     return 0;
+}
+
+template <typename Predicate>
+std::string trimmedWhere(std::string_view text, Predicate matches) {
+    std::size_t begin = 0;
+    while (begin < text.size()) {
+        const auto decoded = decodeAt(text, begin);
+        if (!decoded || !matches(decoded->character)) break;
+        begin += decoded->length;
+    }
+    std::size_t end = text.size();
+    while (end > begin) {
+        const std::size_t length = matchingEndingAt(text, end, matches);
+        if (length == 0) break;
+        end -= length;
+    }
+    return std::string(text.substr(begin, end - begin));
 }
 
 }  // namespace
@@ -57,21 +75,13 @@ bool isWhitespaceOrNewline(char32_t c) {
            c == 0x205F || c == 0x3000;
 }
 
-std::string trimmed(std::string_view text) {
-    std::size_t begin = 0;
-    while (begin < text.size()) {
-        const auto decoded = decodeAt(text, begin);
-        if (!decoded || !isWhitespaceOrNewline(decoded->character)) break;
-        begin += decoded->length;
-    }
-    std::size_t end = text.size();
-    while (end > begin) {
-        const std::size_t length = whitespaceEndingAt(text, end);
-        if (length == 0) break;
-        end -= length;
-    }
-    return std::string(text.substr(begin, end - begin));
+bool isNewline(char32_t c) {
+    return (c >= 0x0A && c <= 0x0D) || c == 0x85 || c == 0x2028 || c == 0x2029;
 }
+
+std::string trimmed(std::string_view text) { return trimmedWhere(text, isWhitespaceOrNewline); }
+
+std::string trimmedNewlines(std::string_view text) { return trimmedWhere(text, isNewline); }
 
 bool containsWhitespaceOrNewline(std::string_view text) {
     for (std::size_t offset = 0; offset < text.size();) {

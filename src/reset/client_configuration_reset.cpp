@@ -1,8 +1,12 @@
 #include "reset/client_configuration_reset.h"
 
-#include <stdexcept>
 #include <utility>
 
+#include "reset/codex_reset.h"
+#include "reset/hermes_reset.h"
+#include "reset/openclaw_reset.h"
+#include "reset/opencode_reset.h"
+#include "reset/workbuddy_reset.h"
 #include "writers/config_files.h"
 
 namespace corvane {
@@ -10,15 +14,25 @@ namespace corvane {
 ClientConfigurationReset::ClientConfigurationReset(Client client, std::string chosenPath)
     : client_(client), chosenPath_(std::move(chosenPath)) {}
 
-bool ClientConfigurationReset::run(const InstalledApplication& application) const {
-    (void)application;
+bool ClientConfigurationReset::run(const InstalledApplication& application,
+                                   std::stop_token stop) const {
     switch (client_) {
+        case Client::codex:
+            return resetCodex();
+        case Client::openCode:
+            return resetOpenCode();
+        case Client::openClaw:
+            return resetOpenClaw(localClientConfigURL(client_, chosenPath_));
+        case Client::workBuddy:
+            return resetWorkBuddy(localClientConfigURL(client_, chosenPath_));
+        case Client::hermes:
+            return resetHermes(localClientConfigURL(client_, chosenPath_), application,
+                               knownHermesHostFingerprint(), stop);
         case Client::claude:
         case Client::cursor:
-            return false;
-        default:
-            throw std::logic_error("reset not built yet");
+            break;
     }
+    return false;
 }
 
 }  // namespace corvane

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <stop_token>
 #include <string>
 
 #include "model/client.h"
@@ -15,7 +16,7 @@ public:
 
     // True when a configuration file was rewritten or deleted, false when it
     // held nothing of the tool's. Claude and Cursor always give false.
-    bool run(const InstalledApplication& application) const;
+    bool run(const InstalledApplication& application, std::stop_token stop = {}) const;
 
 private:
     Client client_;

@@ -1,7 +1,5 @@
 #include "writers/selected_client_configuration.h"
 
-#include <stdexcept>
-
 #include "model/setup_error.h"
 
 namespace corvane {
@@ -10,15 +8,24 @@ HttpsUrl SelectedClientConfiguration::compatibleURL() const {
     return settings.inferenceGatewayBaseUrl().appendingPathComponents("v1");
 }
 
-void SelectedClientConfiguration::save(const InstalledApplication& application) const {
-    (void)application;
+void SelectedClientConfiguration::save(const InstalledApplication& application,
+                                       std::stop_token stop) const {
     switch (client) {
+        case Client::codex:
+            return saveCodex();
+        case Client::openCode:
+            return saveOpenCode(application);
+        case Client::openClaw:
+            return saveOpenClaw();
+        case Client::workBuddy:
+            return saveWorkBuddy();
+        case Client::hermes:
+            return saveHermes(application, stop);
         case Client::claude:
         case Client::cursor:
-            throw SetupError("请在选定的应用中完成设置。");
-        default:
-            throw std::logic_error("writer not built yet");
+            break;
     }
+    throw SetupError("请在选定的应用中完成设置。");
 }
 
 }  // namespace corvane

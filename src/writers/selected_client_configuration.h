@@ -2,6 +2,7 @@
 
 #include <filesystem>
 #include <optional>
+#include <stop_token>
 #include <string>
 
 #include "model/client.h"
@@ -29,15 +30,16 @@ struct SelectedClientConfiguration {
     HttpsUrl compatibleURL() const;
 
     // Writes the selected client's configuration with its writer. Claude and
-    // Cursor have none: SetupError "请在选定的应用中完成设置。".
-    void save(const InstalledApplication& application) const;
+    // Cursor have none: SetupError "请在选定的应用中完成设置。". A stop request
+    // ends a writer's wait for a helper program with OperationCancelled.
+    void save(const InstalledApplication& application, std::stop_token stop = {}) const;
 
     // One writer per client, each in its own file.
     void saveCodex() const;
     void saveOpenCode(const InstalledApplication& application) const;
     void saveOpenClaw() const;
     void saveWorkBuddy() const;
-    void saveHermes(const InstalledApplication& application) const;
+    void saveHermes(const InstalledApplication& application, std::stop_token stop = {}) const;
 };
 
 }  // namespace corvane

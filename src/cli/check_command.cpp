@@ -1,0 +1,49 @@
+#include <iostream>
+
+#include "apps/platform/platform_error.h"
+#include "check/check_gateway.h"
+#include "cli/commands.h"
+#include "cli/gateway_form.h"
+#include "cli/interrupt_stop.h"
+#include "model/setup_error.h"
+
+namespace corvane::cli {
+
+namespace {
+
+int checkAllModels(const GatewayForm& form) {
+    try {
+        const Client client = *form.client();
+        const GatewaySettings settings(form.address, form.key(), form.auth, form.rows(), client);
+        const InterruptStop interrupt;
+        const auto& models = settings.inferenceModels();
+        for (std::size_t index = 0; index < models.size(); ++index) {
+            std::cout << "验证模型 " << index + 1 << " / " << models.size() << '\n' << std::flush;
+            checkGateway(settings, models[index], client, interrupt.token());
+        }
+        std::cout << "网关验证通过。" << '\n';
+        return kExitSuccess;
+    } catch (const SetupError& error) {
+        std::cerr << error.text() << '\n';
+        return kExitFailed;
+    } catch (const OperationCancelled&) {
+        std::cerr << "验证已取消。" << '\n';
+        return kExitInterrupted;
+    } catch (const std::exception&) {
+        // Other errors' texts are for diagnostics, not for the user.
+        std::cerr << "网关验证失败。请稍后重试。" << '\n';
+        return kExitFailed;
+    }
+}
+
+}  // namespace
+
+void addCheckCommand(CLI::App& app, CommandAction& run) {
+    auto* command =
+        app.add_subcommand("check", "validate the form and stream one test request per model");
+    auto form = std::make_shared<GatewayForm>();
+    form->addOptions(*command);
+    command->callback([&run, form] { run = [form] { return checkAllModels(*form); }; });
+}
+
+}  // namespace corvane::cli

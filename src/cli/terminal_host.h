@@ -1,0 +1,40 @@
+#pragma once
+
+#include <mutex>
+#include <string>
+
+#include "defaults/user_defaults.h"
+#include "workflow/workflow_host.h"
+
+namespace corvane::cli {
+
+// How the command line answers the restart question.
+enum class RestartAnswer { ask, yes, no };
+
+// The command line's front end for a workflow: every status on its own line as
+// it changes, questions on the terminal.
+class TerminalHost : public WorkflowHost {
+public:
+    explicit TerminalHost(RestartAnswer answer) : answer_(answer) {}
+
+    void setStatus(const std::string& status) override;
+    void setFailed(bool failed) override;
+    void setWorking(bool working) override;
+    void clearKey() override {}
+    void resetForm() override {}
+    bool ask(const Question& question) override;
+    std::optional<std::string> userDefault(const std::string& key) override;
+    void setUserDefault(const std::string& key, const std::string& value) override;
+    void removeUserDefault(const std::string& key) override;
+
+    bool failed() const;
+
+private:
+    RestartAnswer answer_;
+    UserDefaults defaults_;
+    mutable std::mutex mutex_;
+    std::string status_;
+    bool failed_ = false;
+};
+
+}  // namespace corvane::cli

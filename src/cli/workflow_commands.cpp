@@ -1,0 +1,128 @@
+#include <memory>
+
+#include "apps/platform/workspace.h"
+#include "cli/commands.h"
+#include "cli/gateway_form.h"
+#include "cli/interrupt_watcher.h"
+#include "cli/terminal_host.h"
+#include "workflow/installed_application.h"
+#include "workflow/setup_session.h"
+
+namespace corvane::cli {
+namespace {
+
+// The exit status for a run whose restart was declined before anything was
+// written (Claude desktop, WorkBuddy).
+constexpr int kExitDeclined = 3;
+
+struct WorkflowOptions {
+    std::string config;
+    bool configGiven = false;
+    std::string app;
+    bool yes = false;
+    bool noRestart = false;
+    bool configOnly = false;
+
+    void addOptions(CLI::App& command, bool withConfigOnly) {
+        command.add_option("--config", config, "configuration file (the window's chosen path)");
+        command.add_option("--app", app, "application bundle, instead of looking it up");
+        auto* yesFlag = command.add_flag("--yes", yes, "restart the client without asking");
+        auto* noFlag = command.add_flag("--no-restart", noRestart, "do not restart the client");
+        yesFlag->excludes(noFlag);
+        if (withConfigOnly) {
+            command.add_flag("--config-only", configOnly,
+                             "only write the configuration files (for command-line clients)");
+        }
+    }
+
+    RestartAnswer answer() const {
+        return yes ? RestartAnswer::yes : noRestart ? RestartAnswer::no : RestartAnswer::ask;
+    }
+
+    WorkflowServices services(Workspace& workspace) const {
+        WorkflowServices services(workspace);
+        if (!app.empty()) services.application = std::filesystem::absolute(app);
+        services.configOnly = configOnly;
+        return services;
+    }
+
+    // The window shows the remembered path of a client; so does the command
+    // line when no path is given.
+    std::string chosenPath(TerminalHost& host, Client client) const {
+        if (!config.empty()) return config;
+        return host.userDefault(configurationPathKey(client)).value_or("");
+    }
+};
+
+int exitStatus(const TerminalHost& host, std::optional<WorkflowOutcome> outcome) {
+    if (host.failed()) return kExitFailed;
+    if (outcome == WorkflowOutcome::declined) return kExitDeclined;
+    return kExitSuccess;
+}
+
+int runApply(const GatewayForm& gateway, const WorkflowOptions& options) {
+    const auto workspace = makeSystemWorkspace();
+    TerminalHost host(options.answer());
+    SetupForm form;
+    form.client = *gateway.client();
+    form.address = gateway.address;
+    form.key = gateway.key();
+    form.auth = gateway.auth;
+    form.rows = gateway.rows();
+    form.chosenPath = options.chosenPath(host, form.client);
+    SetupSession session(host, options.services(*workspace));
+    InterruptWatcher interrupt([&session] { session.requestStop(); });
+    session.submit(form);
+    return exitStatus(host, session.wait());
+}
+
+int runReset(const std::string& clientName, const WorkflowOptions& options) {
+    const auto workspace = makeSystemWorkspace();
+    TerminalHost host(options.answer());
+    SetupForm form;
+    form.client = *clientNamed(clientName);
+    form.chosenPath = options.chosenPath(host, form.client);
+    SetupSession session(host, options.services(*workspace));
+    std::optional<std::filesystem::path> restart;
+    if (form.client != Client::cursor) {
+        if (const auto bundle = applicationBundle(form.client, session.services())) {
+            const std::string name(rawValue(form.client));
+            const Question question{
+                "恢复 " + name + " 的配置？",
+                "将移除本工具写入的配置，并恢复此前的默认设置。重启前请保存该应用中的工作。",
+                "恢复并重启", "仅恢复，稍后重启"};
+            if (host.ask(question)) restart = bundle;
+        }
+    }
+    InterruptWatcher interrupt([&session] { session.requestStop(); });
+    session.resetConfiguration(form, restart);
+    return exitStatus(host, session.wait());
+}
+
+}  // namespace
+
+void addApplyCommand(CLI::App& app, CommandAction& run) {
+    auto* command =
+        app.add_subcommand("apply", "check the gateway, write the configuration, restart");
+    auto gateway = std::make_shared<GatewayForm>();
+    auto options = std::make_shared<WorkflowOptions>();
+    gateway->addOptions(*command);
+    options->addOptions(*command, true);
+    command->callback([&run, gateway, options] {
+        run = [gateway, options] { return runApply(*gateway, *options); };
+    });
+}
+
+void addResetCommand(CLI::App& app, CommandAction& run) {
+    auto* command =
+        app.add_subcommand("reset", "take out what the tool wrote and restore the rest");
+    auto clientName = std::make_shared<std::string>();
+    auto options = std::make_shared<WorkflowOptions>();
+    addClientOption(*command, *clientName);
+    options->addOptions(*command, false);
+    command->callback([&run, clientName, options] {
+        run = [clientName, options] { return runReset(*clientName, *options); };
+    });
+}
+
+}  // namespace corvane::cli

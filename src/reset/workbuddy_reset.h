@@ -1,0 +1,11 @@
+#pragma once
+
+#include <filesystem>
+
+namespace corvane {
+
+// Takes the tool's entries out of WorkBuddy's models.json at `url`. False when
+// the file is not named models.json, is missing, or has no entry of the tool's.
+bool resetWorkBuddy(const std::filesystem::path& url);
+
+}  // namespace corvane

@@ -1,0 +1,185 @@
+#include "workflow/apply_workflow.h"
+
+#include "apps/platform/bundle_info.h"
+#include "apps/platform/platform_error.h"
+#include "model/setup_error.h"
+#include "workflow/installed_application.h"
+#include "workflow/restart_after_change.h"
+#include "workflow/version_order.h"
+
+namespace corvane {
+namespace {
+
+// Claude desktop seals the key only from this version on.
+constexpr std::string_view kClaudeSealingVersion = "4.4212.0";
+
+void refuse(WorkflowHost& host, const std::string& message) {
+    host.setFailed(true);
+    host.setStatus(message);
+}
+
+// The application's minimum system, when the bundle names one with a number
+// that this system does not reach.
+std::optional<std::string> unmetMinimumSystem(const std::filesystem::path& bundle) {
+    const auto entry = bundleInfoString(bundle, "LSMinimumSystemVersion");
+    if (!entry) return std::nullopt;
+    const auto version = parseSystemVersion(*entry);
+    if (!version || isSystemVersionAtLeast(version->major, version->minor, version->patch)) {
+        return std::nullopt;
+    }
+    return entry;
+}
+
+void saveAndOfferRestart(const ApplyPlan& plan, WorkflowHost& host,
+                         const WorkflowServices& services, const ApplicationControl& control) {
+    const SelectedClientConfiguration& configuration = plan.configuration;
+    const Client client = configuration.client;
+    host.setStatus("正在保存配置");
+    configuration.save(plan.application, control.stopToken());
+    if (defaultPath(client)) {
+        host.setUserDefault(configurationPathKey(client), configuration.chosenPath);
+    }
+    host.setStatus("配置已保存。重启后生效。");
+    if (!services.configOnly && plan.application.bundle &&
+        confirmRestart(host, *plan.application.bundle, false)) {
+        restartAfterChange(host, control, client, *plan.application.bundle, "配置已保存",
+                           client == Client::codex ? "。请新建聊天并选择已配置的模型。" : "。");
+    }
+}
+
+WorkflowOutcome saveWorkBuddy(const ApplyPlan& plan, WorkflowHost& host,
+                              const WorkflowServices& services, const ApplicationControl& control) {
+    if (services.configOnly || !plan.application.bundle) {
+        saveAndOfferRestart(plan, host, services, control);
+        return WorkflowOutcome::succeeded;
+    }
+    const std::filesystem::path& bundle = *plan.application.bundle;
+    if (!confirmRestart(host, bundle, true)) {
+        host.setStatus("操作已取消。");
+        return WorkflowOutcome::declined;
+    }
+    host.setStatus("正在保存配置并重启 WorkBuddy");
+    control.stopApplication(bundle);
+    try {
+        plan.configuration.save(plan.application, control.stopToken());
+    } catch (...) {
+        try {
+            control.launchApplication(bundle);
+        } catch (const std::exception&) {
+            // The save error is what the user needs to see.
+        }
+        throw;
+    }
+    host.setUserDefault(configurationPathKey(Client::workBuddy), plan.configuration.chosenPath);
+    restartAfterChange(host, control, Client::workBuddy, bundle, "配置已保存",
+                       "。请在模型选择器中选择已添加的模型。");
+    return WorkflowOutcome::succeeded;
+}
+
+WorkflowOutcome applyClaude(const ApplyPlan& plan, WorkflowHost& host,
+                            const WorkflowServices& services, const ApplicationControl& control) {
+    const std::filesystem::path& bundle = *plan.application.bundle;
+    if (!confirmRestart(host, bundle, true)) {
+        host.setStatus("请在保存 Claude 中的工作后重新应用配置。");
+        return WorkflowOutcome::declined;
+    }
+    host.setStatus("正在应用配置并重启 Claude");
+    configureClaude(plan.configuration.settings, bundle, control, services.claudeTiming,
+                    services.managedPreferences);
+    host.setStatus("配置已应用。请新建会话验证。");
+    return WorkflowOutcome::succeeded;
+}
+
+}  // namespace
+
+std::optional<ApplyPlan> prepareApply(const SetupForm& form, WorkflowHost& host,
+                                      const WorkflowServices& services) {
+    const Client client = form.client;
+    const std::string name(rawValue(client));
+    std::optional<std::filesystem::path> bundle = applicationBundle(client, services);
+    if (services.configOnly) {
+        if (client == Client::claude) {
+            refuse(host, "Claude 桌面版须由运行中的应用加密保存 Key，不能只写配置文件。");
+            return std::nullopt;
+        }
+        if (client == Client::cursor) {
+            refuse(host, "Cursor / Grok Build 须在应用内完成设置。");
+            return std::nullopt;
+        }
+    } else {
+        if (!bundle) {
+            refuse(host, "请先安装 " + name + "，再运行这个工具。");
+            return std::nullopt;
+        }
+        if (const auto minimum = unmetMinimumSystem(*bundle)) {
+            refuse(host, name + " 需要 macOS " + *minimum + " 或更高版本。");
+            return std::nullopt;
+        }
+        if (client == Client::cursor) {
+            try {
+                services.workspace.openApplication(*bundle);
+            } catch (const PlatformError&) {
+                refuse(host, "请手动打开 " + applicationDisplayName(*bundle) + "。");
+            }
+            return std::nullopt;
+        }
+    }
+
+    std::optional<GatewaySettings> settings;
+    try {
+        settings.emplace(form.address, form.key, form.auth, form.rows, client);
+    } catch (const SetupError& error) {
+        refuse(host, error.text());
+        return std::nullopt;
+    } catch (const std::exception&) {
+        refuse(host, "请检查填写的信息。");
+        return std::nullopt;
+    }
+
+    ApplyPlan plan{SelectedClientConfiguration{client, *settings, form.chosenPath},
+                   describeApplication(client, bundle, {})};
+    if (client == Client::claude && plan.application.version &&
+        compareVersions(*plan.application.version, kClaudeSealingVersion) < 0) {
+        refuse(host, "请先把 Claude 桌面版更新到支持加密保存 Key 的版本。");
+        return std::nullopt;
+    }
+    host.setWorking(true);
+    host.setFailed(false);
+    return plan;
+}
+
+WorkflowOutcome runApply(const ApplyPlan& plan, WorkflowHost& host,
+                         const WorkflowServices& services, std::stop_token stop) {
+    WorkflowOutcome outcome = WorkflowOutcome::succeeded;
+    try {
+        const GatewaySettings& settings = plan.configuration.settings;
+        const Client client = plan.configuration.client;
+        const auto& models = settings.inferenceModels();
+        for (std::size_t k = 0; k < models.size(); ++k) {
+            host.setStatus("验证模型 " + std::to_string(k + 1) + " / " +
+                           std::to_string(models.size()));
+            checkGateway(settings, models[k], client, stop, services.checkLimits);
+        }
+        const ApplicationControl control(services.workspace, stop, services.applicationTiming);
+        if (client == Client::claude) {
+            outcome = applyClaude(plan, host, services, control);
+        } else if (client == Client::workBuddy) {
+            outcome = saveWorkBuddy(plan, host, services, control);
+        } else {
+            saveAndOfferRestart(plan, host, services, control);
+        }
+        if (outcome == WorkflowOutcome::succeeded) host.clearKey();
+    } catch (const SetupError& error) {
+        host.setFailed(true);
+        host.setStatus(error.text());
+        outcome = WorkflowOutcome::failed;
+    } catch (const std::exception&) {
+        host.setFailed(true);
+        host.setStatus("应用配置失败。请检查配置后重试。");
+        outcome = WorkflowOutcome::failed;
+    }
+    host.setWorking(false);
+    return outcome;
+}
+
+}  // namespace corvane

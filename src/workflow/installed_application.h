@@ -1,0 +1,24 @@
+#pragma once
+
+#include <filesystem>
+#include <optional>
+#include <stop_token>
+
+#include "model/client.h"
+#include "workflow/workflow_services.h"
+#include "writers/selected_client_configuration.h"
+
+namespace corvane {
+
+// The client's application bundle: the one the front end named, else the
+// installed one.
+std::optional<std::filesystem::path> applicationBundle(Client client,
+                                                       const WorkflowServices& services);
+
+// The bundle with its version. Without a bundle, OpenCode's version comes from
+// an `opencode` program on PATH when there is one.
+InstalledApplication describeApplication(Client client,
+                                         const std::optional<std::filesystem::path>& bundle,
+                                         std::stop_token stop);
+
+}  // namespace corvane

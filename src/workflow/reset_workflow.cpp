@@ -1,0 +1,77 @@
+#include "workflow/reset_workflow.h"
+
+#include "model/setup_error.h"
+#include "reset/client_configuration_reset.h"
+#include "workflow/installed_application.h"
+#include "workflow/restart_after_change.h"
+
+namespace corvane {
+namespace {
+
+// WorkBuddy is stopped before its models file changes, so it must run again
+// whenever the reset did not get as far as restarting it.
+void relaunchWorkBuddy(const ResetPlan& plan, const ApplicationControl& control) {
+    if (plan.client != Client::workBuddy || !plan.restart) return;
+    try {
+        control.launchApplication(*plan.restart);
+    } catch (const std::exception&) {
+        // The reset's own outcome is what the status line reports.
+    }
+}
+
+bool resetFiles(const ResetPlan& plan, const WorkflowServices& services,
+                const ApplicationControl& control) {
+    if (plan.client == Client::claude) {
+        return resetClaude(plan.restart, control);
+    }
+    if (plan.client == Client::workBuddy && plan.restart) control.stopApplication(*plan.restart);
+    const InstalledApplication application = describeApplication(
+        plan.client, applicationBundle(plan.client, services), control.stopToken());
+    return ClientConfigurationReset(plan.client, plan.chosenPath)
+        .run(application, control.stopToken());
+}
+
+}  // namespace
+
+std::optional<ResetPlan> prepareReset(const SetupForm& form,
+                                      const std::optional<std::filesystem::path>& restart,
+                                      WorkflowHost& host) {
+    if (form.client == Client::cursor) return std::nullopt;
+    host.setWorking(true);
+    host.setFailed(false);
+    host.setStatus("正在恢复配置");
+    return ResetPlan{form.client, form.chosenPath, restart};
+}
+
+WorkflowOutcome runReset(const ResetPlan& plan, WorkflowHost& host,
+                         const WorkflowServices& services, std::stop_token stop) {
+    const ApplicationControl control(services.workspace, stop, services.applicationTiming);
+    WorkflowOutcome outcome = WorkflowOutcome::succeeded;
+    try {
+        if (resetFiles(plan, services, control)) {
+            host.removeUserDefault(configurationPathKey(plan.client));
+            host.resetForm();
+            host.setStatus("配置已恢复。重启后生效。");
+            if (plan.restart) {
+                restartAfterChange(host, control, plan.client, *plan.restart, "配置已恢复", "。");
+            }
+        } else {
+            host.setStatus("此应用没有本工具写入的网关配置。");
+            relaunchWorkBuddy(plan, control);
+        }
+    } catch (const SetupError& error) {
+        host.setFailed(true);
+        host.setStatus(error.text());
+        relaunchWorkBuddy(plan, control);
+        outcome = WorkflowOutcome::failed;
+    } catch (const std::exception&) {
+        host.setFailed(true);
+        host.setStatus("恢复失败。请检查配置后重试。");
+        relaunchWorkBuddy(plan, control);
+        outcome = WorkflowOutcome::failed;
+    }
+    host.setWorking(false);
+    return outcome;
+}
+
+}  // namespace corvane

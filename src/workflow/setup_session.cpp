@@ -1,0 +1,73 @@
+#include "workflow/setup_session.h"
+
+#include <utility>
+
+#include "workflow/apply_workflow.h"
+#include "workflow/installed_application.h"
+#include "workflow/reset_workflow.h"
+
+namespace corvane {
+
+SetupSession::SetupSession(WorkflowHost& host, WorkflowServices services)
+    : host_(host), services_(std::move(services)) {}
+
+SetupSession::~SetupSession() {
+    requestStop();
+    wait();
+}
+
+template <typename Task>
+void SetupSession::start(Task task) {
+    if (worker_.joinable()) worker_.join();
+    {
+        std::lock_guard lock(mutex_);
+        outcome_.reset();
+    }
+    working_ = true;
+    worker_ = std::jthread([this, task = std::move(task)](std::stop_token stop) {
+        const WorkflowOutcome outcome = task(stop);
+        std::lock_guard lock(mutex_);
+        outcome_ = outcome;
+        working_ = false;
+    });
+}
+
+bool SetupSession::submit(const SetupForm& form) {
+    if (working_) return false;
+    auto plan = prepareApply(form, host_, services_);
+    if (!plan) return false;
+    start([this, plan = std::move(*plan)](std::stop_token stop) {
+        return runApply(plan, host_, services_, stop);
+    });
+    return true;
+}
+
+bool SetupSession::resetConfiguration(const SetupForm& form,
+                                      const std::optional<std::filesystem::path>& restart) {
+    if (working_) return false;
+    auto plan = prepareReset(form, restart, host_);
+    if (!plan) return false;
+    start([this, plan = std::move(*plan)](std::stop_token stop) {
+        return runReset(plan, host_, services_, stop);
+    });
+    return true;
+}
+
+std::optional<WorkflowOutcome> SetupSession::wait() {
+    if (worker_.joinable()) worker_.join();
+    std::lock_guard lock(mutex_);
+    return outcome_;
+}
+
+void SetupSession::requestStop() { worker_.request_stop(); }
+
+std::optional<std::filesystem::path> SetupSession::installedApplication(Client client) {
+    return applicationBundle(client, services_);
+}
+
+void SetupSession::stopAndWait() {
+    requestStop();
+    wait();
+}
+
+}  // namespace corvane

@@ -1,0 +1,61 @@
+#pragma once
+
+#include <atomic>
+#include <filesystem>
+#include <mutex>
+#include <optional>
+#include <thread>
+
+#include "workflow/setup_actions.h"
+#include "workflow/setup_form.h"
+#include "workflow/workflow_host.h"
+#include "workflow/workflow_services.h"
+
+namespace corvane {
+
+// Runs the two buttons' workflows for one front end: the synchronous checks on
+// the caller's thread, the task on one worker thread, one run at a time.
+// Destroying the session asks a running task to stop and joins it.
+class SetupSession : public SetupActions {
+public:
+    SetupSession(WorkflowHost& host, WorkflowServices services);
+    ~SetupSession() override;
+    SetupSession(const SetupSession&) = delete;
+    SetupSession& operator=(const SetupSession&) = delete;
+
+    // The main button. Does nothing while a run is active. True when a task
+    // was started.
+    bool submit(const SetupForm& form) override;
+
+    // The reset confirmation. `restart` is the application to restart
+    // afterwards, or nothing. True when a task was started.
+    bool resetConfiguration(const SetupForm& form,
+                            const std::optional<std::filesystem::path>& restart) override;
+
+    bool working() const override { return working_; }
+
+    std::optional<std::filesystem::path> installedApplication(Client client) override;
+
+    void stopAndWait() override;
+
+    // Blocks until the running task (if any) has ended and gives its outcome.
+    std::optional<WorkflowOutcome> wait();
+
+    // Asks the running task to stop; its waits end promptly.
+    void requestStop();
+
+    const WorkflowServices& services() const { return services_; }
+
+private:
+    template <typename Task>
+    void start(Task task);
+
+    WorkflowHost& host_;
+    WorkflowServices services_;
+    std::atomic<bool> working_ = false;
+    std::mutex mutex_;
+    std::optional<WorkflowOutcome> outcome_;
+    std::jthread worker_;
+};
+
+}  // namespace corvane

@@ -1,0 +1,44 @@
+#pragma once
+
+#include <filesystem>
+#include <optional>
+
+#include "apps/application_control.h"
+#include "apps/platform/workspace.h"
+#include "check/check_gateway.h"
+#include "claude/claude_workflows.h"
+
+namespace corvane {
+
+// What the workflows take from their surroundings: the platform, where to look
+// for applications, and the waits' limits (tests shorten them).
+struct WorkflowServices {
+    explicit WorkflowServices(Workspace& workspace) : workspace(workspace) {}
+
+    Workspace& workspace;
+    std::filesystem::path systemApplications = "/Applications";
+    std::filesystem::path managedPreferences = "/Library/Managed Preferences";
+
+    // Names the application bundle instead of looking it up.
+    std::optional<std::filesystem::path> application;
+
+    // Writes the configuration files only: no installed-application check, no
+    // minimum-system test, no restart. For the command-line versions of the
+    // clients.
+    bool configOnly = false;
+
+    ApplicationTiming applicationTiming;
+    ClaudeTiming claudeTiming;
+    CheckLimits checkLimits;
+};
+
+// How a workflow run ended, for front ends that report it as a status code.
+enum class WorkflowOutcome {
+    succeeded,
+    // The user declined a restart that had to come before any write; nothing
+    // was written.
+    declined,
+    failed,
+};
+
+}  // namespace corvane

@@ -1,0 +1,15 @@
+#pragma once
+
+#include <filesystem>
+
+namespace corvane {
+
+// Codex's config.toml: $CODEX_HOME/config.toml when CODEX_HOME is set (taken
+// as it stands, even empty, never "~"-expanded), else ~/.codex/config.toml.
+// Computed afresh on every call; touches no file.
+std::filesystem::path codexConfigURL();
+
+// The tool's model catalog, "corvane-model-catalog.json" beside config.toml.
+std::filesystem::path codexModelCatalogURL();
+
+}  // namespace corvane

@@ -1,0 +1,52 @@
+#pragma once
+
+#include <functional>
+#include <map>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "workflow/workflow_host.h"
+
+namespace corvane::testing {
+
+// A workflow host that records every call, answers questions from a script
+// and keeps user defaults in memory; safe to call from a worker thread.
+class RecordingHost : public WorkflowHost {
+public:
+    void setStatus(const std::string& status) override;
+    void setFailed(bool failed) override;
+    void setWorking(bool working) override;
+    void clearKey() override;
+    void resetForm() override;
+    bool ask(const Question& question) override;
+    std::optional<std::string> userDefault(const std::string& key) override;
+    void setUserDefault(const std::string& key, const std::string& value) override;
+    void removeUserDefault(const std::string& key) override;
+
+    // The answer to every question (true: the first button).
+    void answer(bool proceed);
+
+    std::vector<std::string> statuses() const;
+    std::string status() const;
+    bool failed() const;
+    bool working() const;
+    bool keyCleared() const;
+    int formResets() const;
+    std::vector<Question> questions() const;
+    std::map<std::string, std::string> defaults() const;
+
+private:
+    mutable std::mutex mutex_;
+    std::vector<std::string> statuses_;
+    bool failed_ = false;
+    bool working_ = false;
+    bool keyCleared_ = false;
+    int formResets_ = 0;
+    bool answer_ = true;
+    std::vector<Question> questions_;
+    std::map<std::string, std::string> defaults_;
+};
+
+}  // namespace corvane::testing
