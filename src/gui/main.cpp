@@ -3,9 +3,11 @@
 #include <chrono>
 #include <cstdio>
 
+#include "apps/platform/workspace.h"
 #include "gui/icons.h"
 #include "gui/interface_font.h"
 #include "gui/setup_window.h"
+#include "workflow/setup_session.h"
 
 namespace {
 
@@ -43,9 +45,15 @@ int main(int argc, char** argv) {
     corvane::useInterfaceFont();
 
     // No updater is built in, so there is no command to check for updates.
+    const std::unique_ptr<corvane::Workspace> workspace = corvane::makeSystemWorkspace();
     corvane::SetupWindow window;
+    corvane::SetupSession session(window, corvane::WorkflowServices(*workspace));
+    window.setActions(&session);
     FirstPaintReporter reporter;
     if (qEnvironmentVariableIsSet("CORVANE_EXIT_AFTER_SHOW")) window.installEventFilter(&reporter);
     window.show();
-    return app.exec();
+    const int status = app.exec();
+    // A worker waiting for an answer must get one before the session joins it.
+    window.shutDown();
+    return status;
 }

@@ -1,0 +1,137 @@
+#include <gtest/gtest.h>
+
+#include <QAbstractButton>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QTest>
+
+#include "apps/platform/workspace.h"
+#include "gui/setup_window.h"
+#include "support/fake_bundle.h"
+#include "support/temp_home.h"
+#include "support/test_gateway.h"
+#include "window_driver.h"
+#include "workflow/setup_session.h"
+
+namespace corvane {
+namespace {
+
+using namespace std::chrono_literals;
+using testing::readFile;
+using testing::WindowDriver;
+using testing::writeFile;
+
+constexpr const char* kKey = "sk-corvane-WINDOW-5b1d";
+constexpr const char* kOwnLines = "model = \"o3\"\n[history]\npersistence = \"none\"\n";
+
+testing::GatewayReply responsesCompleted() {
+    testing::GatewayReply reply;
+    reply.chunks.push_back(
+        {"data: {\"type\":\"response.created\"}\n\ndata: {\"type\":\"response.completed\"}\n\n"});
+    return reply;
+}
+
+// The whole road through the window: typing, Return, the gateway check over
+// HTTPS, the write, the restart question answered in the window, the restart
+// of a fake Codex; then the reset through its confirmation.
+class WindowApplyTest : public ::testing::Test {
+protected:
+    WindowApplyTest() {
+        home.setEnvironment("SSL_CERT_FILE", gateway.caFile().string());
+        home.setEnvironment("SSL_CERT_DIR", std::nullopt);
+        home.setEnvironment("no_proxy", "127.0.0.1,localhost");
+        home.setEnvironment("NO_PROXY", "127.0.0.1,localhost");
+        testing::FakeBundleOptions options;
+        options.bundleIdentifier = "com.openai.codex";
+        options.behaviour.log = log;
+        codex = testing::makeFakeBundle(home.path() / "Applications", "Codex", options);
+        writeFile(config, kOwnLines);
+        services.applicationTiming = ApplicationTiming{20ms, 100};
+    }
+
+    void SetUp() override {
+        window.setActions(&session);
+        window.show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+    }
+
+    void TearDown() override {
+        window.shutDown();
+        testing::killBundleProcesses(codex);
+    }
+
+    bool idle() { return !window.working() && !session.working(); }
+
+    testing::TempHome home;
+    testing::TestGateway gateway{{responsesCompleted()}};
+    std::filesystem::path log = home.path() / "codex.log";
+    std::filesystem::path codex;
+    std::filesystem::path config = home.path() / ".codex/config.toml";
+    std::unique_ptr<Workspace> workspace = makeSystemWorkspace();
+    WorkflowServices services{*workspace};
+    SetupWindow window;
+    SetupSession session{window, services};
+    WindowDriver driver{window};
+};
+
+TEST_F(WindowApplyTest, AppliesThroughTheWindowRestartsOnConsentAndResetsAgain) {
+    driver.clickClient(Client::codex);
+    driver.type("address", QString::fromStdString(gateway.address()));
+    driver.type("key", kKey);
+    driver.type(driver.rowWidgets("modelID.")[0]->objectName(), "gpt-5-codex");
+    QTest::keyClick(driver.find<QLineEdit>("key"), Qt::Key_Return);
+
+    QMessageBox* question = driver.waitForBox("question");
+    ASSERT_NE(question, nullptr) << window.status();
+    EXPECT_EQ(question->text(), "现在重启 Codex？");
+    EXPECT_EQ(window.status(), "配置已保存。重启后生效。");
+    EXPECT_TRUE(window.working());
+    const std::string written = readFile(config);
+    EXPECT_NE(written.find("corvane_desktop_setup"), std::string::npos) << written;
+    EXPECT_NE(written.find("[history]"), std::string::npos) << written;
+
+    QTest::mouseClick(WindowDriver::buttonTitled(*question, "立即重启"), Qt::LeftButton);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return idle(); }, 20000)) << window.status();
+    EXPECT_EQ(window.status(), "配置已保存，已重新打开 Codex。请新建聊天并选择已配置的模型。");
+    EXPECT_FALSE(window.failed());
+    EXPECT_EQ(window.form().key, "");
+    EXPECT_EQ(window.form().address, gateway.address());
+    ASSERT_EQ(gateway.requests().size(), 1u);
+    EXPECT_EQ(gateway.requests()[0].header("Authorization"), std::string("Bearer ") + kKey);
+    EXPECT_TRUE(testing::waitUntil([&] { return !testing::logLines(log).empty(); }));
+
+    // The reset, without restart, puts back the user's own file.
+    driver.click("resetButton");
+    QMessageBox* confirmation = driver.waitForBox("resetConfirmation");
+    ASSERT_NE(confirmation, nullptr);
+    QTest::mouseClick(WindowDriver::buttonTitled(*confirmation, "仅恢复，稍后重启"),
+                      Qt::LeftButton);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return idle() && !window.status().empty(); }, 20000));
+    EXPECT_EQ(window.status(), "配置已恢复。重启后生效。");
+    EXPECT_FALSE(window.failed());
+    EXPECT_EQ(window.form().address, "");
+    EXPECT_EQ(readFile(config), kOwnLines);
+}
+
+TEST_F(WindowApplyTest, AFailingGatewayLeavesTheFileAndTheKeyAndShowsRed) {
+    testing::GatewayReply refused;
+    refused.status = 401;
+    refused.contentType = "application/json";
+    refused.chunks.push_back({R"({"error":{"message":"bad key"}})"});
+    gateway.setScript({refused});
+    driver.clickClient(Client::codex);
+    driver.type("address", QString::fromStdString(gateway.address()));
+    driver.type("key", kKey);
+    driver.type(driver.rowWidgets("modelID.")[0]->objectName(), "gpt-5-codex");
+    driver.click("mainButton");
+
+    ASSERT_TRUE(QTest::qWaitFor([&] { return idle() && window.failed(); }, 20000))
+        << window.status();
+    EXPECT_FALSE(window.status().empty());
+    EXPECT_EQ(window.form().key, kKey);
+    EXPECT_EQ(readFile(config), kOwnLines);
+    EXPECT_EQ(driver.find<QMessageBox>("question"), nullptr);
+}
+
+}  // namespace
+}  // namespace corvane
