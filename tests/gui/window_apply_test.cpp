@@ -4,8 +4,10 @@
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QTest>
+#include <nlohmann/json.hpp>
 
 #include "apps/platform/workspace.h"
+#include "defaults/user_defaults.h"
 #include "gui/setup_window.h"
 #include "support/fake_bundle.h"
 #include "support/temp_home.h"
@@ -22,12 +24,19 @@ using testing::WindowDriver;
 using testing::writeFile;
 
 constexpr const char* kKey = "sk-corvane-WINDOW-5b1d";
+constexpr const char* kOwnJson = "{\"agents\": {\"defaults\": {}}}\n";
 constexpr const char* kOwnLines = "model = \"o3\"\n[history]\npersistence = \"none\"\n";
 
 testing::GatewayReply responsesCompleted() {
     testing::GatewayReply reply;
     reply.chunks.push_back(
         {"data: {\"type\":\"response.created\"}\n\ndata: {\"type\":\"response.completed\"}\n\n"});
+    return reply;
+}
+
+testing::GatewayReply chatCompleted() {
+    testing::GatewayReply reply;
+    reply.chunks.push_back({"data: {\"choices\":[]}\n\ndata: [DONE]\n\n"});
     return reply;
 }
 
@@ -45,6 +54,8 @@ protected:
         options.bundleIdentifier = "com.openai.codex";
         options.behaviour.log = log;
         codex = testing::makeFakeBundle(home.path() / "Applications", "Codex", options);
+        options.bundleIdentifier = "ai.openclaw.mac";
+        openClaw = testing::makeFakeBundle(home.path() / "Applications", "OpenClaw", options);
         writeFile(config, kOwnLines);
         services.applicationTiming = ApplicationTiming{20ms, 100};
     }
@@ -58,6 +69,27 @@ protected:
     void TearDown() override {
         window.shutDown();
         testing::killBundleProcesses(codex);
+        testing::killBundleProcesses(openClaw);
+        UserDefaults().remove(configurationPathKey(Client::openClaw));
+    }
+
+    void fillIn(Client client, const std::string& model) {
+        driver.clickClient(client);
+        driver.type("address", QString::fromStdString(gateway.address()));
+        driver.type("key", kKey);
+        driver.type(driver.rowWidgets("modelID.")[0]->objectName(), QString::fromStdString(model));
+    }
+
+    // Presses a button of the alert that opens next.
+    void answer(const QString& box, const QString& button) {
+        QMessageBox* alert = driver.waitForBox(box);
+        ASSERT_NE(alert, nullptr) << window.status();
+        QTest::mouseClick(WindowDriver::buttonTitled(*alert, button), Qt::LeftButton);
+    }
+
+    void reselect(Client client) {
+        driver.clickClient(Client::claude);
+        driver.clickClient(client);
     }
 
     bool idle() { return !window.working() && !session.working(); }
@@ -66,6 +98,7 @@ protected:
     testing::TestGateway gateway{{responsesCompleted()}};
     std::filesystem::path log = home.path() / "codex.log";
     std::filesystem::path codex;
+    std::filesystem::path openClaw;
     std::filesystem::path config = home.path() / ".codex/config.toml";
     std::unique_ptr<Workspace> workspace = makeSystemWorkspace();
     WorkflowServices services{*workspace};
@@ -131,6 +164,32 @@ TEST_F(WindowApplyTest, AFailingGatewayLeavesTheFileAndTheKeyAndShowsRed) {
     EXPECT_EQ(window.form().key, kKey);
     EXPECT_EQ(readFile(config), kOwnLines);
     EXPECT_EQ(driver.find<QMessageBox>("question"), nullptr);
+}
+
+TEST_F(WindowApplyTest, TheChosenPathIsRememberedAfterSavingAndForgottenAfterTheReset) {
+    const std::filesystem::path file = home.path() / "elsewhere/openclaw.json";
+    writeFile(file, kOwnJson);
+    gateway.setScript({chatCompleted()});
+    fillIn(Client::openClaw, "deepseek-chat");
+    driver.type("chosenPath", QString::fromStdString(file.string()));
+    driver.click("mainButton");
+    answer("question", "稍后重启");
+    ASSERT_TRUE(QTest::qWaitFor([&] { return idle(); }, 20000)) << window.status();
+    EXPECT_EQ(window.status(), "配置已保存。重启后生效。");
+    EXPECT_NE(readFile(file).find("corvane-desktop"), std::string::npos);
+    EXPECT_TRUE(testing::logLines(log).empty()) << "declined: OpenClaw was not started";
+
+    reselect(Client::openClaw);
+    EXPECT_EQ(window.form().chosenPath, file.string());
+
+    driver.click("resetButton");
+    answer("resetConfirmation", "仅恢复，稍后重启");
+    ASSERT_TRUE(QTest::qWaitFor([&] { return idle() && !window.status().empty(); }, 20000));
+    EXPECT_EQ(window.status(), "配置已恢复。重启后生效。");
+    EXPECT_EQ(window.form().chosenPath, "");
+    EXPECT_EQ(nlohmann::json::parse(readFile(file)), nlohmann::json::parse(kOwnJson));
+    reselect(Client::openClaw);
+    EXPECT_EQ(window.form().chosenPath, "");
 }
 
 }  // namespace
