@@ -192,5 +192,21 @@ TEST_F(WindowApplyTest, TheChosenPathIsRememberedAfterSavingAndForgottenAfterThe
     EXPECT_EQ(window.form().chosenPath, "");
 }
 
+TEST_F(WindowApplyTest, ClosingTheWindowDuringTheCheckStopsAndJoinsTheTask) {
+    testing::GatewayReply slow = responsesCompleted();
+    slow.headDelay = 60s;
+    gateway.setScript({slow});
+    fillIn(Client::codex, "gpt-5-codex");
+    driver.click("mainButton");
+    ASSERT_TRUE(QTest::qWaitFor([&] { return window.status() == "验证模型 1 / 1"; }, 20000))
+        << window.status();
+    ASSERT_TRUE(session.working());
+
+    window.close();
+
+    EXPECT_FALSE(session.working());
+    EXPECT_EQ(readFile(config), kOwnLines);
+}
+
 }  // namespace
 }  // namespace corvane
