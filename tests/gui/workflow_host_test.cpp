@@ -48,7 +48,7 @@ TEST_F(WorkflowHostTest, WorkerCallsReachTheWindowInOrderOnItsThread) {
         window.setStatus("验证模型 1 / 2");
         window.setStatus("验证模型 2 / 2");
         window.setFailed(true);
-        window.setStatus("模型「o3」的测试请求失败。");
+        window.setStatus("「o3」返回 HTTP 401。请核对 Key、认证方式和模型权限。");
         window.clearKey();
     });
     worker.join();
@@ -58,8 +58,8 @@ TEST_F(WorkflowHostTest, WorkerCallsReachTheWindowInOrderOnItsThread) {
     EXPECT_EQ(driver.find<QLineEdit>("key")->text(), "sk-secret");
 
     ASSERT_TRUE(QTest::qWaitFor([&] { return driver.find<QLineEdit>("key")->text().isEmpty(); }));
-    EXPECT_EQ(window.status(), "模型「o3」的测试请求失败。");
-    EXPECT_EQ(driver.find<QLabel>("statusLine")->text(), "模型「o3」的测试请求失败。");
+    EXPECT_EQ(window.status(), "「o3」返回 HTTP 401。请核对 Key、认证方式和模型权限。");
+    EXPECT_EQ(driver.find<QLabel>("statusLine")->text(), "「o3」返回 HTTP 401。请核对 Key、认证方式和模型权限。");
     EXPECT_TRUE(window.failed());
     EXPECT_TRUE(window.working());
     EXPECT_FALSE(driver.find<QPushButton>("mainButton")->isEnabled());

@@ -82,7 +82,7 @@ int main(int argc, char** argv) {
     window.setWorking(false);
     window.setFailed(true);
     window.setStatus(
-        "模型「gpt-4o」的测试请求失败：网关返回 401。请检查 API Key 和认证方式后重试。");
+        "「gpt-4o」返回 HTTP 401。请核对 Key、认证方式和模型权限。");
     settle();
     written &= save(window, folder, "state-failed");
 
