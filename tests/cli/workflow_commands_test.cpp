@@ -1,8 +1,10 @@
 #include <gtest/gtest.h>
+#include <signal.h>
 
 #include <functional>
 #include <nlohmann/json.hpp>
 #include <sstream>
+#include <thread>
 
 #include "support/fake_hermes.h"
 #include "support/gateway_samples.h"
@@ -546,6 +548,66 @@ TEST(WorkflowCommands, NotInstalled) {
     EXPECT_EQ(result.exitStatus, 1);
     EXPECT_EQ(result.output, "请先安装 OpenClaw（小龙虾），再运行这个工具。\n");
     EXPECT_TRUE(env.gateway.requests().empty());
+}
+
+TEST(WorkflowCommands, RelativeChosenPathIsRememberedFromAnyFolder) {
+    WorkflowEnvironment env;
+    const CommandLine cli(env);
+    env.install("OpenClaw");
+    const auto work = env.home.path() / "work";
+    const auto file = work / "mine/openclaw.json";
+    writeFile(file, "{\"gateway\": {\"port\": 18789}}");
+    env.gateway.setScript({passingReply(Client::openClaw)});
+
+    testing::ProgramRun apply;
+    apply.program = CORVANE_CLI_PATH;
+    apply.arguments = {
+        "apply",   "--client", "openClaw", "--address",          env.gateway.address() + "/api",
+        "--model", "m1",       "--config", "mine/openclaw.json", "--no-restart"};
+    apply.environment["CORVANE_API_KEY"] = kWorkflowKey;
+    apply.workingDirectory = work;
+    const ProgramResult applied = testing::runProgram(apply);
+    ASSERT_EQ(applied.exitStatus, 0) << applied.output << applied.error;
+    EXPECT_NE(readFile(file).find("corvane-desktop"), std::string::npos);
+
+    testing::ProgramRun reset;
+    reset.program = CORVANE_CLI_PATH;
+    reset.arguments = {"reset", "--client", "openClaw", "--no-restart"};
+    reset.workingDirectory = env.home.path();
+    const ProgramResult result = testing::runProgram(reset);
+    EXPECT_EQ(result.exitStatus, 0) << result.output << result.error;
+    EXPECT_EQ(tail(result, 1), std::vector<std::string>{"配置已恢复。重启后生效。"});
+    EXPECT_EQ(readFile(file).find("corvane-desktop"), std::string::npos);
+}
+
+TEST(WorkflowCommands, InterruptStopsTheRunBeforeAnythingIsWritten) {
+    WorkflowEnvironment env;
+    env.install("OpenClaw");
+    // Answered only long after the interrupt; a run that did not stop would
+    // pass the check and write the file.
+    testing::GatewayReply slow = passingReply(Client::openClaw);
+    slow.headDelay = std::chrono::seconds(30);
+    env.gateway.setScript({slow});
+
+    std::jthread interrupter;
+    testing::ProgramRun run;
+    run.program = CORVANE_CLI_PATH;
+    run.arguments = {"apply",   "--client", "openClaw", "--address", env.gateway.address() + "/api",
+                     "--model", "m1",       "--yes"};
+    run.environment["CORVANE_API_KEY"] = kWorkflowKey;
+    run.started = [&](pid_t pid) {
+        interrupter = std::jthread([&env, pid] {
+            if (testing::waitUntil([&] { return env.gateway.requests().size() == 1; })) {
+                ::kill(pid, SIGINT);
+            }
+        });
+    };
+    const ProgramResult result = testing::runProgram(run);
+    interrupter.join();
+    EXPECT_EQ(result.exitStatus, 130) << result.output << result.error;
+    EXPECT_EQ(lines(result.output).front(), "验证模型 1 / 1");
+    EXPECT_FALSE(std::filesystem::exists(env.home.path() / ".openclaw"));
+    EXPECT_EQ(env.events(), std::vector<std::string>{});
 }
 
 }  // namespace
