@@ -544,10 +544,17 @@ TEST(WorkflowCommands, UsageErrors) {
 TEST(WorkflowCommands, NotInstalled) {
     WorkflowEnvironment env;
     const CommandLine cli(env);
-    const ProgramResult result = cli.apply("openClaw", {"--model", "m", "--yes"});
-    EXPECT_EQ(result.exitStatus, 1);
-    EXPECT_EQ(result.output, "请先安装 OpenClaw（小龙虾），再运行这个工具。\n");
+    const std::string missing = (env.home.path() / "Elsewhere/OpenClaw.app").string();
+    for (const auto& more : std::vector<std::vector<std::string>>{{}, {"--app", missing}}) {
+        SCOPED_TRACE(more.size());
+        std::vector<std::string> arguments = {"--model", "m", "--yes"};
+        arguments.insert(arguments.end(), more.begin(), more.end());
+        const ProgramResult result = cli.apply("openClaw", arguments);
+        EXPECT_EQ(result.exitStatus, 1);
+        EXPECT_EQ(result.output, "请先安装 OpenClaw（小龙虾），再运行这个工具。\n");
+    }
     EXPECT_TRUE(env.gateway.requests().empty());
+    EXPECT_FALSE(std::filesystem::exists(env.home.path() / ".openclaw"));
 }
 
 TEST(WorkflowCommands, RelativeChosenPathIsRememberedFromAnyFolder) {

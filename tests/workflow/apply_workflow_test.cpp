@@ -73,6 +73,12 @@ TEST(ApplyWorkflow, EndStates) {
          },
          true, "请先安装 OpenClaw（小龙虾），再运行这个工具。", true, false, std::nullopt,
          ".openclaw/openclaw.json", false},
+        {"named bundle missing", Client::openClaw,
+         [](WorkflowEnvironment& env, SetupForm&, RecordingHost&) {
+             env.services.application = env.home.path() / "Elsewhere/OpenClaw.app";
+         },
+         true, "请先安装 OpenClaw（小龙虾），再运行这个工具。", true, false, std::nullopt,
+         ".openclaw/openclaw.json", false},
         {"invalid form", Client::openClaw,
          [](WorkflowEnvironment& env, SetupForm& form, RecordingHost&) {
              env.install("OpenClaw");
@@ -309,18 +315,22 @@ TEST(ApplyWorkflow, WorkBuddyIsStoppedBeforeItsFileChangesAndStartedAgain) {
         std::vector<std::string> events;
         bool markedAtLaunch;
         bool failed;
+        bool ignoreTerminate = false;
     };
     const Case cases[] = {
         {"saved", std::nullopt, true, {"start", "term", "start"}, true, false},
         {"save fails", "[1, 2]", true, {"start", "term", "start"}, false, true},
         {"declined", std::nullopt, false, {"start"}, false, false},
+        {"does not quit", "[]", true, {"start", "term"}, false, true, true},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         WorkflowEnvironment env;
         const auto file = env.home.path() / ".workbuddy/models.json";
         if (c.models) writeFile(file, *c.models);
-        env.launch(env.install("WorkBuddy"));
+        FakeBundleOptions options;
+        options.behaviour.ignoreTerminate = c.ignoreTerminate;
+        env.launch(env.install("WorkBuddy", options));
         testing::ObservingWorkspace observer(env.workspace, file, "corvane-workbuddy-");
         WorkflowServices observed(observer);
         observed.systemApplications = env.services.systemApplications;
@@ -339,7 +349,10 @@ TEST(ApplyWorkflow, WorkBuddyIsStoppedBeforeItsFileChangesAndStartedAgain) {
         if (c.models) {
             EXPECT_EQ(readFile(file), *c.models);
         }
-        if (c.events.size() > 1) {
+        if (c.ignoreTerminate) {
+            EXPECT_EQ(host.status(), "WorkBuddy 未退出。请保存手头任务后重新打开应用。");
+            EXPECT_EQ(observer.moments.back(), (Moment{"list", false}));
+        } else if (c.events.size() > 1) {
             ASSERT_FALSE(observer.moments.empty());
             EXPECT_EQ(observer.moments.front(), (Moment{"list", false}));
             EXPECT_EQ(observer.moments.back(), (Moment{"open", c.markedAtLaunch}));
