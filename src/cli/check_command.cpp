@@ -4,7 +4,7 @@
 #include "check/check_gateway.h"
 #include "cli/commands.h"
 #include "cli/gateway_form.h"
-#include "cli/interrupt_stop.h"
+#include "cli/interrupt_watcher.h"
 #include "model/setup_error.h"
 
 namespace corvane::cli {
@@ -15,11 +15,12 @@ int checkAllModels(const GatewayForm& form) {
     try {
         const Client client = *form.client();
         const GatewaySettings settings(form.address, form.key(), form.auth, form.rows(), client);
-        const InterruptStop interrupt;
+        std::stop_source stop;
+        const InterruptWatcher interrupt([&stop] { stop.request_stop(); });
         const auto& models = settings.inferenceModels();
         for (std::size_t index = 0; index < models.size(); ++index) {
             std::cout << "验证模型 " << index + 1 << " / " << models.size() << '\n' << std::flush;
-            checkGateway(settings, models[index], client, interrupt.token());
+            checkGateway(settings, models[index], client, stop.get_token());
         }
         std::cout << "网关验证通过。" << '\n';
         return kExitSuccess;

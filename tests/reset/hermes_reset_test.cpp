@@ -8,12 +8,14 @@
 #include "model/setup_error.h"
 #include "reset/client_configuration_reset.h"
 #include "support/fake_hermes.h"
+#include "support/setup_error_text.h"
 #include "support/temp_home.h"
 #include "writers/config_files.h"
 
 namespace corvane {
 namespace {
 
+using testing::setupErrorText;
 using testing::FakeHermes;
 using testing::readFile;
 using testing::TempHome;
@@ -24,15 +26,6 @@ constexpr const char* kChangedInHermes = "Hermes 的连接已另行修改。请�
 // printf '%s' gw.corvane.test | sha256sum
 constexpr const char* kTestHostFingerprint =
     "7e4d766a63949e8eaec1f350797adb14b26de10ff63c8b4072fe6805071c6560";
-
-std::string setupErrorText(const std::function<void()>& action) {
-    try {
-        action();
-    } catch (const SetupError& error) {
-        return error.text();
-    }
-    return "(no SetupError)";
-}
 
 // A temporary home with a Hermes bundle and its configuration files.
 struct HermesHome {

@@ -12,12 +12,14 @@
 
 #include "model/setup_error.h"
 #include "support/stray_temporaries.h"
+#include "support/setup_error_text.h"
 #include "support/temp_home.h"
 #include "writers/json5.h"
 
 namespace corvane {
 namespace {
 
+using testing::setupErrorText;
 namespace fs = std::filesystem;
 using testing::permissions;
 using testing::readFile;
@@ -28,15 +30,6 @@ using testing::writeFile;
 const std::string kChanged = "配置文件刚刚被更新，请重试。";
 const std::string kCannotCreate = "无法写入所选应用的本地配置目录。";
 const std::string kCannotRename = "无法应用所选应用的本地配置。";
-
-std::string setupErrorText(const std::function<void()>& action) {
-    try {
-        action();
-    } catch (const SetupError& error) {
-        return error.text();
-    }
-    return "(no SetupError)";
-}
 
 TEST(LocalClientConfigURL, TrimsExpandsTildeAndFallsBackToTheDefault) {
     TempHome home;

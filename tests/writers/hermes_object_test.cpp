@@ -11,11 +11,13 @@
 #include "apps/platform/platform_error.h"
 #include "model/setup_error.h"
 #include "support/fake_hermes.h"
+#include "support/setup_error_text.h"
 #include "support/temp_home.h"
 
 namespace corvane {
 namespace {
 
+using testing::setupErrorText;
 using testing::FakeHermes;
 using testing::TempHome;
 
@@ -25,15 +27,6 @@ constexpr const char* kConverterArguments =
 constexpr const char* kMalformed = "Hermes 配置格式异常，无法安全合并。";
 constexpr const char* kNotObject = "现有配置必须是对象格式。";
 constexpr const char* kRunHermesFirst = "请先运行一次 Hermes 完成初始化，再配置它的 YAML 文件。";
-
-std::string setupErrorText(const std::function<void()>& action) {
-    try {
-        action();
-    } catch (const SetupError& error) {
-        return error.text();
-    }
-    return "(no SetupError)";
-}
 
 TEST(HermesObject, ConvertsYamlWithHermesOwnConverter) {
     TempHome home;

@@ -6,6 +6,7 @@
 #include "model/setup_error.h"
 #include "reset/hermes_receipt.h"
 #include "support/fake_hermes.h"
+#include "support/setup_error_text.h"
 #include "support/temp_home.h"
 #include "writers/json_text.h"
 #include "writers/selected_client_configuration.h"
@@ -13,6 +14,7 @@
 namespace corvane {
 namespace {
 
+using testing::setupErrorText;
 using testing::FakeHermes;
 using testing::readFile;
 using testing::TempHome;
@@ -37,15 +39,6 @@ HermesFiles filesIn(const TempHome& home) {
     const auto folder = home.path() / ".hermes";
     return {folder / "config.yaml", folder / ".config.yaml.corvane-backup",
             folder / ".config.yaml.corvane-reset"};
-}
-
-std::string setupErrorText(const std::function<void()>& action) {
-    try {
-        action();
-    } catch (const SetupError& error) {
-        return error.text();
-    }
-    return "(no SetupError)";
 }
 
 nlohmann::json expectedModel(const std::string& key) {
