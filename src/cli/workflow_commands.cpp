@@ -1,3 +1,4 @@
+#include <atomic>
 #include <memory>
 
 #include "apps/platform/workspace.h"
@@ -47,15 +48,20 @@ struct WorkflowOptions {
     }
 
     // The window shows the remembered path of a client; so does the command
-    // line when no path is given.
+    // line when no path is given. A relative path is made absolute here, as the
+    // window's open panel gives it, because it is remembered for later runs
+    // from other folders.
     std::string chosenPath(TerminalHost& host, Client client) const {
-        if (!config.empty()) return config;
-        return host.userDefault(configurationPathKey(client)).value_or("");
+        if (config.empty()) return host.userDefault(configurationPathKey(client)).value_or("");
+        if (config == "~" || config.starts_with("~/")) return config;
+        return std::filesystem::absolute(config).lexically_normal().string();
     }
 };
 
-int exitStatus(const TerminalHost& host, std::optional<WorkflowOutcome> outcome) {
-    if (host.failed()) return kExitFailed;
+// Interrupted is reported only for a run that ended in failure: a stop that
+// came too late to matter leaves the run's own result.
+int exitStatus(const TerminalHost& host, std::optional<WorkflowOutcome> outcome, bool interrupted) {
+    if (host.failed()) return interrupted ? kExitInterrupted : kExitFailed;
     if (outcome == WorkflowOutcome::declined) return kExitDeclined;
     return kExitSuccess;
 }
@@ -71,9 +77,14 @@ int runApply(const GatewayForm& gateway, const WorkflowOptions& options) {
     form.rows = gateway.rows();
     form.chosenPath = options.chosenPath(host, form.client);
     SetupSession session(host, options.services(*workspace));
-    InterruptWatcher interrupt([&session] { session.requestStop(); });
+    std::atomic<bool> interrupted = false;
+    InterruptWatcher interrupt([&] {
+        interrupted = true;
+        session.requestStop();
+    });
     session.submit(form);
-    return exitStatus(host, session.wait());
+    const auto outcome = session.wait();
+    return exitStatus(host, outcome, interrupted);
 }
 
 int runReset(const std::string& clientName, const WorkflowOptions& options) {
@@ -94,9 +105,14 @@ int runReset(const std::string& clientName, const WorkflowOptions& options) {
             if (host.ask(question)) restart = bundle;
         }
     }
-    InterruptWatcher interrupt([&session] { session.requestStop(); });
+    std::atomic<bool> interrupted = false;
+    InterruptWatcher interrupt([&] {
+        interrupted = true;
+        session.requestStop();
+    });
     session.resetConfiguration(form, restart);
-    return exitStatus(host, session.wait());
+    const auto outcome = session.wait();
+    return exitStatus(host, outcome, interrupted);
 }
 
 }  // namespace

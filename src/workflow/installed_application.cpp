@@ -55,7 +55,13 @@ std::optional<std::string> openCodeProgramVersion(std::stop_token stop) {
 
 std::optional<std::filesystem::path> applicationBundle(Client client,
                                                        const WorkflowServices& services) {
-    if (services.application) return services.application;
+    // A named bundle that is not there is no installed application: the
+    // run must not write files for a client it can neither find nor restart.
+    if (services.application) {
+        std::error_code error;
+        if (!std::filesystem::is_directory(*services.application, error)) return std::nullopt;
+        return services.application;
+    }
     return installedURL(client, services.workspace, services.systemApplications);
 }
 

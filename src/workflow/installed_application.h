@@ -10,8 +10,8 @@
 
 namespace corvane {
 
-// The client's application bundle: the one the front end named, else the
-// installed one.
+// The client's application bundle: the one the front end named (nothing when
+// that folder does not exist), else the installed one.
 std::optional<std::filesystem::path> applicationBundle(Client client,
                                                        const WorkflowServices& services);
 

@@ -55,9 +55,11 @@ ProgramResult runProgram(const ProgramRun& run) {
     for (auto& variable : variables) envp.push_back(variable.data());
     envp.push_back(nullptr);
 
+    const std::string folder = run.workingDirectory ? run.workingDirectory->string() : "";
     const pid_t pid = fork();
     if (pid < 0) throw std::runtime_error("fork failed");
     if (pid == 0) {
+        if (!folder.empty() && chdir(folder.c_str()) != 0) _exit(127);
         dup2(input[0], STDIN_FILENO);
         dup2(output[1], STDOUT_FILENO);
         dup2(error[1], STDERR_FILENO);
@@ -67,6 +69,7 @@ ProgramResult runProgram(const ProgramRun& run) {
     close(input[0]);
     close(output[1]);
     close(error[1]);
+    if (run.started) run.started(pid);
 
     ProgramResult result;
     std::size_t written = 0;

@@ -1,7 +1,10 @@
 #pragma once
 
+#include <sys/types.h>
+
 #include <chrono>
 #include <filesystem>
+#include <functional>
 #include <map>
 #include <optional>
 #include <string>
@@ -23,6 +26,11 @@ struct ProgramRun {
     // environment.
     std::map<std::string, std::optional<std::string>> environment;
     std::chrono::seconds timeout{60};
+    // The folder it starts in; nothing: this process's.
+    std::optional<std::filesystem::path> workingDirectory;
+    // Called with the program's process id once it has started, e.g. to start
+    // a thread that signals it.
+    std::function<void(pid_t)> started;
 };
 
 // Runs a program to its end, feeding `input` and capturing both outputs.

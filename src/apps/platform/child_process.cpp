@@ -246,6 +246,27 @@ private:
     posix_spawn_file_actions_t actions_;
 };
 
+// A child starts with no signal blocked: the command line blocks SIGINT and
+// SIGTERM to watch for them on a thread, and a child that inherited that mask
+// would ignore terminate().
+class SpawnAttributes {
+public:
+    SpawnAttributes() {
+        posix_spawnattr_init(&attributes_);
+        sigset_t none;
+        sigemptyset(&none);
+        posix_spawnattr_setsigmask(&attributes_, &none);
+        posix_spawnattr_setflags(&attributes_, POSIX_SPAWN_SETSIGMASK);
+    }
+    ~SpawnAttributes() { posix_spawnattr_destroy(&attributes_); }
+    SpawnAttributes(const SpawnAttributes&) = delete;
+    SpawnAttributes& operator=(const SpawnAttributes&) = delete;
+    posix_spawnattr_t* get() { return &attributes_; }
+
+private:
+    posix_spawnattr_t attributes_;
+};
+
 }  // namespace
 
 std::unique_ptr<ChildProcess> ChildProcess::start(const std::filesystem::path& executable,
@@ -275,9 +296,10 @@ std::unique_ptr<ChildProcess> ChildProcess::start(const std::filesystem::path& e
     for (std::string& argument : argumentStrings) argv.push_back(argument.data());
     argv.push_back(nullptr);
 
+    SpawnAttributes attributes;
     pid_t pid = 0;
-    int result =
-        posix_spawn(&pid, executable.c_str(), actions.get(), nullptr, argv.data(), environ);
+    int result = posix_spawn(&pid, executable.c_str(), actions.get(), attributes.get(), argv.data(),
+                             environ);
     if (result != 0) throw PlatformError(errorText("cannot start " + executable.string(), result));
 
     return std::make_unique<PosixChildProcess>(pid,

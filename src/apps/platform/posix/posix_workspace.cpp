@@ -1,6 +1,7 @@
 #include "apps/platform/posix/posix_workspace.h"
 
 #include <fcntl.h>
+#include <signal.h>
 #include <spawn.h>
 #include <unistd.h>
 
@@ -64,8 +65,20 @@ pid_t spawnDetached(const std::filesystem::path& executable) {
     posix_spawn_file_actions_addopen(&setup.actions_, STDOUT_FILENO, "/dev/null", O_WRONLY, 0);
     posix_spawn_file_actions_addopen(&setup.actions_, STDERR_FILENO, "/dev/null", O_WRONLY, 0);
     // Its own session: the application must not share our terminal or be
-    // ended with our process group.
-    posix_spawnattr_setflags(&setup.attributes_, POSIX_SPAWN_SETSID);
+    // ended with our process group. The command line blocks SIGINT and SIGTERM
+    // to watch for them on a thread; an application that inherited that mask
+    // could never be asked to quit, so it starts with none blocked and both at
+    // their default action.
+    sigset_t none;
+    sigemptyset(&none);
+    posix_spawnattr_setsigmask(&setup.attributes_, &none);
+    sigset_t defaults;
+    sigemptyset(&defaults);
+    sigaddset(&defaults, SIGINT);
+    sigaddset(&defaults, SIGTERM);
+    posix_spawnattr_setsigdefault(&setup.attributes_, &defaults);
+    posix_spawnattr_setflags(&setup.attributes_,
+                             POSIX_SPAWN_SETSID | POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF);
     std::string program = executable.string();
     char* argv[] = {program.data(), nullptr};
     pid_t pid = 0;

@@ -1,0 +1,621 @@
+#include <gtest/gtest.h>
+#include <signal.h>
+
+#include <functional>
+#include <nlohmann/json.hpp>
+#include <sstream>
+#include <thread>
+
+#include "support/fake_hermes.h"
+#include "support/gateway_samples.h"
+#include "support/run_program.h"
+#include "support/workflow_environment.h"
+
+namespace corvane {
+namespace {
+
+using testing::FakeBundleOptions;
+using testing::kWorkflowKey;
+using testing::passingReply;
+using testing::ProgramResult;
+using testing::readFile;
+using testing::WorkflowEnvironment;
+using testing::writeFile;
+
+std::vector<std::string> lines(const std::string& text) {
+    std::vector<std::string> result;
+    std::istringstream stream(text);
+    for (std::string line; std::getline(stream, line);) result.push_back(line);
+    return result;
+}
+
+// The real `corvane` program in the environment's temporary home (inherited
+// from this process's environment), with its fake bundles and local gateway.
+class CommandLine {
+public:
+    explicit CommandLine(WorkflowEnvironment& env) : env_(env) {}
+
+    ProgramResult run(std::vector<std::string> arguments,
+                      std::optional<std::string> key = kWorkflowKey) const {
+        testing::ProgramRun run;
+        run.program = CORVANE_CLI_PATH;
+        run.arguments = std::move(arguments);
+        run.environment["CORVANE_API_KEY"] = std::move(key);
+        // Only the test's own programs and the system's: no real opencode.
+        run.environment["PATH"] = (env_.home.path() / "bin").string() + ":/usr/bin:/bin";
+        const ProgramResult result = testing::runProgram(run);
+        EXPECT_EQ(result.output.find(kWorkflowKey), std::string::npos) << result.output;
+        EXPECT_EQ(result.error.find(kWorkflowKey), std::string::npos) << result.error;
+        return result;
+    }
+
+    ProgramResult apply(const std::string& client, std::vector<std::string> more = {}) const {
+        std::vector<std::string> arguments = {"apply", "--client", client, "--address",
+                                              env_.gateway.address() + "/api"};
+        arguments.insert(arguments.end(), more.begin(), more.end());
+        return run(arguments);
+    }
+
+    ProgramResult reset(const std::string& client, std::vector<std::string> more = {}) const {
+        std::vector<std::string> arguments = {"reset", "--client", client};
+        arguments.insert(arguments.end(), more.begin(), more.end());
+        return run(arguments);
+    }
+
+private:
+    WorkflowEnvironment& env_;
+};
+
+// The last lines of a program's output.
+std::vector<std::string> tail(const ProgramResult& result, std::size_t count) {
+    const auto all = lines(result.output);
+    if (all.size() < count) return all;
+    return std::vector(all.end() - static_cast<std::ptrdiff_t>(count), all.end());
+}
+
+std::filesystem::path backupOf(const std::filesystem::path& file) {
+    return file.parent_path() / ("." + file.filename().string() + ".corvane-backup");
+}
+
+TEST(WorkflowCommands, EveryClientAppliesAndResets) {
+    struct Case {
+        std::string client;
+        Client value;
+        std::function<std::filesystem::path(WorkflowEnvironment&)> install;
+        std::vector<std::string> options;  // auth, models and restart answer
+        std::string requestPath;
+        std::string header;                  // the authentication header and its value
+        std::string file;                    // relative to home
+        std::string before;                  // the user's file before the apply ("" for none)
+        std::string marker;                  // what the apply writes into the file
+        std::vector<std::string> applyTail;  // the last status lines of the apply
+        std::vector<std::string> resetTail;
+        std::vector<std::string> events;  // the application, after both runs
+    };
+    const auto named = [](std::string name, std::string identifier = "com.example.fake",
+                          std::optional<std::string> version = "1.0") {
+        return [=](WorkflowEnvironment& env) {
+            FakeBundleOptions options;
+            options.bundleIdentifier = identifier;
+            options.shortVersion = version;
+            return env.install(name, options);
+        };
+    };
+    const std::string bearer = std::string("Bearer ") + kWorkflowKey;
+    const Case cases[] = {
+        {"codex",
+         Client::codex,
+         named("Codex", "com.openai.codex"),
+         {"--model", "gpt-5=GPT Five", "--yes"},
+         "/api/v1/responses",
+         "authorization",
+         ".codex/config.toml",
+         "model = \"o3\"\n",
+         "corvane_desktop_setup",
+         {"配置已保存，正在重启 Codex。",
+          "配置已保存，已重新打开 Codex。请新建聊天并选择已配置的模型。"},
+         {"配置已恢复，正在重启 Codex。", "配置已恢复，已重新打开 Codex。"},
+         {"start", "term", "start", "term", "start"}},
+        {"openCode",
+         Client::openCode,
+         named("OpenCode", "ai.opencode.desktop"),
+         {"--auth", "x-api-key", "--model", "m1", "--model", "m2", "--no-restart"},
+         "/api/v1/chat/completions",
+         "x-api-key",
+         ".config/opencode/opencode.json",
+         "{\"theme\": \"dark\"}",
+         "corvane-desktop",
+         {"现在重启 OpenCode？", "请先保存该应用中的工作。重启会结束正在运行的任务。", "稍后重启"},
+         {"配置已恢复。重启后生效。"},
+         {}},
+        {"OpenClaw（小龙虾）",
+         Client::openClaw,
+         named("OpenClaw", "ai.openclaw.mac"),
+         {"--model", "m1", "--yes"},
+         "/api/v1/chat/completions",
+         "authorization",
+         ".openclaw/openclaw.json",
+         "{\"gateway\": {\"port\": 18789}}",
+         "corvane-desktop",
+         {"配置已保存，正在重启 OpenClaw。", "配置已保存，已重新打开 OpenClaw。"},
+         {"配置已恢复，正在重启 OpenClaw。", "配置已恢复，已重新打开 OpenClaw。"},
+         {"start", "term", "start", "term", "start"}},
+        {"workBuddy",
+         Client::workBuddy,
+         named("WorkBuddy", "com.tencent.workbuddy.mac"),
+         {"--model", "wb-1", "--yes"},
+         "/api/v1/chat/completions",
+         "authorization",
+         ".workbuddy/models.json",
+         "[{\"id\": \"mine\", \"name\": \"Mine\"}]",
+         "corvane-workbuddy-",
+         {"正在保存配置并重启 WorkBuddy", "配置已保存，正在重启 WorkBuddy。",
+          "配置已保存，已重新打开 WorkBuddy。请在模型选择器中选择已添加的模型。"},
+         {"配置已恢复，正在重启 WorkBuddy。", "配置已恢复，已重新打开 WorkBuddy。"},
+         {"start", "term", "start", "term", "start"}},
+        {"hermes",
+         Client::hermes,
+         [](WorkflowEnvironment& env) { return env.installHermes(); },
+         {"--model", "h-1", "--yes"},
+         "/api/v1/chat/completions",
+         "authorization",
+         ".hermes/config.yaml",
+         "# Hermes\nmodel:\n  default: local\nterminal:\n  backend: local\n",
+         "base_url",
+         {"配置已保存，正在重启 Hermes。", "配置已保存，已重新打开 Hermes。"},
+         {"配置已恢复，正在重启 Hermes。", "配置已恢复，已重新打开 Hermes。"},
+         {"start", "term", "start", "term", "start"}},
+        {"claude",
+         Client::claude,
+         [](WorkflowEnvironment& env) {
+             FakeBundleOptions options;
+             options.bundleIdentifier = "com.anthropic.claudefordesktop";
+             options.shortVersion = "4.5000.1";
+             options.behaviour.sealAfterMs = 100;
+             return env.install("Claude", options);
+         },
+         {"--auth", "x-api-key", "--model", "claude-sonnet=Sonnet", "--yes"},
+         "/api/v1/messages",
+         "x-api-key",
+         "Library/Application Support/Claude-3p/configLibrary/"
+         "1be8c9c6-da90-41e3-aef8-49c1ee88640d.json",
+         "",
+         "__sealed__:",
+         {"正在应用配置并重启 Claude", "配置已应用。请新建会话验证。"},
+         {"配置已恢复，正在重启 Claude。", "配置已恢复，已重新打开 Claude。"},
+         {"start", "term", "start", "term", "start"}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.client);
+        WorkflowEnvironment env;
+        const CommandLine cli(env);
+        const auto app = c.install(env);
+        if (!c.events.empty()) env.launch(app);
+        const auto file = env.home.path() / c.file;
+        if (!c.before.empty()) writeFile(file, c.before);
+        env.gateway.setScript({passingReply(c.value)});
+
+        const ProgramResult applied = cli.apply(c.client, c.options);
+        EXPECT_EQ(applied.exitStatus, 0) << applied.output << applied.error;
+        EXPECT_EQ(tail(applied, c.applyTail.size()), c.applyTail) << applied.output;
+        EXPECT_EQ(lines(applied.output).front(),
+                  "验证模型 1 / " + std::to_string(env.gateway.requests().size()));
+        for (const auto& request : env.gateway.requests()) {
+            EXPECT_EQ(request.path, c.requestPath);
+            EXPECT_EQ(request.header(c.header),
+                      c.header == "authorization" ? bearer : std::string(kWorkflowKey));
+        }
+        ASSERT_TRUE(std::filesystem::exists(file));
+        EXPECT_NE(readFile(file).find(c.marker), std::string::npos) << readFile(file);
+        const auto backup = backupOf(file);
+        if (!c.before.empty()) {
+            EXPECT_EQ(readFile(backup), c.before);
+        }
+
+        const ProgramResult reset = cli.reset(c.client, {c.options.back()});
+        EXPECT_EQ(reset.exitStatus, 0) << reset.output << reset.error;
+        EXPECT_EQ(tail(reset, c.resetTail.size()), c.resetTail) << reset.output;
+        EXPECT_FALSE(std::filesystem::exists(backup));
+        if (std::filesystem::exists(file)) {
+            EXPECT_EQ(readFile(file).find(c.marker), std::string::npos) << readFile(file);
+        }
+        if (c.before.empty()) {
+            EXPECT_FALSE(std::filesystem::exists(file));
+        } else if (file.extension() == ".yaml") {
+            const auto original = env.home.path() / "original.yaml";
+            writeFile(original, c.before);
+            EXPECT_EQ(testing::readYamlWithPyYAML(file), testing::readYamlWithPyYAML(original));
+        } else if (file.extension() == ".json") {
+            EXPECT_EQ(testing::parsedFile(file), nlohmann::json::parse(c.before));
+        } else {
+            EXPECT_EQ(readFile(file), c.before);
+        }
+        ASSERT_TRUE(testing::waitUntil([&] { return env.events().size() >= c.events.size(); }));
+        EXPECT_EQ(env.events(), c.events);
+    }
+}
+
+const std::string kRestartLater = "请先保存该应用中的工作。重启会结束正在运行的任务。";
+
+TEST(WorkflowCommands, FailingModelCheckWritesNothing) {
+    WorkflowEnvironment env;
+    const CommandLine cli(env);
+    env.install("OpenClaw");
+    env.gateway.setScript({passingReply(Client::openClaw), testing::failingReply(401)});
+    const ProgramResult result = cli.apply("openClaw", {"--model", "m1", "--model", "m2", "--yes"});
+    EXPECT_EQ(result.exitStatus, 1);
+    EXPECT_EQ(lines(result.output),
+              (std::vector<std::string>{"验证模型 1 / 2", "验证模型 2 / 2",
+                                        "「m2」返回 HTTP 401。请核对 Key、认证方式和模型权限。"}));
+    EXPECT_EQ(env.gateway.requests().size(), 2u);
+    EXPECT_FALSE(std::filesystem::exists(env.home.path() / ".openclaw"));
+    EXPECT_TRUE(env.events().empty());
+}
+
+TEST(WorkflowCommands, DecliningTheRestart) {
+    struct Case {
+        std::string name;
+        Client client;
+        std::string bundle;
+        std::vector<std::string> arguments;  // after the client's name
+        int exitStatus;
+        std::vector<std::string> tail;
+        std::string file;
+        bool written;
+    };
+    const std::string userOpenClaw = "{\"gateway\": {\"port\": 18789}}";
+    const Case cases[] = {
+        {"Codex, --no-restart",
+         Client::codex,
+         "Codex",
+         {"apply", "--model", "gpt-5", "--no-restart"},
+         0,
+         {"配置已保存。重启后生效。", "现在重启 Codex？", kRestartLater, "稍后重启"},
+         ".codex/config.toml",
+         true},
+        {"OpenClaw, no terminal and no flag",
+         Client::openClaw,
+         "OpenClaw",
+         {"apply", "--model", "m1"},
+         0,
+         {"配置已保存。重启后生效。", "现在重启 OpenClaw？", kRestartLater, "稍后重启"},
+         ".openclaw/openclaw.json",
+         true},
+        {"WorkBuddy, no terminal and no flag",
+         Client::workBuddy,
+         "WorkBuddy",
+         {"apply", "--model", "wb"},
+         3,
+         {"验证模型 1 / 1", "应用配置并重启 WorkBuddy？", kRestartLater, "取消", "操作已取消。"},
+         ".workbuddy",
+         false},
+        {"Claude, --no-restart",
+         Client::claude,
+         "Claude",
+         {"apply", "--model", "claude-sonnet", "--no-restart"},
+         3,
+         {"应用配置并重启 Claude？", kRestartLater, "取消",
+          "请在保存 Claude 中的工作后重新应用配置。"},
+         "Library/Application Support/Claude-3p",
+         false},
+        {"OpenClaw reset, no terminal and no flag",
+         Client::openClaw,
+         "OpenClaw",
+         {"reset"},
+         0,
+         {"恢复 OpenClaw（小龙虾） 的配置？",
+          "将移除本工具写入的配置，并恢复此前的默认设置。重启前请保存该应用中的工作。",
+          "仅恢复，稍后重启", "正在恢复配置", "配置已恢复。重启后生效。"},
+         ".openclaw/.openclaw.json.corvane-backup",
+         false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        WorkflowEnvironment env;
+        const CommandLine cli(env);
+        FakeBundleOptions options;
+        options.shortVersion = "4.9999.0";
+        env.launch(env.install(c.bundle, options));
+        env.gateway.setScript({passingReply(c.client)});
+        if (c.arguments.front() == "reset") {
+            writeFile(env.home.path() / ".openclaw/openclaw.json", userOpenClaw);
+            testing::sampleConfiguration(c.client).save(InstalledApplication{});
+        }
+        std::vector<std::string> rest(c.arguments.begin() + 1, c.arguments.end());
+        const ProgramResult result = c.arguments.front() == "reset"
+                                         ? cli.reset(std::string(caseName(c.client)), rest)
+                                         : cli.apply(std::string(caseName(c.client)), rest);
+        EXPECT_EQ(result.exitStatus, c.exitStatus) << result.output << result.error;
+        EXPECT_EQ(tail(result, c.tail.size()), c.tail) << result.output;
+        EXPECT_EQ(std::filesystem::exists(env.home.path() / c.file), c.written);
+        EXPECT_EQ(env.events(), std::vector<std::string>{"start"});
+    }
+}
+
+TEST(WorkflowCommands, ResetOutcomes) {
+    struct Case {
+        std::string name;
+        std::string bundle;
+        std::string file;
+        std::string before;
+        int exitStatus;
+        std::string last;
+        std::vector<std::string> events;
+    };
+    const Case cases[] = {
+        {"OpenClaw, nothing of the tool's",
+         "OpenClaw",
+         ".openclaw/openclaw.json",
+         "{\"gateway\": {\"port\": 18789}}",
+         0,
+         "此应用没有本工具写入的网关配置。",
+         {"start"}},
+        {"OpenClaw, no file at all",
+         "OpenClaw",
+         "",
+         "",
+         0,
+         "此应用没有本工具写入的网关配置。",
+         {"start"}},
+        {"WorkBuddy, nothing of the tool's",
+         "WorkBuddy",
+         ".workbuddy/models.json",
+         "[{\"id\": \"mine\", \"name\": \"Mine\"}]",
+         0,
+         "此应用没有本工具写入的网关配置。",
+         {"start", "term", "start"}},
+        {"OpenClaw, unreadable file",
+         "OpenClaw",
+         ".openclaw/openclaw.json",
+         "{\"models\": ",
+         1,
+         "恢复失败。请检查配置后重试。",
+         {"start"}},
+        {"WorkBuddy, unreadable file",
+         "WorkBuddy",
+         ".workbuddy/models.json",
+         "[{",
+         1,
+         "恢复失败。请检查配置后重试。",
+         {"start", "term", "start"}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        WorkflowEnvironment env;
+        const CommandLine cli(env);
+        env.launch(env.install(c.bundle));
+        if (!c.file.empty()) writeFile(env.home.path() / c.file, c.before);
+        const ProgramResult result = cli.reset(c.bundle, {"--yes"});
+        EXPECT_EQ(result.exitStatus, c.exitStatus) << result.output << result.error;
+        EXPECT_EQ(tail(result, 1), std::vector<std::string>{c.last}) << result.output;
+        if (!c.file.empty()) {
+            EXPECT_EQ(readFile(env.home.path() / c.file), c.before);
+        }
+        ASSERT_TRUE(testing::waitUntil([&] { return env.events().size() >= c.events.size(); }));
+        EXPECT_EQ(env.events(), c.events);
+    }
+}
+
+TEST(WorkflowCommands, ChosenPathAndNamedBundle) {
+    WorkflowEnvironment env;
+    const CommandLine cli(env);
+    testing::FakeBundleOptions options;
+    options.behaviour.log = env.log();
+    const auto app = testing::makeFakeBundle(env.home.path() / "Elsewhere", "OpenClaw", options);
+    const auto file = env.home.path() / "mine/openclaw.json";
+    const std::string before = "{\"gateway\": {\"port\": 18789}}";
+    writeFile(file, before);
+    env.gateway.setScript({passingReply(Client::openClaw)});
+
+    testing::ProgramRun run;
+    run.program = CORVANE_CLI_PATH;
+    run.arguments = {
+        "apply",      "--client", "openClaw",   "--address",   env.gateway.address() + "/api",
+        "--model",    "m1",       "--config",   file.string(), "--app",
+        app.string(), "--yes",    "--key-stdin"};
+    run.environment["CORVANE_API_KEY"] = std::nullopt;
+    run.input = std::string(kWorkflowKey) + "\n";
+    const ProgramResult applied = testing::runProgram(run);
+    EXPECT_EQ(applied.exitStatus, 0) << applied.output << applied.error;
+    EXPECT_EQ(tail(applied, 1), std::vector<std::string>{"配置已保存，已重新打开 OpenClaw。"});
+    EXPECT_FALSE(std::filesystem::exists(env.home.path() / ".openclaw"));
+    ASSERT_TRUE(std::filesystem::exists(file)) << applied.output;
+    EXPECT_NE(readFile(file).find(kWorkflowKey), std::string::npos);
+    EXPECT_EQ(env.gateway.requests().at(0).header("authorization"),
+              std::string("Bearer ") + kWorkflowKey);
+    EXPECT_EQ(env.events(), (std::vector<std::string>{"start"}));
+
+    // The remembered path leads the reset to the chosen file, and is forgotten.
+    const ProgramResult reset = cli.reset("openClaw", {"--no-restart", "--app", app.string()});
+    EXPECT_EQ(reset.exitStatus, 0) << reset.output << reset.error;
+    EXPECT_EQ(tail(reset, 1), std::vector<std::string>{"配置已恢复。重启后生效。"});
+    EXPECT_EQ(testing::parsedFile(file), nlohmann::json::parse(before));
+    const ProgramResult again = cli.reset("openClaw", {"--no-restart", "--app", app.string()});
+    EXPECT_EQ(tail(again, 1), std::vector<std::string>{"此应用没有本工具写入的网关配置。"});
+    testing::killBundleProcesses(app);
+}
+
+TEST(WorkflowCommands, ConfigOnly) {
+    struct Case {
+        std::string name;
+        Client client;
+        std::string model;
+        std::optional<std::string> opencode;  // what a fake `opencode --version` prints
+        std::string file;
+        std::string before;
+        int exitStatus;
+        std::vector<std::string> output;  // the whole output
+        std::string expectedKey;          // a top-level member of the written JSON
+    };
+    const std::vector<std::string> saved = {"验证模型 1 / 1", "正在保存配置",
+                                            "配置已保存。重启后生效。"};
+    const Case cases[] = {
+        {"Claude refused",
+         Client::claude,
+         "claude-sonnet",
+         std::nullopt,
+         "",
+         "",
+         1,
+         {"Claude 桌面版须由运行中的应用加密保存 Key，不能只写配置文件。"},
+         ""},
+        {"Cursor refused",
+         Client::cursor,
+         "m",
+         std::nullopt,
+         "",
+         "",
+         1,
+         {"Cursor / Grok Build 须在应用内完成设置。"},
+         ""},
+        {"OpenCode 1.x from the program on PATH", Client::openCode, "m", "opencode 1.4.2",
+         ".config/opencode/opencode.json", "", 0, saved, "provider"},
+        {"OpenCode 2 from the program on PATH", Client::openCode, "m", "v2.0.1",
+         ".config/opencode/opencode.json", "", 0, saved, "providers"},
+        {"OpenCode without a program", Client::openCode, "m", std::nullopt,
+         ".config/opencode/opencode.json", "", 0, saved, "providers"},
+        {"WorkBuddy without a bundle", Client::workBuddy, "wb", std::nullopt,
+         ".workbuddy/models.json", "", 0, saved, ""},
+        {"Hermes without a bundle, no file yet", Client::hermes, "h", std::nullopt,
+         ".hermes/config.yaml", "", 0, saved, "model"},
+        {"Hermes without a bundle, YAML file",
+         Client::hermes,
+         "h",
+         std::nullopt,
+         ".hermes/config.yaml",
+         "model:\n  default: local\n",
+         1,
+         {"验证模型 1 / 1", "正在保存配置",
+          "请先运行一次 Hermes 完成初始化，再配置它的 YAML 文件。"},
+         ""},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        WorkflowEnvironment env;
+        const CommandLine cli(env);
+        if (c.opencode) {
+            writeFile(env.home.path() / "bin/opencode", "#!/bin/sh\necho '" + *c.opencode + "'\n");
+            std::filesystem::permissions(env.home.path() / "bin/opencode",
+                                         std::filesystem::perms(0755));
+        }
+        if (!c.before.empty()) writeFile(env.home.path() / c.file, c.before);
+        env.gateway.setScript({passingReply(c.client)});
+        const ProgramResult result =
+            cli.apply(std::string(caseName(c.client)), {"--model", c.model, "--config-only"});
+        EXPECT_EQ(result.exitStatus, c.exitStatus) << result.output << result.error;
+        EXPECT_EQ(lines(result.output), c.output);
+        if (c.exitStatus != 0) {
+            EXPECT_EQ(env.gateway.requests().size(), c.before.empty() ? 0u : 1u);
+            if (!c.before.empty()) {
+                EXPECT_EQ(readFile(env.home.path() / c.file), c.before);
+            }
+            continue;
+        }
+        const auto written = testing::parsedFile(env.home.path() / c.file);
+        if (!c.expectedKey.empty()) {
+            EXPECT_TRUE(written.contains(c.expectedKey)) << written;
+        }
+        if (c.client == Client::openCode) {
+            EXPECT_FALSE(written.contains(c.expectedKey == "provider" ? "providers" : "provider"));
+        }
+    }
+}
+
+TEST(WorkflowCommands, UsageErrors) {
+    WorkflowEnvironment env;
+    const CommandLine cli(env);
+    const std::vector<std::vector<std::string>> cases = {
+        {"apply", "--client", "openClaw", "--address", "https://x", "--model", "m", "--yes",
+         "--no-restart"},
+        {"apply", "--client", "nobody", "--address", "https://x", "--model", "m"},
+        {"apply", "--client", "openClaw", "--address", "https://x"},
+        {"apply", "--client", "openClaw", "--address", "https://x", "--model", "m", "--key",
+         "sk-x"},
+        {"reset", "--client", "openClaw", "--config-only"},
+        {"reset"},
+    };
+    for (const auto& arguments : cases) {
+        SCOPED_TRACE(arguments.back());
+        EXPECT_EQ(cli.run(arguments).exitStatus, 2);
+    }
+    EXPECT_TRUE(env.gateway.requests().empty());
+}
+
+TEST(WorkflowCommands, NotInstalled) {
+    WorkflowEnvironment env;
+    const CommandLine cli(env);
+    const std::string missing = (env.home.path() / "Elsewhere/OpenClaw.app").string();
+    for (const auto& more : std::vector<std::vector<std::string>>{{}, {"--app", missing}}) {
+        SCOPED_TRACE(more.size());
+        std::vector<std::string> arguments = {"--model", "m", "--yes"};
+        arguments.insert(arguments.end(), more.begin(), more.end());
+        const ProgramResult result = cli.apply("openClaw", arguments);
+        EXPECT_EQ(result.exitStatus, 1);
+        EXPECT_EQ(result.output, "请先安装 OpenClaw（小龙虾），再运行这个工具。\n");
+    }
+    EXPECT_TRUE(env.gateway.requests().empty());
+    EXPECT_FALSE(std::filesystem::exists(env.home.path() / ".openclaw"));
+}
+
+TEST(WorkflowCommands, RelativeChosenPathIsRememberedFromAnyFolder) {
+    WorkflowEnvironment env;
+    const CommandLine cli(env);
+    env.install("OpenClaw");
+    const auto work = env.home.path() / "work";
+    const auto file = work / "mine/openclaw.json";
+    writeFile(file, "{\"gateway\": {\"port\": 18789}}");
+    env.gateway.setScript({passingReply(Client::openClaw)});
+
+    testing::ProgramRun apply;
+    apply.program = CORVANE_CLI_PATH;
+    apply.arguments = {
+        "apply",   "--client", "openClaw", "--address",          env.gateway.address() + "/api",
+        "--model", "m1",       "--config", "mine/openclaw.json", "--no-restart"};
+    apply.environment["CORVANE_API_KEY"] = kWorkflowKey;
+    apply.workingDirectory = work;
+    const ProgramResult applied = testing::runProgram(apply);
+    ASSERT_EQ(applied.exitStatus, 0) << applied.output << applied.error;
+    EXPECT_NE(readFile(file).find("corvane-desktop"), std::string::npos);
+
+    testing::ProgramRun reset;
+    reset.program = CORVANE_CLI_PATH;
+    reset.arguments = {"reset", "--client", "openClaw", "--no-restart"};
+    reset.workingDirectory = env.home.path();
+    const ProgramResult result = testing::runProgram(reset);
+    EXPECT_EQ(result.exitStatus, 0) << result.output << result.error;
+    EXPECT_EQ(tail(result, 1), std::vector<std::string>{"配置已恢复。重启后生效。"});
+    EXPECT_EQ(readFile(file).find("corvane-desktop"), std::string::npos);
+}
+
+TEST(WorkflowCommands, InterruptStopsTheRunBeforeAnythingIsWritten) {
+    WorkflowEnvironment env;
+    env.install("OpenClaw");
+    // Answered only long after the interrupt; a run that did not stop would
+    // pass the check and write the file.
+    testing::GatewayReply slow = passingReply(Client::openClaw);
+    slow.headDelay = std::chrono::seconds(30);
+    env.gateway.setScript({slow});
+
+    std::jthread interrupter;
+    testing::ProgramRun run;
+    run.program = CORVANE_CLI_PATH;
+    run.arguments = {"apply",   "--client", "openClaw", "--address", env.gateway.address() + "/api",
+                     "--model", "m1",       "--yes"};
+    run.environment["CORVANE_API_KEY"] = kWorkflowKey;
+    run.started = [&](pid_t pid) {
+        interrupter = std::jthread([&env, pid] {
+            if (testing::waitUntil([&] { return env.gateway.requests().size() == 1; })) {
+                ::kill(pid, SIGINT);
+            }
+        });
+    };
+    const ProgramResult result = testing::runProgram(run);
+    interrupter.join();
+    EXPECT_EQ(result.exitStatus, 130) << result.output << result.error;
+    EXPECT_EQ(lines(result.output).front(), "验证模型 1 / 1");
+    EXPECT_FALSE(std::filesystem::exists(env.home.path() / ".openclaw"));
+    EXPECT_EQ(env.events(), std::vector<std::string>{});
+}
+
+}  // namespace
+}  // namespace corvane

@@ -1,0 +1,252 @@
+#include "workflow/reset_workflow.h"
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <nlohmann/json.hpp>
+
+#include "support/gateway_samples.h"
+#include "support/observing_workspace.h"
+#include "support/recording_host.h"
+#include "support/workflow_environment.h"
+
+namespace corvane {
+namespace {
+
+using Moment = std::pair<std::string, bool>;
+
+using testing::FakeBundleOptions;
+using testing::readFile;
+using testing::RecordingHost;
+using testing::WorkflowEnvironment;
+using testing::writeFile;
+
+const std::string kOpenClawPathKey = "corvane.configuration-path.OpenClaw（小龙虾）";
+const std::string kUserOpenClaw = "{\n  \"gateway\": {\"port\": 18789}\n}\n";
+
+void saveSample(Client client) {
+    testing::sampleConfiguration(client).save(InstalledApplication{});
+}
+
+TEST(ResetWorkflow, EndStates) {
+    struct Case {
+        std::string name;
+        bool saved;                         // the tool's entries are in the file
+        std::optional<std::string> before;  // the file's bytes instead
+        bool ignoreTerminate;
+        bool restart;
+        std::string status;
+        bool failed;
+        bool formCleared;
+        std::vector<std::string> events;  // OpenClaw was running before
+    };
+    const Case cases[] = {
+        {"removed, no restart",
+         true,
+         std::nullopt,
+         false,
+         false,
+         "配置已恢复。重启后生效。",
+         false,
+         true,
+         {"start"}},
+        {"removed, restart",
+         true,
+         std::nullopt,
+         false,
+         true,
+         "配置已恢复，已重新打开 OpenClaw。",
+         false,
+         true,
+         {"start", "term", "start"}},
+        {"removed, restart fails",
+         true,
+         std::nullopt,
+         true,
+         true,
+         "配置已恢复。OpenClaw 未退出。请保存手头任务后重新打开应用。",
+         true,
+         true,
+         {"start", "term"}},
+        {"nothing found",
+         false,
+         kUserOpenClaw,
+         false,
+         true,
+         "此应用没有本工具写入的网关配置。",
+         false,
+         false,
+         {"start"}},
+        {"nothing found, no file",
+         false,
+         std::nullopt,
+         false,
+         false,
+         "此应用没有本工具写入的网关配置。",
+         false,
+         false,
+         {"start"}},
+        {"failure",
+         false,
+         "{\"models\": [",
+         false,
+         true,
+         "恢复失败。请检查配置后重试。",
+         true,
+         false,
+         {"start"}},
+        {"failure with the tool's message",
+         false,
+         "[1]",
+         false,
+         false,
+         "现有配置必须是对象格式。",
+         true,
+         false,
+         {"start"}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        WorkflowEnvironment env;
+        const auto file = env.home.path() / ".openclaw/openclaw.json";
+        if (c.before) writeFile(file, *c.before);
+        if (c.saved) {
+            writeFile(file, kUserOpenClaw);
+            saveSample(Client::openClaw);
+        }
+        FakeBundleOptions options;
+        options.behaviour.ignoreTerminate = c.ignoreTerminate;
+        const auto app = env.install("OpenClaw", options);
+        env.launch(app);
+        RecordingHost host;
+        host.setUserDefault(kOpenClawPathKey, "");
+        SetupForm form = testing::blankForm(Client::openClaw);
+        const auto plan = prepareReset(form, c.restart ? std::optional(app) : std::nullopt, host);
+        ASSERT_TRUE(plan);
+        EXPECT_EQ(host.statuses(), std::vector<std::string>{"正在恢复配置"});
+        EXPECT_TRUE(host.working());
+        const auto bytes = std::filesystem::exists(file) ? readFile(file) : "";
+
+        EXPECT_EQ(runReset(*plan, host, env.services, {}), c.failed && !c.formCleared
+                                                               ? WorkflowOutcome::failed
+                                                               : WorkflowOutcome::succeeded);
+        EXPECT_EQ(host.status(), c.status);
+        EXPECT_EQ(host.failed(), c.failed);
+        EXPECT_FALSE(host.working());
+        EXPECT_EQ(host.formResets(), c.formCleared ? 1 : 0);
+        EXPECT_EQ(host.defaults().contains(kOpenClawPathKey), !c.formCleared);
+        if (c.saved) {
+            EXPECT_EQ(testing::parsedFile(file), nlohmann::json::parse(kUserOpenClaw));
+        } else if (c.before) {
+            EXPECT_EQ(readFile(file), bytes);
+        }
+        testing::waitUntil([&] { return env.events().size() >= c.events.size(); });
+        EXPECT_EQ(env.events(), c.events);
+        EXPECT_FALSE(host.keyCleared());
+    }
+}
+
+TEST(ResetWorkflow, CursorHasNothingToReset) {
+    RecordingHost host;
+    EXPECT_FALSE(prepareReset(testing::blankForm(Client::cursor), std::nullopt, host));
+    EXPECT_TRUE(host.statuses().empty());
+    EXPECT_FALSE(host.working());
+}
+
+TEST(ResetWorkflow, ReadsTheCapturedChosenPath) {
+    WorkflowEnvironment env;
+    const auto file = env.home.path() / "mine/openclaw.json";
+    writeFile(file, kUserOpenClaw);
+    testing::sampleConfiguration(Client::openClaw, "bearer", {ModelRow("model-a", "")},
+                                 file.string())
+        .save(InstalledApplication{});
+    RecordingHost host;
+    SetupForm form = testing::blankForm(Client::openClaw);
+    form.chosenPath = file.string();
+    const auto plan = prepareReset(form, std::nullopt, host);
+    ASSERT_TRUE(plan);
+    form.chosenPath = "";
+    runReset(*plan, host, env.services, {});
+    EXPECT_EQ(host.status(), "配置已恢复。重启后生效。");
+    EXPECT_EQ(testing::parsedFile(file), nlohmann::json::parse(kUserOpenClaw));
+    EXPECT_FALSE(std::filesystem::exists(env.home.path() / ".openclaw"));
+}
+
+TEST(ResetWorkflow, WorkBuddyIsStoppedBeforeItsFileChangesAndStartedAgain) {
+    struct Case {
+        std::string name;
+        bool saved;
+        std::optional<std::string> before;
+        bool restart;
+        std::string status;
+        std::vector<std::string> events;
+    };
+    const std::string userModels = "[{\"id\": \"mine\", \"name\": \"Mine\"}]";
+    const Case cases[] = {
+        {"removed",
+         true,
+         std::nullopt,
+         true,
+         "配置已恢复，已重新打开 WorkBuddy。",
+         {"start", "term", "start"}},
+        {"nothing found",
+         false,
+         userModels,
+         true,
+         "此应用没有本工具写入的网关配置。",
+         {"start", "term", "start"}},
+        {"failure",
+         false,
+         "{\"models\": 7",
+         true,
+         "恢复失败。请检查配置后重试。",
+         {"start", "term", "start"}},
+        {"removed without restart",
+         true,
+         std::nullopt,
+         false,
+         "配置已恢复。重启后生效。",
+         {"start"}},
+        {"failure without restart",
+         false,
+         "{\"models\": 7",
+         false,
+         "恢复失败。请检查配置后重试。",
+         {"start"}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        WorkflowEnvironment env;
+        const auto file = env.home.path() / ".workbuddy/models.json";
+        if (c.before) writeFile(file, *c.before);
+        if (c.saved) saveSample(Client::workBuddy);
+        const auto app = env.install("WorkBuddy");
+        env.launch(app);
+        testing::ObservingWorkspace observer(env.workspace, file, "corvane-workbuddy-");
+        WorkflowServices observed(observer);
+        observed.systemApplications = env.services.systemApplications;
+        observed.applicationTiming = env.services.applicationTiming;
+        RecordingHost host;
+        const auto plan = prepareReset(testing::blankForm(Client::workBuddy),
+                                       c.restart ? std::optional(app) : std::nullopt, host);
+        ASSERT_TRUE(plan);
+        runReset(*plan, host, observed, {});
+
+        EXPECT_EQ(host.status(), c.status);
+        ASSERT_TRUE(testing::waitUntil([&] { return env.events().size() >= c.events.size(); }));
+        EXPECT_EQ(env.events(), c.events);
+        if (c.before) {
+            EXPECT_EQ(readFile(file), *c.before);
+        }
+        if (c.restart) {
+            ASSERT_FALSE(observer.moments.empty());
+            EXPECT_EQ(observer.moments.front(), (Moment{"list", c.saved}));
+            EXPECT_EQ(observer.moments.back(), (Moment{"open", false}));
+        } else {
+            EXPECT_TRUE(observer.moments.empty());
+        }
+    }
+}
+
+}  // namespace
+}  // namespace corvane
