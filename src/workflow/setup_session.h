@@ -38,7 +38,8 @@ public:
 
     void stopAndWait() override;
 
-    // Blocks until the running task (if any) has ended and gives its outcome.
+    // Blocks until the running task (if any) has ended; gives the outcome of
+    // the last task this session started, or nothing when none was.
     std::optional<WorkflowOutcome> wait();
 
     // Asks the running task to stop; its waits end promptly.
