@@ -76,10 +76,7 @@ bool resetOpenClaw(const std::filesystem::path& url) {
     nlohmann::json agents = objectMember(root, "agents");
     nlohmann::json defaults = objectMember(agents, "defaults");
     nlohmann::json defaultModels = objectMember(defaults, "models");
-    for (auto entry = defaultModels.begin(); entry != defaultModels.end();) {
-        entry =
-            entry.key().starts_with(kModelPrefix) ? defaultModels.erase(entry) : std::next(entry);
-    }
+    eraseMembersWithPrefix(defaultModels, kModelPrefix);
     storeUnlessEmpty(defaults, "models", std::move(defaultModels), earlierDefaults);
     restoreModelSelection(defaults, earlierDefaults);
     storeUnlessEmpty(agents, "defaults", std::move(defaults), earlierAgents);

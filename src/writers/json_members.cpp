@@ -28,4 +28,10 @@ void storeUnlessEmpty(nlohmann::json& object, std::string_view key, nlohmann::js
     }
 }
 
+void eraseMembersWithPrefix(nlohmann::json& object, std::string_view prefix) {
+    for (auto entry = object.begin(); entry != object.end();) {
+        entry = entry.key().starts_with(prefix) ? object.erase(entry) : std::next(entry);
+    }
+}
+
 }  // namespace corvane

@@ -15,6 +15,9 @@ const nlohmann::json* jsonMember(const nlohmann::json& object, std::string_view 
 // A copy of the member `key` when it is an object, else an empty object.
 nlohmann::json objectMember(const nlohmann::json& object, std::string_view key);
 
+// Removes every member whose key begins with `prefix`: the tool's entries.
+void eraseMembersWithPrefix(nlohmann::json& object, std::string_view prefix);
+
 // Stores `value` as member `key` when it has members, else removes `key`, so
 // that taking the tool's entries out leaves no empty levels behind. A level
 // still present that `earlierObject` (the same place before the tool's first

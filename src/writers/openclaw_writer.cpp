@@ -61,10 +61,7 @@ void SelectedClientConfiguration::saveOpenClaw() const {
     nlohmann::json defaultModels = objectMember(defaults, "models");
     // The entries of an earlier save go, so that models dropped from the form
     // do not linger in OpenClaw's model list.
-    for (auto entry = defaultModels.begin(); entry != defaultModels.end();) {
-        entry =
-            entry.key().starts_with(kModelPrefix) ? defaultModels.erase(entry) : std::next(entry);
-    }
+    eraseMembersWithPrefix(defaultModels, kModelPrefix);
     for (const auto& model : settings.inferenceModels()) {
         defaultModels[kModelPrefix + model.name] = nlohmann::json::object();
     }
