@@ -4,10 +4,10 @@
 #include <fstream>
 #include <string>
 
+#include "clients/codex/codex_config_document.h"
+#include "clients/codex/codex_writer.h"
 #include "model/client.h"
 #include "model/gateway_settings.h"
-#include "reset/codex_config_document.h"
-#include "writers/codex_writer.h"
 
 namespace corvane {
 namespace {

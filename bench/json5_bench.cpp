@@ -4,7 +4,7 @@
 #include <nlohmann/json.hpp>
 #include <string>
 
-#include "writers/json5.h"
+#include "files/json5.h"
 
 namespace {
 

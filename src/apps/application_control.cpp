@@ -5,10 +5,10 @@
 #include <algorithm>
 #include <charconv>
 
-#include "apps/platform/bundle_info.h"
-#include "apps/platform/child_process.h"
-#include "apps/platform/pause.h"
 #include "model/setup_error.h"
+#include "platform/bundle_info.h"
+#include "platform/child_process.h"
+#include "platform/pause.h"
 
 namespace corvane {
 namespace {

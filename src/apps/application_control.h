@@ -8,8 +8,8 @@
 #include <string>
 #include <vector>
 
-#include "apps/platform/workspace.h"
 #include "model/client.h"
+#include "platform/workspace.h"
 
 namespace corvane {
 

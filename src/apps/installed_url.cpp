@@ -1,8 +1,8 @@
 #include <system_error>
 
 #include "apps/application_control.h"
-#include "apps/platform/home.h"
-#include "apps/platform/platform_error.h"
+#include "platform/home.h"
+#include "platform/platform_error.h"
 
 namespace corvane {
 

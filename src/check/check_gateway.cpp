@@ -9,12 +9,12 @@
 #include <string>
 #include <string_view>
 
-#include "apps/platform/platform_error.h"
 #include "check/check_request.h"
 #include "check/stream_lines.h"
 #include "check/stream_signal.h"
 #include "model/setup_error.h"
 #include "model/text.h"
+#include "platform/platform_error.h"
 
 namespace corvane {
 

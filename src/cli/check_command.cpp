@@ -1,11 +1,11 @@
 #include <iostream>
 
-#include "apps/platform/platform_error.h"
 #include "check/check_gateway.h"
 #include "cli/commands.h"
 #include "cli/gateway_form.h"
 #include "cli/interrupt_watcher.h"
 #include "model/setup_error.h"
+#include "platform/platform_error.h"
 
 namespace corvane::cli {
 

@@ -1,8 +1,9 @@
 #include <iostream>
 
 #include "cli/commands.h"
+#include "files/config_files.h"
+#include "files/json_text.h"
 #include "model/client.h"
-#include "writers/json_text.h"
 
 namespace corvane::cli {
 

@@ -2,8 +2,8 @@
 
 #include "cli/commands.h"
 #include "cli/gateway_form.h"
+#include "files/json_text.h"
 #include "model/setup_error.h"
-#include "writers/json_text.h"
 
 namespace corvane::cli {
 

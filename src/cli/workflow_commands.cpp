@@ -1,11 +1,11 @@
 #include <atomic>
 #include <memory>
 
-#include "apps/platform/workspace.h"
 #include "cli/commands.h"
 #include "cli/gateway_form.h"
 #include "cli/interrupt_watcher.h"
 #include "cli/terminal_host.h"
+#include "platform/workspace.h"
 #include "workflow/installed_application.h"
 #include "workflow/setup_session.h"
 

@@ -3,10 +3,10 @@
 #include <chrono>
 #include <cstdio>
 
-#include "apps/platform/workspace.h"
 #include "gui/icons.h"
 #include "gui/interface_font.h"
 #include "gui/setup_window.h"
+#include "platform/workspace.h"
 #include "workflow/setup_session.h"
 
 namespace {

@@ -21,12 +21,13 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
-#include "apps/platform/home.h"
+#include "files/config_files.h"
 #include "gui/alerts.h"
 #include "gui/client_sidebar.h"
 #include "gui/icons.h"
 #include "gui/model_rows_editor.h"
 #include "gui/pending_answer.h"
+#include "platform/home.h"
 
 namespace corvane {
 namespace {

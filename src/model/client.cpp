@@ -3,10 +3,7 @@
 #include <curl/curl.h>
 
 #include <array>
-#include <filesystem>
 #include <memory>
-
-#include "apps/platform/home.h"
 
 namespace corvane {
 namespace {
@@ -114,30 +111,25 @@ std::vector<OfficialDownload> officialDownloads(Client client) {
     return entries;
 }
 
-std::optional<std::string> defaultPath(Client client) {
+std::span<const std::string_view> defaultPaths(Client client) {
+    static constexpr std::array<std::string_view, 1> openClaw{"~/.openclaw/openclaw.json"};
+    static constexpr std::array<std::string_view, 1> hermes{"~/.hermes/config.yaml"};
+    static constexpr std::array<std::string_view, 2> workBuddy{"~/.workbuddy/models.json",
+                                                               "~/.workbuddy-ai/models.json"};
     switch (client) {
         case Client::openClaw:
-            return "~/.openclaw/openclaw.json";
+            return openClaw;
         case Client::hermes:
-            return "~/.hermes/config.yaml";
-        case Client::workBuddy: {
-            const std::filesystem::path home = homeDirectory();
-            std::error_code error;
-            if (std::filesystem::exists(home / ".workbuddy/models.json", error)) {
-                return "~/.workbuddy/models.json";
-            }
-            if (std::filesystem::exists(home / ".workbuddy-ai/models.json", error)) {
-                return "~/.workbuddy-ai/models.json";
-            }
-            return "~/.workbuddy/models.json";
-        }
+            return hermes;
+        case Client::workBuddy:
+            return workBuddy;
         case Client::claude:
         case Client::codex:
         case Client::openCode:
         case Client::cursor:
-            return std::nullopt;
+            return {};
     }
-    return std::nullopt;
+    return {};
 }
 
 std::span<const std::string_view> applicationNames(Client client) {

@@ -36,9 +36,9 @@ std::string_view protocolName(Client client);
 // Vendor download pages; an entry whose address does not parse is left out.
 std::vector<OfficialDownload> officialDownloads(Client client);
 
-// Home-relative ("~/...") configuration path, or none. For WorkBuddy the file
-// system is consulted on every call.
-std::optional<std::string> defaultPath(Client client);
+// The home-relative ("~/...") configuration paths a client may use, preferred
+// first; empty when the client has no default path.
+std::span<const std::string_view> defaultPaths(Client client);
 
 // What the installed-application search looks for, in search order.
 std::span<const std::string_view> applicationNames(Client client);

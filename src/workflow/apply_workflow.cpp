@@ -1,8 +1,9 @@
 #include "workflow/apply_workflow.h"
 
-#include "apps/platform/bundle_info.h"
-#include "apps/platform/platform_error.h"
+#include "files/config_files.h"
 #include "model/setup_error.h"
+#include "platform/bundle_info.h"
+#include "platform/platform_error.h"
 #include "workflow/installed_application.h"
 #include "workflow/restart_after_change.h"
 #include "workflow/version_order.h"

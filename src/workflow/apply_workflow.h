@@ -3,10 +3,10 @@
 #include <optional>
 #include <stop_token>
 
+#include "clients/selected_client_configuration.h"
 #include "workflow/setup_form.h"
 #include "workflow/workflow_host.h"
 #include "workflow/workflow_services.h"
-#include "writers/selected_client_configuration.h"
 
 namespace corvane {
 

@@ -6,8 +6,8 @@
 #include <cstdlib>
 #include <sstream>
 
-#include "apps/platform/child_process.h"
-#include "apps/platform/platform_error.h"
+#include "platform/child_process.h"
+#include "platform/platform_error.h"
 
 namespace corvane {
 namespace {

@@ -4,9 +4,9 @@
 #include <optional>
 #include <stop_token>
 
+#include "clients/selected_client_configuration.h"
 #include "model/client.h"
 #include "workflow/workflow_services.h"
-#include "writers/selected_client_configuration.h"
 
 namespace corvane {
 

@@ -1,7 +1,7 @@
 #include "workflow/reset_workflow.h"
 
+#include "clients/client_configuration_reset.h"
 #include "model/setup_error.h"
-#include "reset/client_configuration_reset.h"
 #include "workflow/installed_application.h"
 #include "workflow/restart_after_change.h"
 

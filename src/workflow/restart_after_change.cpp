@@ -1,7 +1,7 @@
 #include "workflow/restart_after_change.h"
 
-#include "apps/platform/platform_error.h"
 #include "model/setup_error.h"
+#include "platform/platform_error.h"
 
 namespace corvane {
 

@@ -4,9 +4,9 @@
 #include <optional>
 
 #include "apps/application_control.h"
-#include "apps/platform/workspace.h"
 #include "check/check_gateway.h"
-#include "claude/claude_workflows.h"
+#include "clients/claude/claude_workflows.h"
+#include "platform/workspace.h"
 
 namespace corvane {
 

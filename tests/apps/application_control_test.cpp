@@ -5,9 +5,9 @@
 #include <algorithm>
 #include <thread>
 
-#include "apps/platform/platform_error.h"
-#include "apps/platform/posix/posix_workspace.h"
 #include "model/setup_error.h"
+#include "platform/platform_error.h"
+#include "platform/posix/posix_workspace.h"
 #include "support/fake_bundle.h"
 #include "support/temp_home.h"
 

@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "apps/application_control.h"
-#include "apps/platform/posix/posix_workspace.h"
+#include "platform/posix/posix_workspace.h"
 #include "support/fake_bundle.h"
 #include "support/temp_home.h"
 

@@ -12,8 +12,8 @@
 #include <thread>
 #include <vector>
 
-#include "apps/platform/platform_error.h"
 #include "model/setup_error.h"
+#include "platform/platform_error.h"
 #include "support/temp_home.h"
 #include "support/test_gateway.h"
 

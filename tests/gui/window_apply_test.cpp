@@ -6,9 +6,9 @@
 #include <QTest>
 #include <nlohmann/json.hpp>
 
-#include "apps/platform/workspace.h"
 #include "defaults/user_defaults.h"
 #include "gui/setup_window.h"
+#include "platform/workspace.h"
 #include "support/fake_bundle.h"
 #include "support/temp_home.h"
 #include "support/test_gateway.h"

@@ -59,7 +59,8 @@ TEST_F(WorkflowHostTest, WorkerCallsReachTheWindowInOrderOnItsThread) {
 
     ASSERT_TRUE(QTest::qWaitFor([&] { return driver.find<QLineEdit>("key")->text().isEmpty(); }));
     EXPECT_EQ(window.status(), "「o3」返回 HTTP 401。请核对 Key、认证方式和模型权限。");
-    EXPECT_EQ(driver.find<QLabel>("statusLine")->text(), "「o3」返回 HTTP 401。请核对 Key、认证方式和模型权限。");
+    EXPECT_EQ(driver.find<QLabel>("statusLine")->text(),
+              "「o3」返回 HTTP 401。请核对 Key、认证方式和模型权限。");
     EXPECT_TRUE(window.failed());
     EXPECT_TRUE(window.working());
     EXPECT_FALSE(driver.find<QPushButton>("mainButton")->isEnabled());

@@ -2,8 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include "support/temp_home.h"
-
 namespace corvane {
 namespace {
 
@@ -52,23 +50,6 @@ TEST(Client, DownloadsParseAndCursorOffersTwo) {
     ASSERT_EQ(cursor.size(), 2u);
     EXPECT_EQ(cursor[0].name, "Cursor");
     EXPECT_EQ(cursor[1].name, "Grok Build");
-}
-
-TEST(Client, WorkBuddyDefaultPathFollowsTheFilesPresentAtEachCall) {
-    testing::TempHome home;
-    const auto first = home.path() / ".workbuddy/models.json";
-    const auto second = home.path() / ".workbuddy-ai/models.json";
-    EXPECT_EQ(defaultPath(Client::workBuddy), "~/.workbuddy/models.json");
-    testing::writeFile(second, "[]");
-    EXPECT_EQ(defaultPath(Client::workBuddy), "~/.workbuddy-ai/models.json");
-    testing::writeFile(first, "[]");
-    EXPECT_EQ(defaultPath(Client::workBuddy), "~/.workbuddy/models.json");
-
-    EXPECT_EQ(defaultPath(Client::openClaw), "~/.openclaw/openclaw.json");
-    EXPECT_EQ(defaultPath(Client::hermes), "~/.hermes/config.yaml");
-    for (Client client : {Client::claude, Client::codex, Client::openCode, Client::cursor}) {
-        EXPECT_FALSE(defaultPath(client).has_value());
-    }
 }
 
 }  // namespace

@@ -13,7 +13,7 @@
 #include <stdexcept>
 #include <thread>
 
-#include "apps/platform/posix/process_handle.h"
+#include "platform/posix/process_handle.h"
 #include "support/temp_home.h"
 
 extern char** environ;

@@ -1,7 +1,7 @@
 #include "support/gateway_samples.h"
 
+#include "files/json5.h"
 #include "support/temp_home.h"
-#include "writers/json5.h"
 
 namespace corvane::testing {
 

@@ -5,9 +5,9 @@
 #include <string>
 #include <vector>
 
+#include "clients/selected_client_configuration.h"
 #include "model/client.h"
 #include "model/gateway_settings.h"
-#include "writers/selected_client_configuration.h"
 
 namespace corvane::testing {
 

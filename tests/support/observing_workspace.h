@@ -5,7 +5,7 @@
 #include <utility>
 #include <vector>
 
-#include "apps/platform/workspace.h"
+#include "platform/workspace.h"
 
 namespace corvane::testing {
 

@@ -4,9 +4,9 @@
 #include <string>
 #include <vector>
 
-#include "apps/platform/posix/posix_workspace.h"
 #include "model/client.h"
 #include "model/gateway_settings.h"
+#include "platform/posix/posix_workspace.h"
 #include "support/fake_bundle.h"
 #include "support/temp_home.h"
 #include "support/test_gateway.h"

@@ -4,8 +4,8 @@
 
 #include <algorithm>
 
-#include "apps/platform/platform_error.h"
-#include "apps/platform/posix/posix_workspace.h"
+#include "platform/platform_error.h"
+#include "platform/posix/posix_workspace.h"
 #include "support/fake_bundle.h"
 #include "support/temp_home.h"
 

@@ -4,8 +4,8 @@
 #include <cstdlib>
 #include <string>
 
-#include "writers/json5.h"
-#include "writers/json_text.h"
+#include "files/json5.h"
+#include "files/json_text.h"
 
 namespace {
 

@@ -19,9 +19,9 @@
 #include <string>
 #include <string_view>
 
+#include "clients/client_configuration_reset.h"
 #include "model/client.h"
 #include "model/setup_error.h"
-#include "reset/client_configuration_reset.h"
 
 namespace {
 

@@ -81,8 +81,7 @@ int main(int argc, char** argv) {
     written &= save(window, folder, "state-working");
     window.setWorking(false);
     window.setFailed(true);
-    window.setStatus(
-        "「gpt-4o」返回 HTTP 401。请核对 Key、认证方式和模型权限。");
+    window.setStatus("「gpt-4o」返回 HTTP 401。请核对 Key、认证方式和模型权限。");
     settle();
     written &= save(window, folder, "state-failed");
 

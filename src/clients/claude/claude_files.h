@@ -1,0 +1,67 @@
+#pragma once
+
+#include <filesystem>
+#include <nlohmann/json.hpp>
+#include <optional>
+#include <string_view>
+#include <vector>
+
+#include "files/config_files.h"
+#include "model/gateway_settings.h"
+
+namespace corvane {
+
+// The identifier of the tool's gateway profile in Claude desktop's library.
+inline constexpr std::string_view kClaudeProfileIdentifier = "1be8c9c6-da90-41e3-aef8-49c1ee88640d";
+
+// The four files of `ClaudeFiles::paths()`, each as it was, or nothing when it
+// did not exist.
+using ClaudeSnapshot = std::vector<std::optional<Bytes>>;
+
+// Claude desktop's gateway-mode folder: where each file lies, how the tool's
+// profile goes in and comes out again. Starts and stops nothing; every
+// operation is synchronous and throws on failure. Claude's files are read as
+// strict JSON.
+class ClaudeFiles {
+public:
+    explicit ClaudeFiles(std::filesystem::path root);
+
+    const std::filesystem::path& root() const { return root_; }
+    std::filesystem::path library() const;
+    std::filesystem::path profile() const;
+    std::filesystem::path meta() const;
+    std::filesystem::path mode() const;
+    std::filesystem::path recovery() const;
+    // profile, meta, mode, recovery: the files a snapshot covers, in its order.
+    std::vector<std::filesystem::path> paths() const;
+
+    ClaudeSnapshot snapshot() const;
+
+    // Puts the files back as the snapshot holds them, from the recovery record
+    // back to the profile; the first failure ends the walk.
+    void restore(const ClaudeSnapshot& snapshot) const;
+
+    // Installs the tool's profile and makes it the applied one. Files written
+    // before a failure stay; the caller holds the snapshot.
+    void apply(const GatewaySettings& settings) const;
+
+    // Whether anything of the tool's profile is present.
+    bool hasCorvaneConfiguration() const;
+
+    // Removes the tool's profile and puts back Claude's earlier choice; false
+    // when nothing of the tool's was there.
+    bool reset() const;
+
+    // Whether Claude desktop has sealed the key of the applied tool profile.
+    // Never throws.
+    bool didClaudeSealKey() const;
+
+private:
+    nlohmann::json object(const std::filesystem::path& url) const;
+    void writeConfiguration(const nlohmann::json& object, const std::filesystem::path& url,
+                            bool empty) const;
+
+    std::filesystem::path root_;
+};
+
+}  // namespace corvane

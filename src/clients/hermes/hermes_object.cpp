@@ -1,0 +1,74 @@
+#include "clients/hermes/hermes_object.h"
+
+#include <unistd.h>
+
+#include <string>
+#include <vector>
+
+#include "files/json5.h"
+#include "model/setup_error.h"
+#include "platform/child_process.h"
+
+namespace corvane {
+namespace {
+
+constexpr const char* kConverterPath = "Contents/Resources/agent-payload/venv/bin/python3";
+constexpr const char* kConversion =
+    "import json, sys, yaml; json.dump(yaml.safe_load(sys.stdin) or {}, sys.stdout)";
+constexpr const char* kMalformedHermesConfiguration = "Hermes 配置格式异常，无法安全合并。";
+
+bool isExecutableFile(const std::filesystem::path& path) {
+    std::error_code error;
+    return std::filesystem::is_regular_file(path, error) && access(path.c_str(), X_OK) == 0;
+}
+
+// A file this tool wrote before is JSON and needs no converter.
+std::optional<nlohmann::json> directObject(const Bytes& data) {
+    try {
+        return jsonObject(data);
+    } catch (const Json5ParseError&) {
+        return std::nullopt;
+    } catch (const SetupError&) {
+        return std::nullopt;
+    }
+}
+
+// Feeds the YAML to the converter and returns its JSON text. The whole run
+// shares one deadline: a converter that hangs (or a document whose aliases
+// expand without end) must not hold the tool forever.
+std::string convert(const std::filesystem::path& converter, const Bytes& data, std::stop_token stop,
+                    std::chrono::milliseconds limit) {
+    const auto deadline = std::chrono::steady_clock::now() + limit;
+    auto child = ChildProcess::start(
+        converter, {"-c", kConversion},
+        {ChildProcess::Stream::pipe, ChildProcess::Stream::pipe, ChildProcess::Stream::nullDevice});
+    try {
+        child->writeInput(data, deadline, stop);
+        child->closeInput();
+        std::string output = child->readOutputToEnd(deadline, stop);
+        if (child->waitForExit(deadline, stop) != 0)
+            throw SetupError(kMalformedHermesConfiguration);
+        return output;
+    } catch (const ChildProcessTimeout&) {
+        child->terminate();
+        throw SetupError(kMalformedHermesConfiguration);
+    }
+}
+
+}  // namespace
+
+nlohmann::json hermesObject(const std::optional<Bytes>& data,
+                            const std::optional<std::filesystem::path>& application,
+                            std::stop_token stop, std::chrono::milliseconds limit) {
+    if (!data) return nlohmann::json::object();
+    if (auto object = directObject(*data)) return std::move(*object);
+
+    const std::optional<std::filesystem::path> converter =
+        application ? std::optional(*application / kConverterPath) : std::nullopt;
+    if (!converter || !isExecutableFile(*converter)) {
+        throw SetupError("请先运行一次 Hermes 完成初始化，再配置它的 YAML 文件。");
+    }
+    return jsonObject(convert(*converter, *data, stop, limit));
+}
+
+}  // namespace corvane

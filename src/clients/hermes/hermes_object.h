@@ -1,0 +1,26 @@
+#pragma once
+
+#include <chrono>
+#include <filesystem>
+#include <nlohmann/json.hpp>
+#include <optional>
+#include <stop_token>
+
+#include "files/config_files.h"
+
+namespace corvane {
+
+// How long Hermes' YAML converter may take in all before it is stopped.
+inline constexpr std::chrono::milliseconds kHermesConverterLimit = std::chrono::seconds(30);
+
+// Hermes' configuration as a JSON object. Nothing gives an empty object; bytes
+// that read as a JSON5 object are taken directly; anything else goes through
+// the converter that ships inside the Hermes bundle `application` (Hermes' own
+// python3 and YAML library). A converter that is missing, fails, or runs past
+// `limit` is SetupError; a stop request ends the wait with OperationCancelled.
+nlohmann::json hermesObject(const std::optional<Bytes>& data,
+                            const std::optional<std::filesystem::path>& application,
+                            std::stop_token stop,
+                            std::chrono::milliseconds limit = kHermesConverterLimit);
+
+}  // namespace corvane

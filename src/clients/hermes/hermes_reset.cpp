@@ -1,0 +1,148 @@
+#include "clients/hermes/hermes_reset.h"
+
+#include <curl/curl.h>
+#include <openssl/evp.h>
+
+#include <array>
+#include <cstdio>
+#include <memory>
+#include <optional>
+#include <string>
+
+#include "clients/hermes/hermes_object.h"
+#include "clients/hermes/hermes_receipt.h"
+#include "files/config_files.h"
+#include "files/json_text.h"
+#include "files/reset_steps.h"
+#include "model/setup_error.h"
+#include "model/text.h"
+#include "platform/platform_error.h"
+
+namespace corvane {
+namespace {
+
+// The fields the writer owns, in the order they are put back.
+constexpr std::array<const char*, 4> kHermesFields{"provider", "default", "base_url", "api_key"};
+
+const std::filesystem::path kDefaultHermesApplication = "/Applications/Hermes.app";
+
+nlohmann::json modelMapping(const nlohmann::json& object) {
+    const auto model = object.find("model");
+    return model != object.end() && model->is_object() ? *model : nlohmann::json::object();
+}
+
+const std::string* stringField(const nlohmann::json& model, const char* key) {
+    const auto value = model.find(key);
+    return value != model.end() && value->is_string() ? value->get_ptr<const std::string*>()
+                                                      : nullptr;
+}
+
+// The host of an absolute URL, as libcurl reads it; nothing when there is none.
+std::optional<std::string> urlHost(const std::string& text) {
+    // libcurl reads "https:///v1" as the host "v1"; that address has no host.
+    const auto scheme = text.find("://");
+    if (scheme == std::string::npos || text.compare(scheme + 3, 1, "/") == 0) return std::nullopt;
+    std::unique_ptr<CURLU, decltype(&curl_url_cleanup)> url(curl_url(), curl_url_cleanup);
+    if (!url || curl_url_set(url.get(), CURLUPART_URL, text.c_str(), CURLU_NON_SUPPORT_SCHEME) !=
+                    CURLUE_OK) {
+        return std::nullopt;
+    }
+    char* host = nullptr;
+    if (curl_url_get(url.get(), CURLUPART_HOST, &host, 0) != CURLUE_OK || host == nullptr) {
+        return std::nullopt;
+    }
+    std::string result(host);
+    curl_free(host);
+    if (result.empty()) return std::nullopt;
+    return result;
+}
+
+std::string sha256Hex(const std::string& text) {
+    std::array<unsigned char, EVP_MAX_MD_SIZE> digest{};
+    unsigned int length = 0;
+    if (EVP_Digest(text.data(), text.size(), digest.data(), &length, EVP_sha256(), nullptr) != 1) {
+        throw PlatformError("SHA-256 failed");
+    }
+    std::string hex;
+    char digits[3];
+    for (unsigned int i = 0; i < length; ++i) {
+        std::snprintf(digits, sizeof digits, "%02x", digest[i]);
+        hex += digits;
+    }
+    return hex;
+}
+
+// Without a receipt, only a custom connection with a key that points at the
+// known gateway host counts as the tool's.
+bool isKnownHostConnection(const nlohmann::json& model, std::string_view knownHostFingerprint) {
+    const std::string* provider = stringField(model, "provider");
+    if (provider == nullptr || *provider != "custom") return false;
+    const std::string* baseURL = stringField(model, "base_url");
+    if (baseURL == nullptr) return false;
+    const std::optional<std::string> host = urlHost(*baseURL);
+    if (!host) return false;
+    if (stringField(model, "api_key") == nullptr) return false;
+    return sha256Hex(asciiLowercased(*host)) == knownHostFingerprint;
+}
+
+bool sameBaseURL(const nlohmann::json& earlier, const nlohmann::json& current) {
+    const std::string* before = stringField(earlier, "base_url");
+    const std::string* now = stringField(current, "base_url");
+    if (before == nullptr || now == nullptr) return before == now;
+    return *before == *now;
+}
+
+}  // namespace
+
+std::string_view knownHermesHostFingerprint() { return CORVANE_KNOWN_HERMES_HOST_SHA256; }
+
+bool resetHermes(const std::filesystem::path& url, const InstalledApplication& application,
+                 std::string_view knownHostFingerprint, std::stop_token stop) {
+    const std::filesystem::path receiptURL = hermesReceiptURL(url);
+    const std::optional<Bytes> receipt = configurationData(receiptURL);
+    const std::optional<Bytes> backup = originalConfiguration(url);
+    if (!receipt && !backup) return false;
+    const std::optional<Bytes> previous = configurationData(url);
+    if (!previous) return false;
+
+    const std::filesystem::path hermes = application.bundle.value_or(kDefaultHermesApplication);
+    nlohmann::json current = hermesObject(previous, hermes, stop);
+    nlohmann::json model = modelMapping(current);
+
+    if (receipt) {
+        if (hermesReceipt(model) != *receipt) {
+            throw SetupError("Hermes 的连接已另行修改。请在应用内核对当前配置。");
+        }
+    } else if (!isKnownHostConnection(model, knownHostFingerprint)) {
+        return false;
+    }
+
+    const nlohmann::json earlier = hermesObject(backup, hermes, stop);
+    const nlohmann::json earlierModel = modelMapping(earlier);
+    const bool restore = receipt || !sameBaseURL(earlierModel, model);
+    for (const char* field : kHermesFields) {
+        const auto value = earlierModel.find(field);
+        if (restore && value != earlierModel.end()) {
+            model[field] = *value;
+        } else {
+            model.erase(field);
+        }
+    }
+
+    const auto earlierValue = earlier.find("model");
+    if (model.empty() && earlierValue != earlier.end() && earlierValue->is_string()) {
+        current["model"] = *earlierValue;
+    } else if (!model.empty()) {
+        current["model"] = model;
+    } else {
+        current.erase("model");
+    }
+
+    const std::optional<Bytes> replacement =
+        current.empty() ? std::nullopt : std::optional<Bytes>(prettyJSON(current));
+    finishReset(replacement, url, previous);
+    if (receipt) removeFileIfPresent(receiptURL);
+    return true;
+}
+
+}  // namespace corvane

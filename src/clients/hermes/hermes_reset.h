@@ -1,0 +1,25 @@
+#pragma once
+
+#include <filesystem>
+#include <stop_token>
+#include <string_view>
+
+#include "clients/selected_client_configuration.h"
+
+namespace corvane {
+
+// The SHA-256 (64 lower-case hex digits) of the one gateway host whose Hermes
+// configurations may be taken back without a receipt; set when the tool is
+// built. Empty when no host is configured, which matches nothing.
+std::string_view knownHermesHostFingerprint();
+
+// Takes the tool's four "model" fields out of Hermes' configuration at `url`
+// and puts the earlier values from the recovery backup back. True when the
+// file was rewritten or deleted, false when nothing of the tool's is there.
+// Throws SetupError "Hermes 的连接已另行修改。请在应用内核对当前配置。" when the
+// connection no longer matches the receipt, leaving everything as it was.
+bool resetHermes(const std::filesystem::path& url, const InstalledApplication& application,
+                 std::string_view knownHostFingerprint = knownHermesHostFingerprint(),
+                 std::stop_token stop = {});
+
+}  // namespace corvane

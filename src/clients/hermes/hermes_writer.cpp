@@ -1,0 +1,48 @@
+#include "clients/hermes/hermes_object.h"
+#include "clients/hermes/hermes_receipt.h"
+#include "clients/selected_client_configuration.h"
+#include "files/config_files.h"
+#include "files/json_text.h"
+
+namespace corvane {
+
+void SelectedClientConfiguration::saveHermes(const InstalledApplication& application,
+                                             std::stop_token stop) const {
+    const std::filesystem::path file = localClientConfigURL(Client::hermes, chosenPath);
+    const std::optional<Bytes> original = configurationData(file);
+    nlohmann::json object = hermesObject(original, application.bundle, stop);
+
+    const auto existing = object.find("model");
+    nlohmann::json model = existing != object.end() && existing->is_object()
+                               ? std::move(*existing)
+                               : nlohmann::json::object();
+    model["provider"] = "custom";
+    model["default"] = settings.inferenceModels().at(0).name;
+    model["base_url"] = compatibleURL().absoluteString();
+    model["api_key"] = settings.inferenceGatewayApiKey();
+    object["model"] = model;
+
+    // The receipt goes first, so that a configuration holding the tool's
+    // connection never lacks one; it is put back when the configuration write
+    // fails.
+    const std::filesystem::path receiptURL = hermesReceiptURL(file);
+    const std::optional<Bytes> previousReceipt = configurationData(receiptURL);
+    createPrivateDirectories(receiptURL.parent_path());
+    writePrivateFile(hermesReceipt(model), receiptURL);
+    try {
+        replaceConfiguration(prettyJSON(object), file, original);
+    } catch (...) {
+        if (previousReceipt) {
+            writePrivateFile(*previousReceipt, receiptURL);
+        } else {
+            try {
+                removeFileIfPresent(receiptURL);
+            } catch (...) {
+                // The configuration error is the one worth reporting.
+            }
+        }
+        throw;
+    }
+}
+
+}  // namespace corvane

@@ -1,0 +1,35 @@
+#include "clients/workbuddy/workbuddy_reset.h"
+
+#include <nlohmann/json.hpp>
+#include <optional>
+#include <vector>
+
+#include "clients/workbuddy/workbuddy_writer.h"
+#include "files/config_files.h"
+#include "files/json_text.h"
+#include "files/reset_steps.h"
+
+namespace corvane {
+
+bool resetWorkBuddy(const std::filesystem::path& url) {
+    if (url.filename() != "models.json") return false;
+    const std::optional<Bytes> previous = configurationData(url);
+    if (!previous) return false;
+
+    const std::vector<nlohmann::json> entries = workBuddyModels(previous);
+    nlohmann::json kept = nlohmann::json::array();
+    for (const auto& entry : entries) {
+        if (!isOwnedWorkBuddyModel(entry)) kept.push_back(entry);
+    }
+    if (kept.size() == entries.size()) return false;
+
+    // Without a backup (or with an empty one) the file did not exist before
+    // the tool wrote it, so a list left empty goes with it.
+    const bool existedBefore = originalConfiguration(url).has_value();
+    const std::optional<Bytes> data =
+        existedBefore || !kept.empty() ? std::optional<Bytes>(prettyJSON(kept)) : std::nullopt;
+    finishReset(data, url, previous);
+    return true;
+}
+
+}  // namespace corvane

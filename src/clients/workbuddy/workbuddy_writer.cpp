@@ -1,0 +1,81 @@
+#include "clients/workbuddy/workbuddy_writer.h"
+
+#include <algorithm>
+#include <string>
+
+#include "clients/selected_client_configuration.h"
+#include "files/json5.h"
+#include "files/json_members.h"
+#include "model/setup_error.h"
+#include "model/text.h"
+#include "model/uuid.h"
+
+namespace corvane {
+namespace {
+
+constexpr const char* kIDPrefix = "corvane-workbuddy-";
+
+// The id of the earlier tool entry for the same model name, so that WorkBuddy
+// keeps its per-model state across saves; a fresh one otherwise. Tool entries
+// always have a string id.
+std::string entryID(const std::vector<nlohmann::json>& earlierEntries, const std::string& name) {
+    for (const auto& entry : earlierEntries) {
+        const nlohmann::json* entryName = jsonMember(entry, "name");
+        if (entryName != nullptr && entryName->is_string() && *entryName == name) {
+            return entry.at("id").get<std::string>();
+        }
+    }
+    return kIDPrefix + asciiLowercased(randomUUID());
+}
+
+}  // namespace
+
+std::vector<nlohmann::json> workBuddyModels(const std::optional<Bytes>& data) {
+    if (!data) return {};
+    const nlohmann::json value = parseJson5(*data);
+    const bool isListOfObjects =
+        value.is_array() && std::all_of(value.begin(), value.end(),
+                                        [](const auto& entry) { return entry.is_object(); });
+    if (!isListOfObjects) throw SetupError("WorkBuddy 的 models.json 须为模型列表。");
+    return {value.begin(), value.end()};
+}
+
+bool isOwnedWorkBuddyModel(const nlohmann::json& entry) {
+    const nlohmann::json* id = jsonMember(entry, "id");
+    return id != nullptr && id->is_string() &&
+           id->get_ref<const std::string&>().starts_with(kIDPrefix);
+}
+
+void SelectedClientConfiguration::saveWorkBuddy() const {
+    const std::filesystem::path url = localClientConfigURL(client, chosenPath);
+    if (url.filename() != "models.json") {
+        throw SetupError("请选择 WorkBuddy 正在使用的 models.json。");
+    }
+    const std::optional<Bytes> holding = configurationData(url);
+
+    std::vector<nlohmann::json> toolEntries;
+    nlohmann::json entries = nlohmann::json::array();
+    for (auto& entry : workBuddyModels(holding)) {
+        if (isOwnedWorkBuddyModel(entry)) {
+            toolEntries.push_back(std::move(entry));
+        } else {
+            entries.push_back(std::move(entry));
+        }
+    }
+    const std::string endpoint =
+        compatibleURL().appendingPathComponents("chat/completions").absoluteString();
+    for (const auto& model : settings.inferenceModels()) {
+        entries.push_back({{"id", entryID(toolEntries, model.name)},
+                           {"name", model.name},
+                           {"vendor", "Custom"},
+                           {"url", endpoint},
+                           {"apiKey", settings.inferenceGatewayApiKey()},
+                           {"supportsToolCall", true},
+                           {"supportsImages", false},
+                           {"supportsReasoning", false},
+                           {"useCustomProtocol", false}});
+    }
+    saveJSON(entries, url, holding);
+}
+
+}  // namespace corvane

@@ -1,0 +1,111 @@
+#include "files/config_files.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <system_error>
+
+#include "files/file_descriptor.h"
+#include "files/json5.h"
+#include "files/json_text.h"
+#include "model/setup_error.h"
+#include "model/text.h"
+#include "platform/home.h"
+
+namespace corvane {
+namespace {
+
+namespace fs = std::filesystem;
+
+[[noreturn]] void throwFileError(const char* what, const fs::path& path, int error = errno) {
+    throw fs::filesystem_error(what, path, std::error_code(error, std::generic_category()));
+}
+
+bool entryExists(const fs::path& path) {
+    struct stat info {};
+    if (::lstat(path.c_str(), &info) == 0) return true;
+    if (errno == ENOENT) return false;
+    throwFileError("inspect", path);
+}
+
+}  // namespace
+
+std::optional<std::string> defaultPath(Client client) {
+    const std::span<const std::string_view> candidates = defaultPaths(client);
+    if (candidates.empty()) return std::nullopt;
+    const fs::path home = homeDirectory();
+    for (std::string_view candidate : candidates) {
+        std::error_code error;
+        if (fs::exists(home / candidate.substr(2), error)) return std::string(candidate);
+    }
+    return std::string(candidates.front());
+}
+
+fs::path localClientConfigURL(Client client, std::string_view chosenPath) {
+    std::string path = trimmed(chosenPath);
+    if (path.empty()) path = defaultPath(client).value_or("");
+    if (path == "~") return homeDirectory();
+    if (path.starts_with("~/")) return homeDirectory() / path.substr(2);
+    return path;
+}
+
+std::optional<Bytes> configurationData(const fs::path& url) {
+    // Non-blocking, so that a named pipe at the path cannot hang the caller;
+    // it has no effect on regular files.
+    const int descriptor = ::open(url.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    if (descriptor < 0) {
+        if (errno == ENOENT) return std::nullopt;
+        throwFileError("read", url);
+    }
+    FileDescriptor file(descriptor);
+    struct stat info {};
+    if (::fstat(file.get(), &info) != 0) throwFileError("read", url);
+    // A pipe or a device is no configuration file and might never end.
+    if (S_ISDIR(info.st_mode)) throwFileError("read", url, EISDIR);
+    if (!S_ISREG(info.st_mode)) throwFileError("read", url, EINVAL);
+    Bytes content;
+    content.reserve(static_cast<std::size_t>(info.st_size));
+    char buffer[65536];
+    for (;;) {
+        const ssize_t count = ::read(file.get(), buffer, sizeof buffer);
+        if (count < 0) {
+            if (errno == EINTR) continue;
+            throwFileError("read", url);
+        }
+        if (count == 0) break;
+        content.append(buffer, static_cast<std::size_t>(count));
+    }
+    return content;
+}
+
+nlohmann::json jsonObject(const std::optional<Bytes>& data) {
+    if (!data) return nlohmann::json::object();
+    nlohmann::json value = parseJson5(*data);
+    if (!value.is_object()) throw SetupError("现有配置必须是对象格式。");
+    return value;
+}
+
+void saveJSON(const nlohmann::json& value, const fs::path& url,
+              const std::optional<Bytes>& holding) {
+    replaceConfiguration(prettyJSON(value), url, holding);
+}
+
+void replaceConfiguration(const Bytes& data, const fs::path& url,
+                          const std::optional<Bytes>& holding) {
+    createPrivateDirectories(url.parent_path());
+    if (configurationData(url) != holding) throw SetupError("配置文件刚刚被更新，请重试。");
+    const fs::path backup = recoveryBackupURL(url);
+    if (!entryExists(backup)) writePrivateFile(holding.value_or(Bytes{}), backup);
+    writePrivateFile(data, url);
+}
+
+fs::path recoveryBackupURL(const fs::path& url) {
+    std::string name = ".";
+    name += url.filename().string();
+    name += ".corvane-backup";
+    return url.parent_path() / name;
+}
+
+}  // namespace corvane

@@ -1,0 +1,61 @@
+#pragma once
+
+#include <filesystem>
+#include <nlohmann/json.hpp>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "model/client.h"
+
+namespace corvane {
+
+// A file's whole content, byte for byte.
+using Bytes = std::string;
+
+// The shared file plumbing of every writer and reset. File-system failures are
+// thrown as std::system_error (std::filesystem::filesystem_error included);
+// the system's own refusals are SetupError.
+
+// The client's default configuration path ("~/..."): the first of its
+// candidates that exists, else the first; nothing when it has none. The file
+// system is consulted on every call.
+std::optional<std::string> defaultPath(Client client);
+
+// Trims `chosenPath`; when empty uses the client's default path (or ""); a
+// leading "~" becomes the home directory.
+std::filesystem::path localClientConfigURL(Client client, std::string_view chosenPath);
+
+// The whole file, or nothing when it does not exist. An empty file is empty
+// bytes, not nothing.
+std::optional<Bytes> configurationData(const std::filesystem::path& url);
+
+// Nothing gives an empty object; otherwise JSON5 is read. A parse failure is
+// a Json5ParseError; a top level other than an object is SetupError
+// "现有配置必须是对象格式。".
+nlohmann::json jsonObject(const std::optional<Bytes>& data);
+
+// prettyJSON of `value`, then replaceConfiguration.
+void saveJSON(const nlohmann::json& value, const std::filesystem::path& url,
+              const std::optional<Bytes>& holding);
+
+// The guarded write: refuses with "配置文件刚刚被更新，请重试。" when the file no
+// longer holds `holding`, keeps a one-time recovery backup, writes atomically.
+void replaceConfiguration(const Bytes& data, const std::filesystem::path& url,
+                          const std::optional<Bytes>& holding);
+
+// Atomic owner-only (0600) write through a ".corvane-<UUID>" temporary file in
+// the same folder, which must exist. The one way the tool writes a file.
+void writePrivateFile(const Bytes& data, const std::filesystem::path& url);
+
+// "." + name + ".corvane-backup" beside the file.
+std::filesystem::path recoveryBackupURL(const std::filesystem::path& url);
+
+// Creates the folder and any missing parents with mode 0700; existing folders
+// are left as they are.
+void createPrivateDirectories(const std::filesystem::path& folder);
+
+// Deletes the file when present; a missing file is success.
+void removeFileIfPresent(const std::filesystem::path& url);
+
+}  // namespace corvane

@@ -1,0 +1,45 @@
+#include "files/json_text.h"
+
+#include <cmath>
+
+namespace corvane {
+namespace {
+
+void requireFinite(const nlohmann::json& value) {
+    if (value.is_number_float() && !std::isfinite(value.get<double>())) {
+        throw JsonWriteError("JSON cannot hold a non-finite number");
+    }
+    if (value.is_structured()) {
+        for (const auto& element : value) requireFinite(element);
+    }
+}
+
+// "/" appears in serialised JSON only inside strings, so escaping it after
+// serialising is exact.
+std::string escapingSlashes(std::string text) {
+    std::string result;
+    result.reserve(text.size() + text.size() / 16);
+    for (char c : text) {
+        if (c == '/') result += '\\';
+        result += c;
+    }
+    return result;
+}
+
+}  // namespace
+
+std::string prettyJSON(const nlohmann::json& value) {
+    requireFinite(value);
+    return value.dump(2);
+}
+
+std::string prettyJSONEscapingSlashes(const nlohmann::json& value) {
+    return escapingSlashes(prettyJSON(value));
+}
+
+std::string compactJSONEscapingSlashes(const nlohmann::json& value) {
+    requireFinite(value);
+    return escapingSlashes(value.dump());
+}
+
+}  // namespace corvane

@@ -1,0 +1,30 @@
+#include "files/reset_steps.h"
+
+#include "model/setup_error.h"
+
+namespace corvane {
+
+std::optional<Bytes> originalConfiguration(const std::filesystem::path& url) {
+    std::optional<Bytes> backup = configurationData(recoveryBackupURL(url));
+    // An empty backup records that the file did not exist before.
+    if (!backup || backup->empty()) return std::nullopt;
+    return backup;
+}
+
+void finishReset(const std::optional<Bytes>& data, const std::filesystem::path& path,
+                 const std::optional<Bytes>& previous) {
+    if (configurationData(path) != previous) throw SetupError("配置文件刚刚被更新，请重试。");
+    if (data) {
+        writePrivateFile(*data, path);
+    } else {
+        removeFileIfPresent(path);
+    }
+    removeFileIfPresent(recoveryBackupURL(path));
+}
+
+bool isOwnedModel(const nlohmann::json* value) {
+    return value != nullptr && value->is_string() &&
+           value->get_ref<const std::string&>().starts_with("corvane-desktop/");
+}
+
+}  // namespace corvane

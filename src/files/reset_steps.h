@@ -1,0 +1,26 @@
+#pragma once
+
+#include <filesystem>
+#include <nlohmann/json.hpp>
+#include <optional>
+
+#include "files/config_files.h"
+
+namespace corvane {
+
+// The steps every client reset shares.
+
+// The recovery backup's bytes; nothing when it is missing or empty (the file
+// did not exist before the tool's first write).
+std::optional<Bytes> originalConfiguration(const std::filesystem::path& url);
+
+// Refuses with "配置文件刚刚被更新，请重试。" unless the file still holds
+// `previous`; then writes `data` atomically (or deletes the file when `data` is
+// nothing) and finally deletes the recovery backup.
+void finishReset(const std::optional<Bytes>& data, const std::filesystem::path& path,
+                 const std::optional<Bytes>& previous);
+
+// A model reference the tool wrote: a string beginning with "corvane-desktop/".
+bool isOwnedModel(const nlohmann::json* value);
+
+}  // namespace corvane

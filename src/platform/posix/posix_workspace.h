@@ -1,0 +1,37 @@
+#pragma once
+
+#include <filesystem>
+
+#include "platform/workspace.h"
+
+namespace corvane {
+
+// The workspace on Linux. An application is a "Name.app" folder with
+// Contents/Info.plist and Contents/MacOS/<CFBundleExecutable>; a process
+// belongs to the bundle whose Contents/MacOS holds its executable.
+// Applications are looked up by bundle identifier in the "*.app" folders
+// directly inside `systemApplications` and the home folder's "Applications".
+class PosixWorkspace final : public Workspace {
+public:
+    explicit PosixWorkspace(std::filesystem::path systemApplications = "/Applications");
+
+    // Processes in PID order; those whose executable cannot be read (other
+    // users', kernel threads) are left out.
+    std::vector<std::shared_ptr<RunningApplication>> runningApplications() override;
+
+    std::optional<std::filesystem::path> urlForApplication(
+        std::string_view bundleIdentifier) override;
+
+    // Starts the bundle's executable in a session of its own with its
+    // standard streams on /dev/null, unless an instance already runs.
+    std::shared_ptr<RunningApplication> openApplication(
+        const std::filesystem::path& bundle) override;
+
+    // Hands the address to xdg-open.
+    void openURL(const std::string& url) override;
+
+private:
+    std::filesystem::path systemApplications_;
+};
+
+}  // namespace corvane

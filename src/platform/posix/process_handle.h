@@ -1,0 +1,45 @@
+#pragma once
+
+#include <sys/types.h>
+
+#include <filesystem>
+#include <optional>
+
+#include "platform/workspace.h"
+
+namespace corvane {
+
+// One process as the POSIX workspace sees it: identified by its PID and the
+// start time the kernel recorded for it, so that a later process reusing the
+// PID is never taken for this one.
+class ProcessHandle final : public RunningApplication {
+public:
+    // `ownChild` marks a process this program started; its handle reaps it
+    // once it has ended.
+    ProcessHandle(pid_t pid, unsigned long long startTime,
+                  std::optional<std::filesystem::path> bundle, bool ownChild);
+    ~ProcessHandle() override;
+
+    // The kernel's start time of the process (clock ticks since boot), or
+    // nothing when no such process exists.
+    static std::optional<unsigned long long> startTimeOf(pid_t pid);
+
+    // The application bundle whose Contents/MacOS holds the process's
+    // executable: the innermost enclosing "*.app" folder.
+    static std::optional<std::filesystem::path> bundleOf(pid_t pid);
+
+    bool isTerminated() const override;
+    void terminate() override;
+    std::optional<std::filesystem::path> bundleURL() const override { return bundle_; }
+
+    pid_t pid() const { return pid_; }
+
+private:
+    pid_t pid_;
+    unsigned long long startTime_;
+    std::optional<std::filesystem::path> bundle_;
+    bool ownChild_;
+    mutable bool ended_ = false;
+};
+
+}  // namespace corvane

@@ -1,0 +1,145 @@
+#include "clients/hermes/hermes_object.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <functional>
+#include <optional>
+#include <stop_token>
+#include <thread>
+
+#include "model/setup_error.h"
+#include "platform/platform_error.h"
+#include "support/fake_hermes.h"
+#include "support/setup_error_text.h"
+#include "support/temp_home.h"
+
+namespace corvane {
+namespace {
+
+using testing::FakeHermes;
+using testing::setupErrorText;
+using testing::TempHome;
+
+const std::filesystem::path kData = std::filesystem::path(CORVANE_TEST_DATA_DIR) / "hermes";
+constexpr const char* kConverterArguments =
+    "-c import json, sys, yaml; json.dump(yaml.safe_load(sys.stdin) or {}, sys.stdout)";
+constexpr const char* kMalformed = "Hermes 配置格式异常，无法安全合并。";
+constexpr const char* kNotObject = "现有配置必须是对象格式。";
+constexpr const char* kRunHermesFirst = "请先运行一次 Hermes 完成初始化，再配置它的 YAML 文件。";
+
+TEST(HermesObject, ConvertsYamlWithHermesOwnConverter) {
+    TempHome home;
+    FakeHermes hermes(home.path());
+    for (const char* name : {"config.yaml", "anchors.yaml", "model-string.yaml"}) {
+        SCOPED_TRACE(name);
+        const auto file = kData / name;
+        EXPECT_EQ(hermesObject(testing::readFile(file), hermes.bundle(), {}),
+                  testing::readYamlWithPyYAML(file));
+    }
+    const auto runs = hermes.runs();
+    ASSERT_EQ(runs.size(), 3u);
+    for (const auto& run : runs) EXPECT_EQ(run, kConverterArguments);
+}
+
+TEST(HermesObject, ReadsJsonWithoutTheConverter) {
+    TempHome home;
+    FakeHermes hermes(home.path());
+    struct Case {
+        const char* name;
+        std::optional<Bytes> data;
+        nlohmann::json expected;
+    };
+    const Case cases[] = {
+        {"no file", std::nullopt, nlohmann::json::object()},
+        {"JSON written before",
+         Bytes(R"({"model": {"provider": "custom"}, "x": [1]})"),
+         {{"model", {{"provider", "custom"}}}, {"x", {1}}}},
+        {"JSON5",
+         Bytes("{terminal: {backend: 'local',}, // note\n}"),
+         {{"terminal", {{"backend", "local"}}}}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        EXPECT_EQ(hermesObject(c.data, hermes.bundle(), {}), c.expected);
+    }
+    EXPECT_TRUE(hermes.runs().empty());
+}
+
+TEST(HermesObject, EmptyYamlIsAnEmptyObject) {
+    TempHome home;
+    FakeHermes hermes(home.path());
+    EXPECT_EQ(hermesObject(Bytes(), hermes.bundle(), {}), nlohmann::json::object());
+    EXPECT_EQ(hermesObject(Bytes("# only a comment\n"), hermes.bundle(), {}),
+              nlohmann::json::object());
+    EXPECT_EQ(hermes.runs().size(), 2u);
+}
+
+TEST(HermesObject, RefusesWhatCannotBeMergedSafely) {
+    TempHome home;
+    FakeHermes hermes(home.path());
+    struct Case {
+        const char* name;
+        Bytes data;
+        const char* message;
+    };
+    const Case cases[] = {
+        {"invalid YAML", testing::readFile(kData / "invalid.yaml"), kMalformed},
+        {"timestamp without JSON form", testing::readFile(kData / "timestamp.yaml"), kMalformed},
+        {"top-level list", testing::readFile(kData / "list.yaml"), kNotObject},
+        // A JSON array parses but is no object: the converter gets it and
+        // still finds a list.
+        {"JSON array", Bytes("[1, 2]"), kNotObject},
+        {"scalar document", Bytes("just text\n"), kNotObject},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        EXPECT_EQ(setupErrorText([&] { hermesObject(c.data, hermes.bundle(), {}); }), c.message);
+    }
+}
+
+TEST(HermesObject, YamlNeedsAnInitialisedHermes) {
+    TempHome home;
+    FakeHermes missing(home.path() / "missing", FakeHermes::Converter::missing);
+    FakeHermes notExecutable(home.path() / "plain", FakeHermes::Converter::notExecutable);
+    const Bytes yaml = testing::readFile(kData / "config.yaml");
+    for (const auto& application :
+         {std::optional(missing.bundle()), std::optional(notExecutable.bundle()),
+          std::optional<std::filesystem::path>()}) {
+        EXPECT_EQ(setupErrorText([&] { hermesObject(yaml, application, {}); }), kRunHermesFirst);
+    }
+    EXPECT_TRUE(notExecutable.runs().empty());
+    // JSON needs no converter at all.
+    EXPECT_EQ(hermesObject(Bytes("{}"), std::nullopt, {}), nlohmann::json::object());
+}
+
+TEST(HermesObject, HangingConverterIsStoppedAtTheLimit) {
+    TempHome home;
+    FakeHermes hermes(home.path(), FakeHermes::Converter::hang);
+    EXPECT_EQ(setupErrorText([&] {
+                  hermesObject(Bytes("model: x\n"), hermes.bundle(), {}, std::chrono::seconds(1));
+              }),
+              kMalformed);
+    ASSERT_EQ(hermes.runs().size(), 1u);
+    const auto pid = hermes.lastPid();
+    ASSERT_TRUE(pid);
+    EXPECT_FALSE(testing::processExists(*pid));
+}
+
+TEST(HermesObject, StopRequestEndsTheWait) {
+    TempHome home;
+    FakeHermes hermes(home.path(), FakeHermes::Converter::hang);
+    std::stop_source stop;
+    std::jthread requester([&] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(500));
+        stop.request_stop();
+    });
+    EXPECT_THROW(hermesObject(Bytes("model: x\n"), hermes.bundle(), stop.get_token()),
+                 OperationCancelled);
+    const auto pid = hermes.lastPid();
+    ASSERT_TRUE(pid);
+    EXPECT_FALSE(testing::processExists(*pid));
+}
+
+}  // namespace
+}  // namespace corvane

@@ -1,0 +1,202 @@
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <optional>
+
+#include "clients/hermes/hermes_receipt.h"
+#include "clients/selected_client_configuration.h"
+#include "files/json_text.h"
+#include "model/setup_error.h"
+#include "support/fake_hermes.h"
+#include "support/setup_error_text.h"
+#include "support/temp_home.h"
+
+namespace corvane {
+namespace {
+
+using testing::FakeHermes;
+using testing::readFile;
+using testing::setupErrorText;
+using testing::TempHome;
+using testing::writeFile;
+
+const std::filesystem::path kData = std::filesystem::path(CORVANE_TEST_DATA_DIR) / "hermes";
+
+SelectedClientConfiguration hermesSave(const std::string& key = "sk-gateway-1",
+                                       std::vector<ModelRow> rows = {ModelRow("gpt-5", "")}) {
+    return {Client::hermes,
+            GatewaySettings("https://gw.corvane.test/api", key, "bearer", rows, Client::hermes),
+            ""};
+}
+
+struct HermesFiles {
+    std::filesystem::path config;
+    std::filesystem::path backup;
+    std::filesystem::path receipt;
+};
+
+HermesFiles filesIn(const TempHome& home) {
+    const auto folder = home.path() / ".hermes";
+    return {folder / "config.yaml", folder / ".config.yaml.corvane-backup",
+            folder / ".config.yaml.corvane-reset"};
+}
+
+nlohmann::json expectedModel(const std::string& key) {
+    return {{"provider", "custom"},
+            {"default", "gpt-5"},
+            {"base_url", "https://gw.corvane.test/api/v1"},
+            {"api_key", key}};
+}
+
+TEST(HermesWriter, RewritesYamlAsJsonKeepingEverythingButTheConnection) {
+    TempHome home;
+    FakeHermes hermes(home.path());
+    const auto files = filesIn(home);
+    const Bytes yaml = readFile(kData / "config.yaml");
+    writeFile(files.config, yaml);
+
+    hermesSave().save({hermes.bundle(), std::nullopt});
+
+    const Bytes written = readFile(files.config);
+    const nlohmann::json json = nlohmann::json::parse(written);  // strict JSON
+    EXPECT_EQ(testing::readYamlWithPyYAML(files.config), json);  // and still YAML
+    nlohmann::json expected = testing::readYamlWithPyYAML(kData / "config.yaml");
+    expected["model"].update(expectedModel("sk-gateway-1"));
+    EXPECT_EQ(json, expected);
+    EXPECT_EQ(json["model"]["context_length"], 200000);
+    EXPECT_EQ(written.find('#'), std::string::npos);
+    EXPECT_NE(written.find("\"https://gw.corvane.test/api/v1\""), std::string::npos);
+
+    EXPECT_EQ(readFile(files.backup), yaml);
+    EXPECT_EQ(readFile(files.receipt), hermesReceipt(json["model"]));
+    EXPECT_EQ(testing::permissions(files.config), 0600u);
+    EXPECT_EQ(testing::permissions(files.receipt), 0600u);
+    EXPECT_EQ(hermes.runs().size(), 1u);
+
+    // A second save reads its own JSON directly and leaves the backup alone.
+    hermesSave("sk-gateway-2").save({hermes.bundle(), std::nullopt});
+    const nlohmann::json second = nlohmann::json::parse(readFile(files.config));
+    expected["model"]["api_key"] = "sk-gateway-2";
+    EXPECT_EQ(second, expected);
+    EXPECT_EQ(hermes.runs().size(), 1u);
+    EXPECT_EQ(readFile(files.backup), yaml);
+    EXPECT_EQ(readFile(files.receipt), hermesReceipt(second["model"]));
+}
+
+TEST(HermesWriter, SetsTheModelTableWhateverItWasBefore) {
+    struct Case {
+        const char* name;
+        std::optional<Bytes> before;
+        nlohmann::json expected;
+    };
+    const Case cases[] = {
+        {"no file", std::nullopt, {{"model", expectedModel("sk-gateway-1")}}},
+        {"empty file", Bytes(), {{"model", expectedModel("sk-gateway-1")}}},
+        {"model as a plain string",
+         readFile(kData / "model-string.yaml"),
+         {{"model", expectedModel("sk-gateway-1")}, {"terminal", {{"backend", "local"}}}}},
+        {"model of another type",
+         Bytes("model: [a, b]\nagent: {max_turns: 3}\n"),
+         {{"model", expectedModel("sk-gateway-1")}, {"agent", {{"max_turns", 3}}}}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        TempHome home;
+        FakeHermes hermes(home.path());
+        const auto files = filesIn(home);
+        if (c.before) writeFile(files.config, *c.before);
+
+        hermesSave().saveHermes({hermes.bundle(), std::nullopt});
+
+        EXPECT_EQ(nlohmann::json::parse(readFile(files.config)), c.expected);
+        EXPECT_EQ(readFile(files.backup), c.before.value_or(""));
+        EXPECT_EQ(readFile(files.receipt), hermesReceipt(c.expected["model"]));
+    }
+}
+
+TEST(HermesWriter, OnlyTheFirstModelBecomesTheDefault) {
+    TempHome home;
+    const auto files = filesIn(home);
+    const auto save = hermesSave("k-1", {ModelRow("first-model", "First"), ModelRow("second", "")});
+    save.saveHermes({std::nullopt, std::nullopt});
+    EXPECT_EQ(nlohmann::json::parse(readFile(files.config))["model"]["default"], "first-model");
+}
+
+TEST(HermesWriter, WritesNothingWhenTheConfigurationCannotBeRead) {
+    struct Case {
+        const char* name;
+        const char* file;
+        FakeHermes::Converter converter;
+        const char* message;
+    };
+    const Case cases[] = {
+        {"invalid YAML", "invalid.yaml", FakeHermes::Converter::yaml,
+         "Hermes 配置格式异常，无法安全合并。"},
+        {"timestamp", "timestamp.yaml", FakeHermes::Converter::yaml,
+         "Hermes 配置格式异常，无法安全合并。"},
+        {"top-level list", "list.yaml", FakeHermes::Converter::yaml, "现有配置必须是对象格式。"},
+        {"no converter", "config.yaml", FakeHermes::Converter::missing,
+         "请先运行一次 Hermes 完成初始化，再配置它的 YAML 文件。"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        TempHome home;
+        FakeHermes hermes(home.path(), c.converter);
+        const auto files = filesIn(home);
+        const Bytes yaml = readFile(kData / c.file);
+        writeFile(files.config, yaml);
+
+        EXPECT_EQ(setupErrorText([&] {
+                      hermesSave().saveHermes({hermes.bundle(), "1.0"});
+                  }),
+                  c.message);
+        EXPECT_EQ(readFile(files.config), yaml);
+        EXPECT_FALSE(std::filesystem::exists(files.backup));
+        EXPECT_FALSE(std::filesystem::exists(files.receipt));
+    }
+}
+
+TEST(HermesWriter, FailedConfigurationWritePutsTheReceiptBack) {
+    struct Case {
+        const char* name;
+        std::optional<Bytes> receiptBefore;
+        Bytes yaml;
+        bool editedDuringConversion;
+    };
+    const Bytes yaml = readFile(kData / "config.yaml");
+    const Case cases[] = {
+        {"edited meanwhile, earlier receipt", Bytes("earlier receipt"), yaml, true},
+        {"edited meanwhile, no receipt", std::nullopt, yaml, true},
+        // NaN reads back from the converter but can never be written as JSON.
+        {"value without JSON form", Bytes("earlier receipt"), yaml + "ratio: .nan\n", false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        TempHome home;
+        FakeHermes hermes(home.path());
+        const auto files = filesIn(home);
+        writeFile(files.config, c.yaml);
+        if (c.receiptBefore) writeFile(files.receipt, *c.receiptBefore);
+        if (c.editedDuringConversion) {
+            home.setEnvironment("FAKE_HERMES_EDIT", files.config.string());
+        }
+
+        const auto save = [&] { hermesSave().saveHermes({hermes.bundle(), std::nullopt}); };
+        if (c.editedDuringConversion) {
+            EXPECT_EQ(setupErrorText(save), "配置文件刚刚被更新，请重试。");
+        } else {
+            EXPECT_THROW(save(), JsonWriteError);
+        }
+
+        if (c.receiptBefore) {
+            EXPECT_EQ(readFile(files.receipt), *c.receiptBefore);
+        } else {
+            EXPECT_FALSE(std::filesystem::exists(files.receipt));
+        }
+        EXPECT_EQ(readFile(files.config), c.yaml + (c.editedDuringConversion ? "# edited\n" : ""));
+        EXPECT_FALSE(std::filesystem::exists(files.backup));
+    }
+}
+
+}  // namespace
+}  // namespace corvane

@@ -1,0 +1,204 @@
+// The promise users care most about: what the tool wrote into a client's
+// configuration can be taken out again, leaving the file as it was (as parsed
+// JSON; comments are not kept), with no backup and no stray file behind.
+
+#include <gtest/gtest.h>
+
+#include <functional>
+
+#include "clients/client_configuration_reset.h"
+#include "files/config_files.h"
+#include "support/gateway_samples.h"
+#include "support/temp_home.h"
+
+namespace corvane {
+namespace {
+
+using nlohmann::json;
+using testing::parsedFile;
+using testing::readFile;
+using testing::writeFile;
+
+struct Apply {
+    std::string auth;
+    std::vector<ModelRow> rows;
+    std::optional<std::string> version;  // of the installed application
+};
+
+struct Scenario {
+    std::string name;
+    std::vector<Apply> applies;
+};
+
+// A user's later edit, made to the file after the applies and expected to
+// survive the reset.
+using Edit = std::function<void(std::optional<json>&)>;
+
+struct ClientCorpus {
+    Client client;
+    std::string folder;  // below tests/data
+    // Where the client keeps the file, given the temporary home and the
+    // corpus file's name.
+    std::function<std::filesystem::path(const std::filesystem::path&, const std::string&)> target;
+    std::vector<Scenario> scenarios;
+    Edit edit;
+};
+
+const std::vector<ModelRow> kOne{ModelRow("gw-model", "")};
+const std::vector<ModelRow> kTwo{ModelRow("deepseek-v3.2", "DeepSeek"),
+                                 ModelRow("qwen3/coder", "")};
+
+std::vector<ClientCorpus> corpora() {
+    return {
+        {Client::openCode,
+         "opencode",
+         [](const std::filesystem::path& home, const std::string& name) {
+             return home / "xdg/opencode" /
+                    (name.ends_with(".jsonc") ? "opencode.jsonc" : "opencode.json");
+         },
+         {{"single-provider layout, bearer", {{"bearer", kOne, "1.3.2"}}},
+          {"single-provider layout, x-api-key", {{"x-api-key", kTwo, "1.0"}}},
+          {"providers layout, bearer", {{"bearer", kTwo, "2.1.0"}}},
+          {"providers layout without a version, x-api-key", {{"x-api-key", kOne, std::nullopt}}},
+          {"two applies", {{"bearer", kOne, "1.2"}, {"x-api-key", kTwo, "1.4"}}},
+          {"two applies across an upgrade", {{"x-api-key", kTwo, "1.9"}, {"bearer", kOne, "2.0"}}}},
+         [](std::optional<json>& value) {
+             if (!value) value = json::object();
+             (*value)["theme"] = "tokyonight";
+             (*value)["model"] = "my-lab/m1";
+             (*value)["provider"]["my-lab"] = {{"npm", "@ai-sdk/openai-compatible"},
+                                               {"options", {{"baseURL", "http://lab:8000/v1"}}}};
+         }},
+        {Client::openClaw,
+         "openclaw",
+         [](const std::filesystem::path& home, const std::string&) {
+             return home / ".openclaw/openclaw.json";
+         },
+         {{"bearer", {{"bearer", kTwo, {}}}},
+          {"x-api-key", {{"x-api-key", kOne, {}}}},
+          {"two applies", {{"bearer", kOne, {}}, {"x-api-key", kTwo, {}}}}},
+         [](std::optional<json>& value) {
+             if (!value) value = json::object();
+             (*value)["agents"]["defaults"]["models"]["my-lab/m1"] = {{"alias", "mine"}};
+             (*value)["channels"]["discord"] = {{"enabled", false}};
+         }},
+        {Client::workBuddy,
+         "workbuddy",
+         [](const std::filesystem::path& home, const std::string&) {
+             return home / ".workbuddy/models.json";
+         },
+         {{"bearer", {{"bearer", kTwo, {}}}},
+          {"two applies",
+           {{"bearer", kTwo, {}},
+            {"bearer", {ModelRow("qwen3/coder", ""), ModelRow("k2", "")}, {}}}}},
+         [](std::optional<json>& value) {
+             if (!value) value = json::array();
+             value->push_back({{"id", "mine"}, {"name", "mine"}, {"vendor", "Custom"}});
+         }},
+    };
+}
+
+// Each corpus file by name, and "" for a client that had no file.
+std::vector<std::string> corpusFiles(const std::string& folder) {
+    std::vector<std::string> names{""};
+    for (const auto& entry : std::filesystem::directory_iterator(
+             std::filesystem::path(CORVANE_TEST_DATA_DIR) / folder)) {
+        names.push_back(entry.path().filename().string());
+    }
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+class RoundTrip : public ::testing::Test {
+protected:
+    // Places the corpus file (none for "") where the client keeps it and
+    // returns that place and the file's JSON value.
+    std::pair<std::filesystem::path, std::optional<json>> place(const ClientCorpus& corpus,
+                                                                const std::string& name) {
+        const std::filesystem::path target = corpus.target(home->path(), name);
+        if (name.empty()) return {target, std::nullopt};
+        const std::filesystem::path source =
+            std::filesystem::path(CORVANE_TEST_DATA_DIR) / corpus.folder / name;
+        writeFile(target, readFile(source));
+        return {target, parsedFile(source)};
+    }
+
+    void apply(const ClientCorpus& corpus, const Scenario& scenario) {
+        for (const Apply& step : scenario.applies) {
+            testing::sampleConfiguration(corpus.client, step.auth, step.rows)
+                .save({std::nullopt, step.version});
+        }
+    }
+
+    bool reset(Client client) { return ClientConfigurationReset(client, "").run({}); }
+
+    // Fresh home (and XDG folder) for each run.
+    void freshHome() {
+        home.reset();
+        home.emplace();
+        home->setEnvironment("XDG_CONFIG_HOME", (home->path() / "xdg").string());
+    }
+
+    void expectRestored(const std::filesystem::path& target, const std::optional<json>& expected) {
+        if (expected) {
+            ASSERT_TRUE(std::filesystem::exists(target));
+            EXPECT_EQ(parsedFile(target), *expected);
+        } else {
+            EXPECT_FALSE(std::filesystem::exists(target));
+        }
+        EXPECT_FALSE(std::filesystem::exists(recoveryBackupURL(target)));
+        if (std::filesystem::exists(target.parent_path())) {
+            for (const auto& entry : std::filesystem::directory_iterator(target.parent_path())) {
+                EXPECT_FALSE(entry.path().filename().string().starts_with(".corvane-"))
+                    << entry.path();
+            }
+        }
+    }
+
+    std::optional<testing::TempHome> home;
+};
+
+TEST_F(RoundTrip, ResetGivesBackTheFileAsItWasBeforeTheApplies) {
+    for (const ClientCorpus& corpus : corpora()) {
+        for (const std::string& name : corpusFiles(corpus.folder)) {
+            for (const Scenario& scenario : corpus.scenarios) {
+                SCOPED_TRACE(corpus.folder + "/" + (name.empty() ? "(no file)" : name) + ", " +
+                             scenario.name);
+                freshHome();
+                const auto [target, before] = place(corpus, name);
+                apply(corpus, scenario);
+                ASSERT_NE(readFile(target).find("corvane-"), std::string::npos);
+
+                EXPECT_TRUE(reset(corpus.client));
+                expectRestored(target, before);
+
+                // Nothing of the tool's is left to take out.
+                const std::optional<Bytes> after = configurationData(target);
+                EXPECT_FALSE(reset(corpus.client));
+                EXPECT_EQ(configurationData(target), after);
+            }
+        }
+    }
+}
+
+TEST_F(RoundTrip, ResetKeepsWhatTheUserChangedAfterTheApply) {
+    for (const ClientCorpus& corpus : corpora()) {
+        for (const std::string& name : corpusFiles(corpus.folder)) {
+            const Scenario& scenario = corpus.scenarios.back();
+            SCOPED_TRACE(corpus.folder + "/" + (name.empty() ? "(no file)" : name));
+            freshHome();
+            auto [target, expected] = place(corpus, name);
+            apply(corpus, scenario);
+            std::optional<json> edited = parsedFile(target);
+            corpus.edit(edited);
+            writeFile(target, edited->dump(1));
+            corpus.edit(expected);
+
+            EXPECT_TRUE(reset(corpus.client));
+            expectRestored(target, expected);
+        }
+    }
+}
+
+}  // namespace
+}  // namespace corvane
