@@ -30,6 +30,11 @@ bool entryExists(const fs::path& path) {
     throwFileError("inspect", path);
 }
 
+Bytes recoveryBackupContent(const std::optional<Bytes>& holding) {
+    if (!holding) return {};
+    return holding->empty() ? Bytes(kEmptyFileBackup) : *holding;
+}
+
 }  // namespace
 
 std::optional<std::string> defaultPath(Client client) {
@@ -97,7 +102,7 @@ void replaceConfiguration(const Bytes& data, const fs::path& url,
     createPrivateDirectories(url.parent_path());
     if (configurationData(url) != holding) throw SetupError("配置文件刚刚被更新，请重试。");
     const fs::path backup = recoveryBackupURL(url);
-    if (!entryExists(backup)) writePrivateFile(holding.value_or(Bytes{}), backup);
+    if (!entryExists(backup)) writePrivateFile(recoveryBackupContent(holding), backup);
     writePrivateFile(data, url);
 }
 

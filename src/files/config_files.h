@@ -48,6 +48,12 @@ void replaceConfiguration(const Bytes& data, const std::filesystem::path& url,
 // the same folder, which must exist. The one way the tool writes a file.
 void writePrivateFile(const Bytes& data, const std::filesystem::path& url);
 
+// What a recovery backup holds: the file's bytes; zero bytes when the file did
+// not exist; kEmptyFileBackup when it existed but was empty, so that a reset
+// keeps such a file instead of deleting it.
+inline constexpr std::string_view kEmptyFileBackup{"\0corvane: the file existed and was empty\n",
+                                                   41};
+
 // "." + name + ".corvane-backup" beside the file.
 std::filesystem::path recoveryBackupURL(const std::filesystem::path& url);
 

@@ -2,19 +2,11 @@
 
 #include <nlohmann/json.hpp>
 #include <optional>
-#include <stdexcept>
 
 #include "files/config_files.h"
+#include "files/edit_check_failed.h"
 
 namespace corvane {
-
-// An edit whose result, read back, is not what the tool meant to write. It is
-// never written: a fault in the editor must not corrupt a user's file. Not a
-// SetupError, so that each workflow reports it with its own fallback sentence.
-class EditCheckFailed : public std::runtime_error {
-public:
-    using std::runtime_error::runtime_error;
-};
 
 // A JSON, JSONC or JSON5 file as its owner wrote it. The tool changes only
 // the members it must: a changed member gets new value text, a new member goes
