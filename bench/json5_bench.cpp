@@ -5,7 +5,9 @@
 #include <string>
 
 #include "clients/opencode/opencode_writer.h"
+#include "files/config_files.h"
 #include "files/json5.h"
+#include "files/json_members.h"
 #include "files/json_text.h"
 
 namespace {
@@ -116,13 +118,15 @@ const corvane::SelectedClientConfiguration& openCodeSave() {
 }
 
 // What the OpenCode writer did before it edited files in place: read the
-// file, set the tool's members, write the whole value back.
+// file, set the tool's members the same way, write the whole value back.
 void openCodeFullRewrite(benchmark::State& state) {
     const std::string& text = commentedConfigurationText();
     for (auto _ : state) {
-        json root = corvane::parseJson5(text);
-        root["provider"]["corvane-desktop"] = {{"name", "gateway"},
-                                               {"options", {{"baseURL", "https://gw/v1"}}}};
+        json root = corvane::jsonObject(std::optional<std::string>(text));
+        json providers = corvane::objectMember(root, "provider");
+        providers["corvane-desktop"] = {{"name", "gateway"},
+                                        {"options", {{"baseURL", "https://gw/v1"}}}};
+        root["provider"] = providers;
         root["model"] = "corvane-desktop/gw-model";
         benchmark::DoNotOptimize(corvane::prettyJSON(root));
     }

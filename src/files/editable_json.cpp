@@ -46,12 +46,12 @@ public:
 
     void editValue(std::size_t start, const json& current, const json& intended,
                    const std::optional<EarlierPlace>& earlier, bool oneLine) {
-        if (sameJsonValue(current, intended)) return;
         const bool sameKind = (current.is_object() && intended.is_object()) ||
                               (current.is_array() && intended.is_array());
+        // A container is compared member by member on the way in.
         if (sameKind) {
             editContainer(start, current, intended, earlier);
-        } else {
+        } else if (!sameJsonValue(current, intended)) {
             edits_.push_back({start, jsonValueEnd(text_, start),
                               renderJson(intended, style_, lineIndent(start), oneLine)});
         }
@@ -319,9 +319,12 @@ private:
 bool sameJsonValue(const json& a, const json& b) {
     if (a.is_object() || b.is_object()) {
         if (!a.is_object() || !b.is_object() || a.size() != b.size()) return false;
-        for (auto entry = a.begin(); entry != a.end(); ++entry) {
-            const auto other = b.find(entry.key());
-            if (other == b.end() || !sameJsonValue(entry.value(), *other)) return false;
+        // Both hold their members sorted by key: one pass side by side.
+        auto other = b.begin();
+        for (auto entry = a.begin(); entry != a.end(); ++entry, ++other) {
+            if (entry.key() != other.key() || !sameJsonValue(entry.value(), other.value())) {
+                return false;
+            }
         }
         return true;
     }

@@ -10,7 +10,6 @@
 #include "clients/selected_client_configuration.h"
 #include "files/config_files.h"
 #include "files/editable_json.h"
-#include "files/json_members.h"
 #include "platform/home.h"
 
 namespace corvane {
@@ -105,10 +104,11 @@ Bytes openCodeConfiguration(const SelectedClientConfiguration& configuration,
 
     const bool single = usesSingleProviderLayout(application.version);
     const char* key = single ? "provider" : "providers";
-    nlohmann::json providers = objectMember(root, key);
+    // Changed where it stands: a large providers table is not copied.
+    nlohmann::json& providers = root[key];
+    if (!providers.is_object()) providers = nlohmann::json::object();
     providers[kProviderID] =
         single ? singleProviderEntry(configuration) : providersEntry(configuration);
-    root[key] = providers;
     root["model"] =
         std::string(kProviderID) + "/" +
         (single ? configuration.settings.inferenceModels().front().name : std::string("model-1"));
