@@ -96,6 +96,20 @@ bool containsWhitespaceOrNewline(std::string_view text) {
     return false;
 }
 
+bool containsControlCharacter(std::string_view text) {
+    for (std::size_t offset = 0; offset < text.size();) {
+        const auto decoded = decodeAt(text, offset);
+        if (!decoded) {
+            ++offset;
+            continue;
+        }
+        const char32_t c = decoded->character;
+        if (c < 0x20 || (c >= 0x7F && c <= 0x9F)) return true;
+        offset += decoded->length;
+    }
+    return false;
+}
+
 bool isValidUtf8(std::string_view bytes) {
     for (std::size_t offset = 0; offset < bytes.size();) {
         const auto decoded = decodeAt(bytes, offset);
