@@ -72,7 +72,9 @@ struct WorkflowOptions {
 // Interrupted is reported only for a run that ended in failure: a stop that
 // came too late to matter leaves the run's own result.
 int exitStatus(const TerminalHost& host, std::optional<WorkflowOutcome> outcome, bool interrupted) {
-    if (host.failed()) return interrupted ? kExitInterrupted : kExitFailed;
+    if (host.failed() || outcome == WorkflowOutcome::failed) {
+        return interrupted ? kExitInterrupted : kExitFailed;
+    }
     if (outcome == WorkflowOutcome::declined) return kExitDeclined;
     return kExitSuccess;
 }

@@ -15,6 +15,10 @@ void finishReset(const std::optional<Bytes>& data, const std::filesystem::path& 
                  const std::optional<Bytes>& previous) {
     if (data) {
         writeGuardedFile(*data, path, previous);
+    } else if (std::filesystem::is_symlink(path)) {
+        // A link is the user's own: its target was empty before, and the
+        // link stays.
+        writeGuardedFile(Bytes{}, path, previous);
     } else {
         if (!fileStillHolds(path, previous)) throw SetupError("配置文件刚刚被更新，请重试。");
         removeFileIfPresent(path);

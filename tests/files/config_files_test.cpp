@@ -200,6 +200,9 @@ TEST(ReplaceConfiguration, WritesThroughSymbolicLinksThatStayInTheHome) {
     EXPECT_EQ(readFile(real), "{}");
     EXPECT_FALSE(fs::exists(recoveryBackupURL(link)));
     EXPECT_TRUE(strayTemporaries(real.parent_path()).empty());
+    finishReset(std::nullopt, link, "{}");
+    EXPECT_TRUE(fs::is_symlink(link));
+    EXPECT_EQ(readFile(real), "");
 
     const fs::path outside = home.path().string() + "-outside.json";
     writeFile(outside, "{}");
