@@ -67,12 +67,12 @@ std::string secretLine() {
         std::cerr << "API Key: " << std::flush;
         termios silent = saved;
         silent.c_lflag &= ~static_cast<tcflag_t>(ECHO);
-        tcsetattr(STDIN_FILENO, TCSAFLUSH, &silent);
+        tcsetattr(STDIN_FILENO, TCSANOW, &silent);
     }
     std::string line;
     std::getline(std::cin, line);
     if (terminal) {
-        tcsetattr(STDIN_FILENO, TCSAFLUSH, &saved);
+        tcsetattr(STDIN_FILENO, TCSANOW, &saved);
         std::cerr << std::endl;
     }
     return line;
