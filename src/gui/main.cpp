@@ -5,6 +5,7 @@
 
 #include "gui/icons.h"
 #include "gui/interface_font.h"
+#include "gui/qt_translations.h"
 #include "gui/setup_window.h"
 #include "platform/workspace.h"
 #include "workflow/setup_session.h"
@@ -43,6 +44,7 @@ int main(int argc, char** argv) {
     QApplication::setDesktopFileName(QStringLiteral("corvane-setup"));
     QApplication::setWindowIcon(corvane::applicationIcon());
     corvane::useInterfaceFont();
+    corvane::useChineseQtTranslations();
 
     // No updater is built in, so there is no command to check for updates.
     const std::unique_ptr<corvane::Workspace> workspace = corvane::makeSystemWorkspace();

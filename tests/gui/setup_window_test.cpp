@@ -236,7 +236,7 @@ TEST_F(SetupWindowTest, WhileWorkingTheSidebarAndBothButtonsRefuse) {
     EXPECT_FALSE(driver.find<QWidget>("sidebar")->isEnabled());
     EXPECT_FALSE(driver.find<QPushButton>("resetButton")->isEnabled());
     EXPECT_FALSE(driver.find<QPushButton>("mainButton")->isEnabled());
-    EXPECT_TRUE(shown("progress"));
+    EXPECT_TRUE(shown("spinner"));
 
     driver.clickClient(Client::codex);
     QTest::keyClick(driver.find<QLineEdit>("address"), Qt::Key_Return);
@@ -250,7 +250,7 @@ TEST_F(SetupWindowTest, WhileWorkingTheSidebarAndBothButtonsRefuse) {
 
     window.setWorking(false);
     EXPECT_TRUE(driver.find<QWidget>("sidebar")->isEnabled());
-    EXPECT_FALSE(shown("progress"));
+    EXPECT_FALSE(shown("spinner"));
 }
 
 TEST_F(SetupWindowTest, AFailedStatusIsRedAndOthersAreNot) {
