@@ -30,6 +30,7 @@ QFont captionFont(const QFont& base, bool semibold) {
 QString selectionStyle(const QPalette& palette) {
     const QColor tint = palette.color(QPalette::Active, QPalette::Highlight);
     const QColor ink = palette.color(QPalette::Active, QPalette::WindowText);
+    const QColor faded = palette.color(QPalette::Disabled, QPalette::WindowText);
     return QStringLiteral(
                "QListWidget { background: transparent; }"
                "QListWidget::item { padding: 4px 2px; border-radius: 6px; }"
@@ -38,7 +39,7 @@ QString selectionStyle(const QPalette& palette) {
         .arg(tint.red())
         .arg(tint.green())
         .arg(tint.blue())
-        .arg(ink.name());
+        .arg(ink.name(), faded.name());
 }
 
 }  // namespace

@@ -2,7 +2,6 @@
 
 #include <QMenu>
 #include <QPushButton>
-#include <QToolButton>
 
 #include "gui/icons.h"
 
@@ -27,12 +26,7 @@ QWidget* makeDownloadControl(Client client, const std::function<void(const QUrl&
         QObject::connect(link, &QPushButton::clicked, link, [openURL, url] { openURL(url); });
         control = link;
     } else {
-        auto* button = new QToolButton(parent);
-        button->setText(QStringLiteral("官方下载"));
-        button->setIcon(icon);
-        button->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
-        button->setPopupMode(QToolButton::InstantPopup);
-        button->setFocusPolicy(Qt::StrongFocus);
+        auto* button = new QPushButton(icon, QStringLiteral("官方下载"), parent);
         auto* menu = new QMenu(button);
         for (const OfficialDownload& entry : entries) {
             QAction* action = menu->addAction(entryTitle(entry));

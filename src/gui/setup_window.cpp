@@ -13,7 +13,6 @@
 #include <QScrollBar>
 #include <QStackedWidget>
 #include <QTimer>
-#include <QToolButton>
 #include <QVBoxLayout>
 
 #include "gui/action_bar.h"
@@ -37,12 +36,21 @@ constexpr int kClientNamePixels = 23;
 
 // Return on a focused button presses that button, as Space does.
 void press(QAbstractButton* button) {
-    auto* tool = qobject_cast<QToolButton*>(button);
-    if (tool && tool->menu()) {
-        tool->showMenu();
+    auto* withMenu = qobject_cast<QPushButton*>(button);
+    if (withMenu && withMenu->menu()) {
+        withMenu->showMenu();
     } else {
         button->animateClick();
     }
+}
+
+// Some palettes draw the prompt of a disabled field darker than its text.
+void fadeDisabledPrompts(QWidget& window) {
+    QPalette palette = window.palette();
+    QColor prompt = palette.color(QPalette::Disabled, QPalette::Text);
+    prompt.setAlphaF(0.6);
+    palette.setColor(QPalette::Disabled, QPalette::PlaceholderText, prompt);
+    window.setPalette(palette);
 }
 
 }  // namespace
@@ -55,6 +63,7 @@ SetupWindow::SetupWindow(QWidget* parent)
     setWindowIcon(applicationIcon());
     setMinimumSize(kMinimumSize);
     resize(kDefaultSize);
+    fadeDisabledPrompts(*this);
 
     auto* root = new QHBoxLayout(this);
     root->setContentsMargins(0, 0, 0, 0);

@@ -12,7 +12,6 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QTest>
-#include <QToolButton>
 
 #include "defaults/user_defaults.h"
 #include "recording_actions.h"
@@ -276,7 +275,7 @@ TEST_F(SetupWindowTest, DownloadLinkOrMenuOpensTheVendorPages) {
     EXPECT_EQ(opened, std::vector<QString>{"https://claude.ai/download"});
 
     driver.clickClient(Client::cursor);
-    auto* menuButton = driver.find<QToolButton>("downloadControl");
+    auto* menuButton = driver.find<QPushButton>("downloadControl");
     ASSERT_NE(menuButton, nullptr);
     EXPECT_EQ(menuButton->text(), "官方下载");
     QStringList entries;

@@ -67,7 +67,11 @@ QPalette darkPalette() {
 void settle() {
     QElapsedTimer timer;
     timer.start();
-    while (timer.elapsed() < 150) QApplication::processEvents(QEventLoop::AllEvents, 20);
+    while (timer.elapsed() < 150) {
+        QApplication::processEvents(QEventLoop::AllEvents, 20);
+        // Outside a running event loop, widgets left for deletion stay.
+        QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    }
 }
 
 bool save(QWidget& widget, const QDir& folder, const QString& name) {
@@ -123,6 +127,7 @@ int main(int argc, char** argv) {
     auto* add = window.findChild<QPushButton*>(QStringLiteral("addModelButton"));
     add->click();
     add->click();
+    settle();
     fill(window, QStringLiteral("address"), QStringLiteral("https://gw.example.com/v1"));
     fill(window, QStringLiteral("key"), QStringLiteral("sk-example"));
     const char* models[] = {"gpt-5-codex", "gpt-4o", "o3-mini"};
