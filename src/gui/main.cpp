@@ -5,10 +5,12 @@
 #include "gui/interface_font.h"
 #include "gui/qt_translations.h"
 #include "gui/setup_window.h"
+#include "platform/memory_privacy.h"
 #include "platform/workspace.h"
 #include "workflow/setup_session.h"
 
 int main(int argc, char** argv) {
+    corvane::keepMemoryPrivate();
     QApplication app(argc, argv);
     QApplication::setApplicationVersion(QStringLiteral(CORVANE_VERSION));
     QApplication::setDesktopFileName(QStringLiteral("corvane-setup"));
