@@ -7,6 +7,7 @@
 #include "clients/claude/claude_activation.h"
 #include "files/json_text.h"
 #include "model/setup_error.h"
+#include "platform/home.h"
 
 namespace corvane {
 namespace {
@@ -48,6 +49,10 @@ bool isAppliedProfileTheTool(const nlohmann::json& meta) {
 }  // namespace
 
 ClaudeFiles::ClaudeFiles(std::filesystem::path root) : root_(std::move(root)) {}
+
+ClaudeFiles ClaudeFiles::inHome() {
+    return ClaudeFiles(homeDirectory() / "Library/Application Support/Claude-3p");
+}
 
 std::filesystem::path ClaudeFiles::library() const { return root_ / "configLibrary"; }
 

@@ -25,6 +25,8 @@ using ClaudeSnapshot = std::vector<std::optional<Bytes>>;
 class ClaudeFiles {
 public:
     explicit ClaudeFiles(std::filesystem::path root);
+    // The gateway-mode folder in the user's home.
+    static ClaudeFiles inHome();
 
     const std::filesystem::path& root() const { return root_; }
     std::filesystem::path library() const;
