@@ -9,6 +9,7 @@
 #include <array>
 #include <atomic>
 #include <cerrno>
+#include <stop_token>
 #include <system_error>
 
 namespace corvane::cli {
