@@ -13,7 +13,13 @@ namespace corvane {
 std::optional<ProcessRecord> processRecord(pid_t pid) {
     std::ifstream stream("/proc/" + std::to_string(pid) + "/stat");
     if (!stream) return std::nullopt;
-    std::string text(std::istreambuf_iterator<char>(stream), {});
+    std::string text;
+    try {
+        text.assign(std::istreambuf_iterator<char>(stream), {});
+    } catch (const std::ios_base::failure&) {
+        // The process ended between the open and the read (ESRCH).
+        return std::nullopt;
+    }
     std::size_t close = text.rfind(')');
     if (close == std::string::npos) return std::nullopt;
     std::istringstream fields(text.substr(close + 1));
