@@ -48,7 +48,7 @@ std::vector<std::shared_ptr<RunningApplication>> ApplicationControl::runningAppl
     const std::filesystem::path& url) const {
     std::string target = matchingPath(url);
     std::vector<std::shared_ptr<RunningApplication>> matching;
-    for (auto& application : workspace_.runningApplications()) {
+    for (auto& application : workspace_.runningApplications(url)) {
         if (application->isTerminated()) continue;
         std::optional<std::filesystem::path> bundle = application->bundleURL();
         if (!bundle) continue;
@@ -74,7 +74,7 @@ void ApplicationControl::stopApplication(const std::filesystem::path& url) const
 
 std::shared_ptr<RunningApplication> ApplicationControl::launchApplication(
     const std::filesystem::path& url) const {
-    return workspace_.openApplication(url);
+    return workspace_.openApplication(url, stop_);
 }
 
 void ApplicationControl::stopOpenCodeService(const std::filesystem::path& url) const {

@@ -1,4 +1,5 @@
 #include <iostream>
+#include <stop_token>
 
 #include "check/check_gateway.h"
 #include "cli/commands.h"

@@ -9,6 +9,7 @@ int main(int argc, char** argv) {
     corvane::keepMemoryPrivate();
     curl_global_init(CURL_GLOBAL_DEFAULT);
     CLI::App app{"Corvane desktop setup: points AI desktop clients at your own gateway."};
+    app.set_version_flag("--version", CORVANE_VERSION);
     app.require_subcommand(1);
     corvane::cli::CommandAction run;
     corvane::cli::addClientsCommand(app, run);

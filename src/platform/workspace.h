@@ -3,6 +3,7 @@
 #include <filesystem>
 #include <memory>
 #include <optional>
+#include <stop_token>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -29,8 +30,12 @@ class Workspace {
 public:
     virtual ~Workspace() = default;
 
-    // The applications running now, in the system's order.
-    virtual std::vector<std::shared_ptr<RunningApplication>> runningApplications() = 0;
+    // The applications running now that may be instances of `bundle`, in the
+    // system's order; the caller matches their bundle locations. A workspace
+    // may list every running application. On macOS the list comes from the
+    // bundle's identifier, as only that query is fresh without a run loop.
+    virtual std::vector<std::shared_ptr<RunningApplication>> runningApplications(
+        const std::filesystem::path& bundle) = 0;
 
     // Where the application with this bundle identifier is installed; nothing
     // when the system knows none.
@@ -38,9 +43,11 @@ public:
         std::string_view bundleIdentifier) = 0;
 
     // Opens the application and brings it to the front. An application that
-    // already runs is returned as it is. Throws PlatformError when refused.
-    virtual std::shared_ptr<RunningApplication> openApplication(
-        const std::filesystem::path& bundle) = 0;
+    // already runs is returned as it is. Throws PlatformError when refused or
+    // when the system does not answer within a limit, OperationCancelled
+    // when a stop is requested while waiting.
+    virtual std::shared_ptr<RunningApplication> openApplication(const std::filesystem::path& bundle,
+                                                                std::stop_token stop) = 0;
 
     // Opens an address in the default browser. Throws PlatformError.
     virtual void openURL(const std::string& url) = 0;

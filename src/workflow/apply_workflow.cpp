@@ -118,7 +118,7 @@ std::optional<ApplyPlan> prepareApply(const SetupForm& form, WorkflowHost& host,
         }
         if (client == Client::cursor) {
             try {
-                services.workspace.openApplication(*bundle);
+                services.workspace.openApplication(*bundle, {});
             } catch (const PlatformError&) {
                 refuse(host, "请手动打开 " + applicationDisplayName(*bundle) + "。");
             }

@@ -65,7 +65,7 @@ std::filesystem::path WorkflowEnvironment::installHermes() {
 
 void WorkflowEnvironment::launch(const std::filesystem::path& bundle) {
     const std::size_t before = events().size();
-    workspace.openApplication(bundle);
+    workspace.openApplication(bundle, {});
     waitUntil([&] { return events().size() > before; });
 }
 

@@ -95,7 +95,8 @@ pid_t spawnDetached(const std::filesystem::path& executable) {
 PosixWorkspace::PosixWorkspace(std::filesystem::path systemApplications)
     : systemApplications_(std::move(systemApplications)) {}
 
-std::vector<std::shared_ptr<RunningApplication>> PosixWorkspace::runningApplications() {
+std::vector<std::shared_ptr<RunningApplication>> PosixWorkspace::runningApplications(
+    const std::filesystem::path&) {
     std::vector<pid_t> pids;
     std::error_code error;
     for (const auto& entry : std::filesystem::directory_iterator("/proc", error)) {
@@ -115,8 +116,7 @@ std::vector<std::shared_ptr<RunningApplication>> PosixWorkspace::runningApplicat
         std::optional<std::filesystem::path> bundle = ProcessHandle::bundleOf(pid);
         // The executable may have been replaced between the two reads.
         if (ProcessHandle::startTimeOf(pid) != startTime) continue;
-        applications.push_back(
-            std::make_shared<ProcessHandle>(pid, *startTime, std::move(bundle), false));
+        applications.push_back(std::make_shared<ProcessHandle>(pid, *startTime, std::move(bundle)));
     }
     return applications;
 }
@@ -143,10 +143,11 @@ std::optional<std::filesystem::path> PosixWorkspace::urlForApplication(
     return std::nullopt;
 }
 
+// Starting a process does not wait, so there is nothing to stop.
 std::shared_ptr<RunningApplication> PosixWorkspace::openApplication(
-    const std::filesystem::path& bundle) {
+    const std::filesystem::path& bundle, std::stop_token) {
     std::filesystem::path target = canonicalOrNormal(bundle);
-    for (const auto& application : runningApplications()) {
+    for (const auto& application : runningApplications(target)) {
         std::optional<std::filesystem::path> running = application->bundleURL();
         if (running && *running == target && !application->isTerminated()) return application;
     }
@@ -158,7 +159,7 @@ std::shared_ptr<RunningApplication> PosixWorkspace::openApplication(
     std::filesystem::path executable = target / "Contents" / "MacOS" / *executableName;
     pid_t pid = spawnDetached(executable);
     std::optional<unsigned long long> startTime = ProcessHandle::startTimeOf(pid);
-    return std::make_shared<ProcessHandle>(pid, startTime.value_or(0), target, true);
+    return std::make_shared<ProcessHandle>(pid, startTime.value_or(0), target);
 }
 
 void PosixWorkspace::openURL(const std::string& url) {

@@ -15,17 +15,18 @@ class PosixWorkspace final : public Workspace {
 public:
     explicit PosixWorkspace(std::filesystem::path systemApplications = "/Applications");
 
-    // Processes in PID order; those whose executable cannot be read (other
-    // users', kernel threads) are left out.
-    std::vector<std::shared_ptr<RunningApplication>> runningApplications() override;
+    // Every process, in PID order; those whose executable cannot be read
+    // (other users', kernel threads) are left out.
+    std::vector<std::shared_ptr<RunningApplication>> runningApplications(
+        const std::filesystem::path& bundle) override;
 
     std::optional<std::filesystem::path> urlForApplication(
         std::string_view bundleIdentifier) override;
 
     // Starts the bundle's executable in a session of its own with its
     // standard streams on /dev/null, unless an instance already runs.
-    std::shared_ptr<RunningApplication> openApplication(
-        const std::filesystem::path& bundle) override;
+    std::shared_ptr<RunningApplication> openApplication(const std::filesystem::path& bundle,
+                                                        std::stop_token stop) override;
 
     // Hands the address to xdg-open.
     void openURL(const std::string& url) override;

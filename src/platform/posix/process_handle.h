@@ -5,19 +5,17 @@
 #include <filesystem>
 #include <optional>
 
+#include "platform/process_identity.h"
 #include "platform/workspace.h"
 
 namespace corvane {
 
-// One process as the POSIX workspace sees it: identified by its PID and the
-// start time the kernel recorded for it, so that a later process reusing the
-// PID is never taken for this one.
+// One process as the POSIX workspace sees it, known by its ProcessIdentity.
 class ProcessHandle final : public RunningApplication {
 public:
-    // `ownChild` marks a process this program started; its handle reaps it
-    // once it has ended.
+    // A process this program started is reaped once it has ended.
     ProcessHandle(pid_t pid, unsigned long long startTime,
-                  std::optional<std::filesystem::path> bundle, bool ownChild);
+                  std::optional<std::filesystem::path> bundle);
     ~ProcessHandle() override;
 
     // The kernel's start time of the process (clock ticks since boot), or
@@ -32,13 +30,11 @@ public:
     void terminate() override;
     std::optional<std::filesystem::path> bundleURL() const override { return bundle_; }
 
-    pid_t pid() const { return pid_; }
+    pid_t pid() const { return identity_.pid(); }
 
 private:
-    pid_t pid_;
-    unsigned long long startTime_;
+    ProcessIdentity identity_;
     std::optional<std::filesystem::path> bundle_;
-    bool ownChild_;
     mutable bool ended_ = false;
 };
 
