@@ -62,6 +62,24 @@ constexpr std::array<std::string_view, 2> kHermesIds{"com.nousresearch.hermes-bu
                                                      "com.nousresearch.hermes-bundled-canary"};
 constexpr std::array<std::string_view, 1> kCursorIds{"com.todesktop.230313mzl4w4u92"};
 
+// Linux names, from the clients' own packages: OpenCode Desktop's Tauri
+// build installs OpenCode.desktop running "OpenCode" (earlier "OpenCode
+// Desktop", later "opencode-desktop"), Flathub ships it as
+// ai.opencode.opencode; Cursor's packages install cursor.desktop with
+// StartupWMClass Cursor; Hermes Desktop's Electron build is named "hermes"
+// with the product name Hermes. Hermes' own command-line program is also
+// called hermes, so its Exec program name is no sign of the desktop build.
+constexpr std::array<std::string_view, 3> kOpenCodeDesktopIds{
+    "OpenCode.desktop", "ai.opencode.desktop.desktop", "ai.opencode.opencode.desktop"};
+constexpr std::array<std::string_view, 2> kOpenCodeWindowClasses{"OpenCode", "ai.opencode.desktop"};
+constexpr std::array<std::string_view, 3> kOpenCodePrograms{"OpenCode", "OpenCode Desktop",
+                                                            "opencode-desktop"};
+constexpr std::array<std::string_view, 1> kHermesDesktopIds{"hermes.desktop"};
+constexpr std::array<std::string_view, 1> kHermesWindowClasses{"Hermes"};
+constexpr std::array<std::string_view, 1> kCursorDesktopIds{"cursor.desktop"};
+constexpr std::array<std::string_view, 1> kCursorWindowClasses{"Cursor"};
+constexpr std::array<std::string_view, 1> kCursorPrograms{"cursor"};
+
 }  // namespace
 
 std::span<const Client> allClients() { return kAllClients; }
@@ -170,6 +188,58 @@ std::span<const std::string_view> bundleIdentifiers(Client client) {
             return kCursorIds;
     }
     return {};
+}
+
+std::span<const std::string_view> desktopFileIds(Client client) {
+    switch (client) {
+        case Client::openCode:
+            return kOpenCodeDesktopIds;
+        case Client::hermes:
+            return kHermesDesktopIds;
+        case Client::cursor:
+            return kCursorDesktopIds;
+        default:
+            return {};
+    }
+}
+
+std::span<const std::string_view> windowClasses(Client client) {
+    switch (client) {
+        case Client::openCode:
+            return kOpenCodeWindowClasses;
+        case Client::hermes:
+            return kHermesWindowClasses;
+        case Client::cursor:
+            return kCursorWindowClasses;
+        default:
+            return {};
+    }
+}
+
+std::span<const std::string_view> desktopPrograms(Client client) {
+    switch (client) {
+        case Client::openCode:
+            return kOpenCodePrograms;
+        case Client::cursor:
+            return kCursorPrograms;
+        default:
+            return {};
+    }
+}
+
+std::optional<std::string_view> commandLineProgram(Client client) {
+    switch (client) {
+        case Client::codex:
+            return "codex";
+        case Client::openCode:
+            return "opencode";
+        case Client::openClaw:
+            return "openclaw";
+        case Client::hermes:
+            return "hermes";
+        default:
+            return std::nullopt;
+    }
 }
 
 }  // namespace corvane

@@ -22,6 +22,9 @@ public:
 
     // The application bundle the process runs from; nothing when it has none.
     virtual std::optional<std::filesystem::path> bundleURL() const = 0;
+
+    // The program file the process runs; nothing when it cannot be read.
+    virtual std::optional<std::filesystem::path> executableURL() const = 0;
 };
 
 // The operating system's view of applications.
@@ -37,8 +40,9 @@ public:
     virtual std::optional<std::filesystem::path> urlForApplication(
         std::string_view bundleIdentifier) = 0;
 
-    // Opens the application and brings it to the front. An application that
-    // already runs is returned as it is. Throws PlatformError when refused.
+    // Opens the application (a bundle, or where the platform has them a
+    // desktop entry) and brings it to the front. An application that already
+    // runs is returned as it is. Throws PlatformError when refused.
     virtual std::shared_ptr<RunningApplication> openApplication(
         const std::filesystem::path& bundle) = 0;
 

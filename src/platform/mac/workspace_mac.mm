@@ -29,6 +29,11 @@ public:
         if (url == nil || !url.fileURL) return std::nullopt;
         return std::filesystem::path(utf8(url.path));
     }
+    std::optional<std::filesystem::path> executableURL() const override {
+        NSURL* url = application_.executableURL;
+        if (url == nil || !url.fileURL) return std::nullopt;
+        return std::filesystem::path(utf8(url.path));
+    }
 
 private:
     NSRunningApplication* application_;

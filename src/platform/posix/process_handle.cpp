@@ -37,11 +37,21 @@ std::optional<ProcessStat> readStat(pid_t pid) {
     return stat;
 }
 
+std::optional<std::filesystem::path> bundleContaining(const std::filesystem::path& executable) {
+    std::filesystem::path folder = executable.parent_path();
+    if (folder.filename() != "MacOS" || folder.parent_path().filename() != "Contents") {
+        return std::nullopt;
+    }
+    std::filesystem::path bundle = folder.parent_path().parent_path();
+    if (bundle.extension() != ".app") return std::nullopt;
+    return bundle;
+}
+
 }  // namespace
 
 ProcessHandle::ProcessHandle(pid_t pid, unsigned long long startTime,
-                             std::optional<std::filesystem::path> bundle, bool ownChild)
-    : pid_(pid), startTime_(startTime), bundle_(std::move(bundle)), ownChild_(ownChild) {}
+                             std::optional<std::filesystem::path> executable, bool ownChild)
+    : pid_(pid), startTime_(startTime), executable_(std::move(executable)), ownChild_(ownChild) {}
 
 ProcessHandle::~ProcessHandle() { isTerminated(); }
 
@@ -51,18 +61,21 @@ std::optional<unsigned long long> ProcessHandle::startTimeOf(pid_t pid) {
     return stat->startTime;
 }
 
-std::optional<std::filesystem::path> ProcessHandle::bundleOf(pid_t pid) {
+std::optional<std::filesystem::path> ProcessHandle::executableOf(pid_t pid) {
     std::error_code error;
     std::filesystem::path executable =
         std::filesystem::read_symlink("/proc/" + std::to_string(pid) + "/exe", error);
     if (error || !executable.is_absolute()) return std::nullopt;
-    std::filesystem::path folder = executable.parent_path();
-    if (folder.filename() != "MacOS" || folder.parent_path().filename() != "Contents") {
-        return std::nullopt;
-    }
-    std::filesystem::path bundle = folder.parent_path().parent_path();
-    if (bundle.extension() != ".app") return std::nullopt;
-    return bundle;
+    return executable;
+}
+
+std::optional<std::filesystem::path> ProcessHandle::bundleOf(pid_t pid) {
+    const auto executable = executableOf(pid);
+    return executable ? bundleContaining(*executable) : std::nullopt;
+}
+
+std::optional<std::filesystem::path> ProcessHandle::bundleURL() const {
+    return executable_ ? bundleContaining(*executable_) : std::nullopt;
 }
 
 bool ProcessHandle::isTerminated() const {

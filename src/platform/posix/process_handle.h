@@ -14,15 +14,18 @@ namespace corvane {
 // PID is never taken for this one.
 class ProcessHandle final : public RunningApplication {
 public:
-    // `ownChild` marks a process this program started; its handle reaps it
-    // once it has ended.
+    // `executable` is the program file the process runs; `ownChild` marks a
+    // process this program started, whose handle reaps it once it has ended.
     ProcessHandle(pid_t pid, unsigned long long startTime,
-                  std::optional<std::filesystem::path> bundle, bool ownChild);
+                  std::optional<std::filesystem::path> executable, bool ownChild);
     ~ProcessHandle() override;
 
     // The kernel's start time of the process (clock ticks since boot), or
     // nothing when no such process exists.
     static std::optional<unsigned long long> startTimeOf(pid_t pid);
+
+    // The program file the process runs (/proc/PID/exe).
+    static std::optional<std::filesystem::path> executableOf(pid_t pid);
 
     // The application bundle whose Contents/MacOS holds the process's
     // executable: the innermost enclosing "*.app" folder.
@@ -30,14 +33,15 @@ public:
 
     bool isTerminated() const override;
     void terminate() override;
-    std::optional<std::filesystem::path> bundleURL() const override { return bundle_; }
+    std::optional<std::filesystem::path> bundleURL() const override;
+    std::optional<std::filesystem::path> executableURL() const override { return executable_; }
 
     pid_t pid() const { return pid_; }
 
 private:
     pid_t pid_;
     unsigned long long startTime_;
-    std::optional<std::filesystem::path> bundle_;
+    std::optional<std::filesystem::path> executable_;
     bool ownChild_;
     mutable bool ended_ = false;
 };
