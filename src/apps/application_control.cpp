@@ -48,13 +48,12 @@ ApplicationControl::ApplicationControl(Workspace& workspace, std::stop_token sto
 std::vector<std::shared_ptr<RunningApplication>> ApplicationControl::runningApplications(
     const std::filesystem::path& url) const {
     const std::optional<DesktopEntry> entry = readDesktopEntry(url);
-    const std::string target = matchingPath(entry ? entry->program : url);
+    const std::string target = matchingPath(url);
     std::vector<std::shared_ptr<RunningApplication>> matching;
     for (auto& application : workspace_.runningApplications()) {
         if (application->isTerminated()) continue;
-        std::optional<std::filesystem::path> location =
-            entry ? application->executableURL() : application->bundleURL();
-        if (location && matchingPath(*location) == target) {
+        const std::optional<std::filesystem::path> bundle = application->bundleURL();
+        if (entry ? runsEntry(*application, *entry) : bundle && matchingPath(*bundle) == target) {
             matching.push_back(std::move(application));
         }
     }

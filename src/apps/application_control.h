@@ -28,7 +28,7 @@ public:
     ApplicationControl(Workspace& workspace, std::stop_token stop, ApplicationTiming timing = {});
 
     // The running instances: the processes of the bundle (symbolic links and
-    // ".." resolved), or those that run the desktop entry's program.
+    // ".." resolved), or those of the desktop entry (see runsEntry).
     std::vector<std::shared_ptr<RunningApplication>> runningApplications(
         const std::filesystem::path& url) const;
 

@@ -1,53 +1,13 @@
 #include "platform/desktop_entry.h"
 
 #include <cstring>
-#include <fstream>
-#include <map>
 #include <utility>
 
+#include "platform/key_file.h"
 #include "platform/program_path.h"
 
 namespace corvane {
 namespace {
-
-// Larger files are not desktop entries; reading stops there.
-constexpr std::size_t kLongestEntry = 1 << 20;
-
-std::string trimmed(const std::string& text) {
-    const std::size_t first = text.find_first_not_of(" \t");
-    if (first == std::string::npos) return {};
-    return text.substr(first, text.find_last_not_of(" \t\r") - first + 1);
-}
-
-// The keys of the [Desktop Entry] group; localized keys ("Name[de]") and
-// other groups (actions) are left out.
-std::optional<std::map<std::string, std::string>> mainGroup(const std::filesystem::path& file) {
-    std::ifstream stream(file, std::ios::binary);
-    if (!stream) return std::nullopt;
-    std::map<std::string, std::string> keys;
-    bool inMain = false;
-    bool sawMain = false;
-    std::size_t read = 0;
-    for (std::string line; std::getline(stream, line);) {
-        read += line.size() + 1;
-        if (read > kLongestEntry) return std::nullopt;
-        const std::string text = trimmed(line);
-        if (text.empty() || text.front() == '#') continue;
-        if (text.front() == '[') {
-            inMain = text == "[Desktop Entry]";
-            sawMain = sawMain || inMain;
-            continue;
-        }
-        const std::size_t equals = text.find('=');
-        if (!inMain || equals == std::string::npos) continue;
-        const std::string key = trimmed(text.substr(0, equals));
-        if (key.find('[') == std::string::npos && !keys.contains(key)) {
-            keys[key] = trimmed(text.substr(equals + 1));
-        }
-    }
-    if (!sawMain) return std::nullopt;
-    return keys;
-}
 
 // The escapes every string value may hold, applied before Exec's quoting.
 std::string unescaped(const std::string& value) {
@@ -102,6 +62,13 @@ std::optional<std::string> withoutFieldCodes(const std::string& argument) {
     return result;
 }
 
+// Both spellings resolved, so that a program reached through a symbolic
+// link matches the file the process runs.
+bool sameFile(const std::filesystem::path& first, const std::filesystem::path& second) {
+    std::error_code error;
+    return std::filesystem::equivalent(first, second, error);
+}
+
 }  // namespace
 
 std::optional<std::vector<std::string>> execArguments(const std::string& exec) {
@@ -146,7 +113,7 @@ std::optional<DesktopEntry> readDesktopEntry(const std::filesystem::path& file) 
     if (file.extension() != ".desktop" || !std::filesystem::is_regular_file(file, error)) {
         return std::nullopt;
     }
-    const auto keys = mainGroup(file);
+    const auto keys = keyFileGroup(file, "Desktop Entry");
     if (!keys) return std::nullopt;
     auto value = [&](const std::string& key) -> std::optional<std::string> {
         const auto found = keys->find(key);
@@ -166,8 +133,18 @@ std::optional<DesktopEntry> readDesktopEntry(const std::filesystem::path& file) 
     if (!command || command->empty()) return std::nullopt;
     const auto program = resolveProgram(command->front());
     if (!program) return std::nullopt;
-    return DesktopEntry{value("Name").value_or(file.stem().string()), std::move(*command), *program,
-                        value("StartupWMClass"), value("X-AppImage-Version")};
+    return DesktopEntry{value("Name").value_or(file.stem().string()),
+                        std::move(*command),
+                        *program,
+                        value("StartupWMClass"),
+                        value("X-AppImage-Version"),
+                        value("X-Flatpak")};
+}
+
+bool runsEntry(const RunningApplication& process, const DesktopEntry& entry) {
+    if (entry.flatpakApplication) return process.sandboxApplication() == entry.flatpakApplication;
+    const auto executable = process.executableURL();
+    return executable && sameFile(*executable, entry.program);
 }
 
 }  // namespace corvane

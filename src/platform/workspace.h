@@ -25,6 +25,10 @@ public:
 
     // The program file the process runs; nothing when it cannot be read.
     virtual std::optional<std::filesystem::path> executableURL() const = 0;
+
+    // The Flatpak application whose sandbox the process runs in; nothing
+    // outside one (always, on systems without Flatpak).
+    virtual std::optional<std::string> sandboxApplication() const = 0;
 };
 
 // The operating system's view of applications.

@@ -34,6 +34,7 @@ public:
         if (url == nil || !url.fileURL) return std::nullopt;
         return std::filesystem::path(utf8(url.path));
     }
+    std::optional<std::string> sandboxApplication() const override { return std::nullopt; }
 
 private:
     NSRunningApplication* application_;

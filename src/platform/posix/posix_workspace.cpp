@@ -160,12 +160,11 @@ std::shared_ptr<RunningApplication> PosixWorkspace::openDesktopEntry(
     const std::filesystem::path& file) {
     std::optional<DesktopEntry> entry = readDesktopEntry(file);
     if (!entry) throw PlatformError("not a desktop entry that can be started: " + file.string());
-    const std::filesystem::path program = canonicalOrNormal(entry->program);
     for (const auto& application : runningApplications()) {
-        std::optional<std::filesystem::path> running = application->executableURL();
-        if (running && *running == program && !application->isTerminated()) return application;
+        if (runsEntry(*application, *entry) && !application->isTerminated()) return application;
     }
-    return started(spawnDetached(entry->program, entry->command), program);
+    return started(spawnDetached(entry->program, entry->command),
+                   canonicalOrNormal(entry->program));
 }
 
 void PosixWorkspace::openURL(const std::string& url) {

@@ -9,6 +9,8 @@
 #include <sstream>
 #include <string>
 
+#include "platform/key_file.h"
+
 namespace corvane {
 namespace {
 
@@ -76,6 +78,13 @@ std::optional<std::filesystem::path> ProcessHandle::bundleOf(pid_t pid) {
 
 std::optional<std::filesystem::path> ProcessHandle::bundleURL() const {
     return executable_ ? bundleContaining(*executable_) : std::nullopt;
+}
+
+std::optional<std::string> ProcessHandle::sandboxApplication() const {
+    const auto info =
+        keyFileGroup("/proc/" + std::to_string(pid_) + "/root/.flatpak-info", "Application");
+    if (!info || !info->contains("name") || isTerminated()) return std::nullopt;
+    return info->at("name");
 }
 
 bool ProcessHandle::isTerminated() const {

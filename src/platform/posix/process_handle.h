@@ -35,6 +35,9 @@ public:
     void terminate() override;
     std::optional<std::filesystem::path> bundleURL() const override;
     std::optional<std::filesystem::path> executableURL() const override { return executable_; }
+    // Read from the sandbox's /.flatpak-info, as Flatpak itself tells its
+    // instances.
+    std::optional<std::string> sandboxApplication() const override;
 
     pid_t pid() const { return pid_; }
 
