@@ -80,6 +80,29 @@ constexpr std::array<std::string_view, 1> kCursorDesktopIds{"cursor.desktop"};
 constexpr std::array<std::string_view, 1> kCursorWindowClasses{"Cursor"};
 constexpr std::array<std::string_view, 1> kCursorPrograms{"cursor"};
 
+struct LinuxNames {
+    std::span<const std::string_view> desktopFileIds;
+    std::span<const std::string_view> windowClasses;
+    std::span<const std::string_view> desktopPrograms;
+    std::string_view commandLineProgram;
+};
+
+// Claude desktop and WorkBuddy have no Linux build; Claude Code's `claude`
+// program is not Claude desktop.
+constexpr std::array<LinuxNames, 7> kLinuxNames{{
+    {{}, {}, {}, {}},
+    {{}, {}, {}, "codex"},
+    {kOpenCodeDesktopIds, kOpenCodeWindowClasses, kOpenCodePrograms, "opencode"},
+    {{}, {}, {}, "openclaw"},
+    {{}, {}, {}, {}},
+    {kHermesDesktopIds, kHermesWindowClasses, {}, "hermes"},
+    {kCursorDesktopIds, kCursorWindowClasses, kCursorPrograms, {}},
+}};
+
+const LinuxNames& linuxNames(Client client) {
+    return kLinuxNames[static_cast<std::size_t>(client)];
+}
+
 }  // namespace
 
 std::span<const Client> allClients() { return kAllClients; }
@@ -191,55 +214,20 @@ std::span<const std::string_view> bundleIdentifiers(Client client) {
 }
 
 std::span<const std::string_view> desktopFileIds(Client client) {
-    switch (client) {
-        case Client::openCode:
-            return kOpenCodeDesktopIds;
-        case Client::hermes:
-            return kHermesDesktopIds;
-        case Client::cursor:
-            return kCursorDesktopIds;
-        default:
-            return {};
-    }
+    return linuxNames(client).desktopFileIds;
 }
 
 std::span<const std::string_view> windowClasses(Client client) {
-    switch (client) {
-        case Client::openCode:
-            return kOpenCodeWindowClasses;
-        case Client::hermes:
-            return kHermesWindowClasses;
-        case Client::cursor:
-            return kCursorWindowClasses;
-        default:
-            return {};
-    }
+    return linuxNames(client).windowClasses;
 }
 
 std::span<const std::string_view> desktopPrograms(Client client) {
-    switch (client) {
-        case Client::openCode:
-            return kOpenCodePrograms;
-        case Client::cursor:
-            return kCursorPrograms;
-        default:
-            return {};
-    }
+    return linuxNames(client).desktopPrograms;
 }
 
 std::optional<std::string_view> commandLineProgram(Client client) {
-    switch (client) {
-        case Client::codex:
-            return "codex";
-        case Client::openCode:
-            return "opencode";
-        case Client::openClaw:
-            return "openclaw";
-        case Client::hermes:
-            return "hermes";
-        default:
-            return std::nullopt;
-    }
+    const std::string_view program = linuxNames(client).commandLineProgram;
+    return program.empty() ? std::nullopt : std::optional(program);
 }
 
 }  // namespace corvane
