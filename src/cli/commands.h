@@ -21,5 +21,6 @@ void addValidateCommand(CLI::App& app, CommandAction& run);
 void addCheckCommand(CLI::App& app, CommandAction& run);
 void addApplyCommand(CLI::App& app, CommandAction& run);
 void addResetCommand(CLI::App& app, CommandAction& run);
+void addStatusCommand(CLI::App& app, CommandAction& run);
 
 }  // namespace corvane::cli

@@ -16,6 +16,7 @@ int main(int argc, char** argv) {
     corvane::cli::addCheckCommand(app, run);
     corvane::cli::addApplyCommand(app, run);
     corvane::cli::addResetCommand(app, run);
+    corvane::cli::addStatusCommand(app, run);
     try {
         app.parse(argc, argv);
     } catch (const CLI::ParseError& error) {

@@ -71,6 +71,11 @@ std::optional<Bytes> readConfiguration(const fs::path& url, struct stat& opened)
     return content;
 }
 
+Bytes recoveryBackupContent(const std::optional<Bytes>& holding) {
+    if (!holding) return {};
+    return holding->empty() ? Bytes(kEmptyFileBackup) : *holding;
+}
+
 }  // namespace
 
 std::optional<std::string> defaultPath(Client client) {
@@ -128,7 +133,7 @@ void replaceConfiguration(const Bytes& data, const fs::path& url,
         writeGuardedFile(data, url, holding);
         return;
     }
-    writePrivateFile(holding.value_or(Bytes{}), backup);
+    writePrivateFile(recoveryBackupContent(holding), backup);
     try {
         writeGuardedFile(data, url, holding);
     } catch (...) {

@@ -59,6 +59,12 @@ void replaceConfiguration(const Bytes& data, const std::filesystem::path& url,
 // killed run left in the folder are removed.
 void writePrivateFile(const Bytes& data, const std::filesystem::path& url);
 
+// What a recovery backup holds: the file's bytes; zero bytes when the file did
+// not exist; kEmptyFileBackup when it existed but was empty, so that a reset
+// keeps such a file instead of deleting it.
+inline constexpr std::string_view kEmptyFileBackup{"\0corvane: the file existed and was empty\n",
+                                                   41};
+
 // writePrivateFile that, right before the rename, checks with fileStillHolds
 // and refuses with "配置文件刚刚被更新，请重试。": an edit by another program
 // during the write is never overwritten.

@@ -8,6 +8,7 @@ std::optional<Bytes> originalConfiguration(const std::filesystem::path& url) {
     std::optional<Bytes> backup = configurationData(recoveryBackupURL(url));
     // An empty backup records that the file did not exist before.
     if (!backup || backup->empty()) return std::nullopt;
+    if (*backup == kEmptyFileBackup) return Bytes{};
     return backup;
 }
 

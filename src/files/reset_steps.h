@@ -11,7 +11,8 @@ namespace corvane {
 // The steps every client reset shares.
 
 // The recovery backup's bytes; nothing when it is missing or empty (the file
-// did not exist before the tool's first write).
+// did not exist before the tool's first write); empty bytes when the file
+// existed but was empty.
 std::optional<Bytes> originalConfiguration(const std::filesystem::path& url);
 
 // Refuses with "配置文件刚刚被更新，请重试。" unless the file still holds

@@ -97,8 +97,6 @@ bool isNewline(char32_t c) {
 
 std::string trimmed(std::string_view text) { return trimmedWhere(text, isWhitespaceOrNewline); }
 
-std::string trimmedNewlines(std::string_view text) { return trimmedWhere(text, isNewline); }
-
 bool containsWhitespaceOrNewline(std::string_view text) {
     return containsCharacterWhere(text, isWhitespaceOrNewline);
 }
@@ -123,6 +121,11 @@ std::string asciiLowercased(std::string_view text) {
         if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
     }
     return result;
+}
+
+std::pair<std::string_view, std::string_view> splitByteOrderMark(std::string_view text) {
+    const std::size_t length = text.starts_with(kByteOrderMark) ? kByteOrderMark.size() : 0;
+    return {text.substr(0, length), text.substr(length)};
 }
 
 }  // namespace corvane

@@ -2,6 +2,7 @@
 
 #include <string>
 #include <string_view>
+#include <utility>
 
 namespace corvane {
 
@@ -17,9 +18,6 @@ std::string trimmed(std::string_view text);
 // U+0085, U+2028 and U+2029.
 bool isNewline(char32_t character);
 
-// Removes line breaks (not spaces) from both ends.
-std::string trimmedNewlines(std::string_view text);
-
 // Whether any character of the text is white space or a line break.
 bool containsWhitespaceOrNewline(std::string_view text);
 
@@ -31,5 +29,12 @@ bool containsControlCharacter(std::string_view text);
 bool isValidUtf8(std::string_view bytes);
 
 std::string asciiLowercased(std::string_view text);
+
+// The UTF-8 byte-order mark some editors put at the start of a file.
+inline constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
+
+// The byte-order mark at the start of `text` (empty when there is none) and
+// the text after it.
+std::pair<std::string_view, std::string_view> splitByteOrderMark(std::string_view text);
 
 }  // namespace corvane

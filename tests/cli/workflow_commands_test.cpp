@@ -56,6 +56,14 @@ public:
         return run(arguments);
     }
 
+    // `corvane status --json` for one client.
+    nlohmann::json status(const std::string& client) const {
+        const ProgramResult result = run({"status", "--json", "--client", client});
+        EXPECT_EQ(result.exitStatus, 0) << result.error;
+        const nlohmann::json list = nlohmann::json::parse(result.output);
+        return list.size() == 1 ? list[0] : nlohmann::json();
+    }
+
     ProgramResult reset(const std::string& client, std::vector<std::string> more = {}) const {
         std::vector<std::string> arguments = {"reset", "--client", client};
         arguments.insert(arguments.end(), more.begin(), more.end());
@@ -194,6 +202,15 @@ TEST(WorkflowCommands, EveryClientAppliesAndResets) {
         const auto file = env.home.path() / c.file;
         if (!c.before.empty()) writeFile(file, c.before);
         env.gateway.setScript({passingReply(c.value)});
+        std::vector<std::string> models;
+        for (std::size_t i = 0; i + 1 < c.options.size(); ++i) {
+            if (c.options[i] == "--model")
+                models.push_back(c.options[i + 1].substr(0, c.options[i + 1].find('=')));
+        }
+        const nlohmann::json before = cli.status(c.client);
+        EXPECT_EQ(before["client"], caseName(c.value));
+        EXPECT_EQ(before["installed"], true);
+        EXPECT_EQ(before["configured"], false);
 
         const ProgramResult applied = cli.apply(c.client, c.options);
         EXPECT_EQ(applied.exitStatus, 0) << applied.output << applied.error;
@@ -210,6 +227,25 @@ TEST(WorkflowCommands, EveryClientAppliesAndResets) {
         const auto backup = backupOf(file);
         if (!c.before.empty()) {
             EXPECT_EQ(readFile(backup), c.before);
+        }
+        const nlohmann::json after = cli.status(c.client);
+        EXPECT_EQ(after["configured"], true) << after;
+        // Hermes' YAML is not read without its converter: then neither shows.
+        if (c.value == Client::hermes && after["address"].is_null()) {
+            EXPECT_EQ(after["models"], nlohmann::json::array()) << after;
+        } else {
+            EXPECT_EQ(after["models"], models) << after;
+            EXPECT_EQ(after["address"], env.gateway.address() + "/api") << after;
+        }
+        EXPECT_EQ(after["files"][0]["exists"], true) << after;
+        EXPECT_EQ(after.dump().find(kWorkflowKey), std::string::npos);
+        if (c.value == Client::hermes) {
+            // Judged by the receipt alone: without it the same file is not the tool's.
+            const auto receipt = file.parent_path() / ".config.yaml.corvane-reset";
+            const std::string kept = readFile(receipt);
+            std::filesystem::remove(receipt);
+            EXPECT_EQ(cli.status(c.client)["configured"], false);
+            writeFile(receipt, kept);
         }
 
         const ProgramResult reset = cli.reset(c.client, {c.options.back()});
@@ -232,6 +268,9 @@ TEST(WorkflowCommands, EveryClientAppliesAndResets) {
         }
         ASSERT_TRUE(testing::waitUntil([&] { return env.events().size() >= c.events.size(); }));
         EXPECT_EQ(env.events(), c.events);
+        const nlohmann::json undone = cli.status(c.client);
+        EXPECT_EQ(undone["configured"], false) << undone;
+        EXPECT_EQ(undone["files"][0]["backup"], false) << undone;
     }
 }
 

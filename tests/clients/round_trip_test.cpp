@@ -1,6 +1,7 @@
 // The promise users care most about: what the tool wrote into a client's
-// configuration can be taken out again, leaving the file as it was (as parsed
-// JSON; comments are not kept), with no backup and no stray file behind.
+// configuration can be taken out again, leaving the file byte for byte as it
+// was, with no backup and no stray file behind; and what the user changed in
+// between stays.
 
 #include <gtest/gtest.h>
 
@@ -8,6 +9,7 @@
 
 #include "clients/client_configuration_reset.h"
 #include "files/config_files.h"
+#include "files/editable_json.h"
 #include "support/gateway_samples.h"
 #include "support/temp_home.h"
 
@@ -112,21 +114,28 @@ std::vector<std::string> corpusFiles(const std::string& folder) {
 class RoundTrip : public ::testing::Test {
 protected:
     // Places the corpus file (none for "") where the client keeps it and
-    // returns that place and the file's JSON value.
-    std::pair<std::filesystem::path, std::optional<json>> place(const ClientCorpus& corpus,
-                                                                const std::string& name) {
+    // returns that place and the file's bytes.
+    std::pair<std::filesystem::path, std::optional<Bytes>> place(const ClientCorpus& corpus,
+                                                                 const std::string& name) {
         const std::filesystem::path target = corpus.target(home->path(), name);
         if (name.empty()) return {target, std::nullopt};
         const std::filesystem::path source =
             std::filesystem::path(CORVANE_TEST_DATA_DIR) / corpus.folder / name;
         writeFile(target, readFile(source));
-        return {target, parsedFile(source)};
+        return {target, readFile(source)};
     }
 
-    void apply(const ClientCorpus& corpus, const Scenario& scenario) {
+    // Every written file reads back, and stays strict JSON when it was.
+    void apply(const ClientCorpus& corpus, const Scenario& scenario,
+               const std::filesystem::path& target, const std::optional<Bytes>& original) {
         for (const Apply& step : scenario.applies) {
             testing::sampleConfiguration(corpus.client, step.auth, step.rows)
                 .save({std::nullopt, step.version});
+            const Bytes written = readFile(target);
+            EXPECT_NO_THROW(parsedFile(target));
+            if (!original || json::accept(*original)) {
+                EXPECT_TRUE(json::accept(written));
+            }
         }
     }
 
@@ -139,10 +148,10 @@ protected:
         home->setEnvironment("XDG_CONFIG_HOME", (home->path() / "xdg").string());
     }
 
-    void expectRestored(const std::filesystem::path& target, const std::optional<json>& expected) {
+    void expectRestored(const std::filesystem::path& target, const std::optional<Bytes>& expected) {
         if (expected) {
             ASSERT_TRUE(std::filesystem::exists(target));
-            EXPECT_EQ(parsedFile(target), *expected);
+            EXPECT_EQ(readFile(target), *expected);
         } else {
             EXPECT_FALSE(std::filesystem::exists(target));
         }
@@ -166,7 +175,7 @@ TEST_F(RoundTrip, ResetGivesBackTheFileAsItWasBeforeTheApplies) {
                              scenario.name);
                 freshHome();
                 const auto [target, before] = place(corpus, name);
-                apply(corpus, scenario);
+                apply(corpus, scenario, target, before);
                 ASSERT_NE(readFile(target).find("corvane-"), std::string::npos);
 
                 EXPECT_TRUE(reset(corpus.client));
@@ -187,15 +196,22 @@ TEST_F(RoundTrip, ResetKeepsWhatTheUserChangedAfterTheApply) {
             const Scenario& scenario = corpus.scenarios.back();
             SCOPED_TRACE(corpus.folder + "/" + (name.empty() ? "(no file)" : name));
             freshHome();
-            auto [target, expected] = place(corpus, name);
-            apply(corpus, scenario);
-            std::optional<json> edited = parsedFile(target);
-            corpus.edit(edited);
-            writeFile(target, edited->dump(1));
-            corpus.edit(expected);
+            const auto [target, original] = place(corpus, name);
+            apply(corpus, scenario, target, original);
+            // The user edits the file by hand, touching nothing else; the
+            // reset must leave the file as that edit would have left the
+            // original.
+            const auto edited = [&](const std::optional<Bytes>& text) {
+                const std::optional<EditableJson> document = editableJson(text);
+                std::optional<json> value;
+                if (document) value = document->value();
+                corpus.edit(value);
+                return jsonConfigurationText(document, *value);
+            };
+            writeFile(target, edited(readFile(target)));
 
             EXPECT_TRUE(reset(corpus.client));
-            expectRestored(target, expected);
+            expectRestored(target, edited(original));
         }
     }
 }

@@ -7,6 +7,7 @@
 #include "clients/claude/claude_activation.h"
 #include "files/json_text.h"
 #include "model/setup_error.h"
+#include "platform/home.h"
 
 namespace corvane {
 namespace {
@@ -49,6 +50,10 @@ bool isAppliedProfileTheTool(const nlohmann::json& meta) {
 
 ClaudeFiles::ClaudeFiles(std::filesystem::path root) : root_(std::move(root)) {}
 
+ClaudeFiles ClaudeFiles::inHome() {
+    return ClaudeFiles(homeDirectory() / "Library/Application Support/Claude-3p");
+}
+
 std::filesystem::path ClaudeFiles::library() const { return root_ / "configLibrary"; }
 
 std::filesystem::path ClaudeFiles::profile() const {
@@ -88,17 +93,17 @@ void ClaudeFiles::restore(const ClaudeSnapshot& snapshot) const {
     }
 }
 
-void ClaudeFiles::apply(const GatewaySettings& settings) const {
-    createPrivateDirectories(library());
+FilePlan ClaudeFiles::applyPlan(const GatewaySettings& settings) const {
     nlohmann::json metaObject = object(meta());
     nlohmann::json modeObject = object(mode());
     // Read before the first write, so that a malformed list leaves every file as it was.
     nlohmann::json list = entries(metaObject);
 
+    FilePlan plan;
     const std::optional<std::string> applied = textMember(metaObject, "appliedId");
     if (applied != kClaudeProfileIdentifier) {
         const ClaudeActivation earlier{applied, textMember(modeObject, "deploymentMode")};
-        writePrivateFile(earlier.encoded(), recovery());
+        plan.push_back(change(recovery(), earlier.encoded()));
     }
 
     const auto own = std::find_if(list.begin(), list.end(), isToolEntry);
@@ -111,9 +116,15 @@ void ClaudeFiles::apply(const GatewaySettings& settings) const {
     metaObject["entries"] = std::move(list);
     modeObject["deploymentMode"] = kGatewayMode;
 
-    writePrivateFile(prettyJSON(settings.json()), profile());
-    writePrivateFile(prettyJSON(metaObject), meta());
-    writePrivateFile(prettyJSON(modeObject), mode());
+    plan.push_back(change(profile(), prettyJSON(settings.json())));
+    plan.push_back(change(meta(), prettyJSON(metaObject)));
+    plan.push_back(change(mode(), prettyJSON(modeObject)));
+    return plan;
+}
+
+void ClaudeFiles::apply(const GatewaySettings& settings) const {
+    createPrivateDirectories(library());
+    commitPlan(applyPlan(settings));
 }
 
 bool ClaudeFiles::hasCorvaneConfiguration() const {
@@ -124,8 +135,8 @@ bool ClaudeFiles::hasCorvaneConfiguration() const {
     return std::any_of(list.begin(), list.end(), isToolEntry);
 }
 
-bool ClaudeFiles::reset() const {
-    if (!hasCorvaneConfiguration()) return false;
+std::optional<FilePlan> ClaudeFiles::resetPlan() const {
+    if (!hasCorvaneConfiguration()) return std::nullopt;
 
     std::optional<ClaudeActivation> record;
     if (const auto data = configurationData(recovery())) record = ClaudeActivation::decoded(*data);
@@ -163,10 +174,20 @@ bool ClaudeFiles::reset() const {
 
     const bool noEntriesLeft = list.empty();
     metaObject["entries"] = std::move(list);
-    writeConfiguration(metaObject, meta(), noEntriesLeft && metaObject.size() == 1);
-    writeConfiguration(modeObject, mode(), modeObject.empty());
-    removeFileIfPresent(profile());
-    removeFileIfPresent(recovery());
+    return FilePlan{
+        change(meta(), noEntriesLeft && metaObject.size() == 1
+                           ? std::nullopt
+                           : std::optional(prettyJSON(metaObject))),
+        change(mode(), modeObject.empty() ? std::nullopt : std::optional(prettyJSON(modeObject))),
+        change(profile(), std::nullopt),
+        change(recovery(), std::nullopt),
+    };
+}
+
+bool ClaudeFiles::reset() const {
+    const std::optional<FilePlan> plan = resetPlan();
+    if (!plan) return false;
+    commitPlan(*plan);
     return true;
 }
 
@@ -189,13 +210,9 @@ nlohmann::json ClaudeFiles::object(const std::filesystem::path& url) const {
     return value;
 }
 
-void ClaudeFiles::writeConfiguration(const nlohmann::json& object, const std::filesystem::path& url,
-                                     bool empty) const {
-    if (empty) {
-        removeFileIfPresent(url);
-    } else {
-        writePrivateFile(prettyJSON(object), url);
-    }
+FileChange ClaudeFiles::change(const std::filesystem::path& url,
+                               std::optional<Bytes> content) const {
+    return {FileChange::Kind::ownFile, url, configurationData(url), std::move(content)};
 }
 
 }  // namespace corvane

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "files/config_files.h"
+#include "files/file_plan.h"
 #include "model/gateway_settings.h"
 
 namespace corvane {
@@ -25,6 +26,8 @@ using ClaudeSnapshot = std::vector<std::optional<Bytes>>;
 class ClaudeFiles {
 public:
     explicit ClaudeFiles(std::filesystem::path root);
+    // The gateway-mode folder in the user's home.
+    static ClaudeFiles inHome();
 
     const std::filesystem::path& root() const { return root_; }
     std::filesystem::path library() const;
@@ -41,15 +44,18 @@ public:
     // back to the profile; the first failure ends the walk.
     void restore(const ClaudeSnapshot& snapshot) const;
 
-    // Installs the tool's profile and makes it the applied one. Files written
-    // before a failure stay; the caller holds the snapshot.
+    // The changes that install the tool's profile and make it the applied one.
+    FilePlan applyPlan(const GatewaySettings& settings) const;
+    // Makes them; files written before a failure are put back.
     void apply(const GatewaySettings& settings) const;
 
     // Whether anything of the tool's profile is present.
     bool hasCorvaneConfiguration() const;
 
-    // Removes the tool's profile and puts back Claude's earlier choice; false
-    // when nothing of the tool's was there.
+    // The changes that remove the tool's profile and put back Claude's
+    // earlier choice; nothing when nothing of the tool's is there.
+    std::optional<FilePlan> resetPlan() const;
+    // Makes them; false when nothing of the tool's was there.
     bool reset() const;
 
     // Whether Claude desktop has sealed the key of the applied tool profile.
@@ -58,8 +64,8 @@ public:
 
 private:
     nlohmann::json object(const std::filesystem::path& url) const;
-    void writeConfiguration(const nlohmann::json& object, const std::filesystem::path& url,
-                            bool empty) const;
+    // A change of one of Claude's files from what it holds now.
+    FileChange change(const std::filesystem::path& url, std::optional<Bytes> content) const;
 
     std::filesystem::path root_;
 };

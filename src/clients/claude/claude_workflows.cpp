@@ -18,10 +18,6 @@ constexpr const char* kNotSealed = "Claude 未确认保存API Key，已恢复原
 constexpr const char* kRestoreFailed = "恢复 Claude 的设置时遇到问题。请保留此提示并检查配置文件。";
 constexpr const char* kPreferenceFile = "com.anthropic.claudefordesktop.plist";
 
-ClaudeFiles homeClaudeFiles() {
-    return ClaudeFiles(homeDirectory() / "Library/Application Support/Claude-3p");
-}
-
 // Only existence counts; a path that cannot be examined counts as absent.
 bool fileExists(const std::filesystem::path& path) {
     std::error_code ignored;
@@ -90,7 +86,7 @@ void waitForQuit(RunningApplication& claude, const ApplicationControl& control,
 void configureClaude(const GatewaySettings& settings, const std::filesystem::path& application,
                      const ApplicationControl& control, const ClaudeTiming& timing,
                      const std::filesystem::path& managedPreferences) {
-    const ClaudeFiles files = homeClaudeFiles();
+    const ClaudeFiles files = ClaudeFiles::inHome();
     if (isManaged(managedPreferences)) throw SetupError(kManaged);
     const ClaudeSnapshot snapshot = files.snapshot();
     control.stopApplication(application);
@@ -112,7 +108,7 @@ void configureClaude(const GatewaySettings& settings, const std::filesystem::pat
 
 bool resetClaude(const std::optional<std::filesystem::path>& application,
                  const ApplicationControl& control) {
-    const ClaudeFiles files = homeClaudeFiles();
+    const ClaudeFiles files = ClaudeFiles::inHome();
     if (!files.hasCorvaneConfiguration()) return false;
     const ClaudeSnapshot snapshot = files.snapshot();
     const bool wasRunning = application && !control.runningApplications(*application).empty();

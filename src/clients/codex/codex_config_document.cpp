@@ -174,6 +174,24 @@ CodexConfigDocument::CodexConfigDocument(std::string_view text) {
         lineStart = newline + 1;
     }
     if (pending) add(text.substr(entryStart), false);
+    endsOpen = pending;
+}
+
+bool CodexConfigDocument::isSafelyReadable(std::string_view text) {
+    if (text.find('\0') != std::string_view::npos) return false;
+    for (std::size_t at = text.find('\r'); at != std::string_view::npos;
+         at = text.find('\r', at + 1)) {
+        if (at + 1 >= text.size() || text[at + 1] != '\n') return false;
+    }
+    return !CodexConfigDocument(text).endsOpen;
+}
+
+void CodexConfigDocument::trimBlankEnds() {
+    const auto blank = [](const std::string& entry) { return entry.empty() || entry == "\r"; };
+    while (!root.empty() && blank(root.front())) root.erase(root.begin());
+    // A section starts with its header, which is never blank.
+    std::vector<std::string>& last = sections.empty() ? root : sections.back();
+    while (!last.empty() && blank(last.back())) last.pop_back();
 }
 
 std::string CodexConfigDocument::rendered() const {

@@ -23,8 +23,20 @@ public:
     // One list per table in file order; each starts with its header entry.
     std::vector<std::vector<std::string>> sections;
 
+    // The text ended inside a multi-line string or an open bracket, so its
+    // last entry may hold lines that are not its own.
+    bool endsOpen = false;
+
     // All entries joined with "\n": parsing and rendering gives the text back.
     std::string rendered() const;
+
+    // Whether the line model can take `text` apart safely: no NUL byte, no
+    // line ended by a carriage return alone, nothing left open at its end.
+    static bool isSafelyReadable(std::string_view text);
+
+    // Takes the blank entries (empty, or a lone carriage return) off both
+    // ends; each kept line keeps its own ending.
+    void trimBlankEnds();
 
     // The value text (quoting kept, comment and surrounding space cut) when the
     // entry assigns exactly `key`; dotted keys are never taken apart.

@@ -6,7 +6,9 @@
 
 #include "clients/codex/codex_config_document.h"
 #include "clients/codex/codex_files.h"
+#include "clients/codex/codex_writer.h"
 #include "files/config_files.h"
+#include "files/edit_check_failed.h"
 #include "files/reset_steps.h"
 #include "model/setup_error.h"
 #include "model/text.h"
@@ -41,29 +43,59 @@ bool keepsToolsEffort(const Entries& root) {
     });
 }
 
-CodexConfigDocument earlierDocument(const std::filesystem::path& config) {
-    const std::optional<Bytes> backup = originalConfiguration(config);
-    // A backup that is not UTF-8 cannot be told apart from no backup.
-    if (!backup || !isValidUtf8(*backup)) return CodexConfigDocument("");
-    return CodexConfigDocument(*backup);
+// The earlier lines; a backup that is not UTF-8 cannot be read as lines and
+// gives none.
+std::string earlierBody(const std::optional<Bytes>& backup) {
+    if (!backup || !isValidUtf8(*backup)) return {};
+    return std::string(splitByteOrderMark(*backup).second);
 }
 
-}  // namespace
+// The writer's effort line is there and the user set no other.
+bool holdsOnlyToolsEffort(const Entries& root) {
+    bool toolsEffort = false;
+    for (const std::string& entry : root) {
+        const auto value = CodexConfigDocument::rootValue(entry, "model_reasoning_effort");
+        if (!value) continue;
+        if (*value != "\"low\"" && *value != "'low'") return false;
+        toolsEffort = true;
+    }
+    return toolsEffort;
+}
 
-bool resetCodex() {
-    const std::filesystem::path config = codexConfigURL();
-    const std::optional<Bytes> current = configurationData(config);
-    if (!current) return false;
-    if (!isValidUtf8(*current)) throw SetupError("Codex 配置编码无效。");
+// Since the first save only the tool's own lines changed, so the file as it
+// was then is the answer, byte for byte.
+bool onlyToolsLinesChanged(const CodexConfigDocument& current, const CodexConfigDocument& earlier) {
+    return current.selectsOwnedProvider() && current.selectsOwnedCatalog() &&
+           holdsOnlyToolsEffort(current.root) && !earlier.selectsOwnedProvider() &&
+           !earlier.selectsOwnedCatalog() && codexKeptText(current) == codexKeptText(earlier);
+}
 
-    CodexConfigDocument document(*current);
+bool isBlankEntry(const std::string& entry) { return entry.empty() || entry == "\r"; }
+
+// The blank lines before and after the user's text as the earlier file had
+// them (with its missing final newline), so that they survive a reset that
+// must splice; one final newline when there was no earlier text.
+std::pair<std::string, std::string> earlierMargins(const CodexConfigDocument& earlier) {
+    Entries entries = earlier.root;
+    for (const Entries& section : earlier.sections) {
+        entries.insert(entries.end(), section.begin(), section.end());
+    }
+    const auto first = std::find_if_not(entries.begin(), entries.end(), isBlankEntry);
+    if (first == entries.end()) return {"", "\n"};
+    const auto last = std::find_if_not(entries.rbegin(), entries.rend(), isBlankEntry).base();
+    std::string before;
+    for (auto entry = entries.begin(); entry != first; ++entry) before += *entry + "\n";
+    std::string after;
+    for (auto entry = last; entry != entries.end(); ++entry) after += "\n" + *entry;
+    return {before, after};
+}
+
+// Today's lines without the tool's, the earlier values of the keys it took
+// over put back at the top.
+std::optional<Bytes> splicedText(CodexConfigDocument document, const CodexConfigDocument& earlier,
+                                 bool existedBefore, std::string_view byteOrderMark) {
     const bool selectsCatalog = document.selectsOwnedCatalog();
-    const bool selectsProvider = document.selectsOwnedProvider();
-    if (!selectsCatalog && !document.hasOwnedProvider() && !selectsProvider) return false;
-
-    const CodexConfigDocument earlier = earlierDocument(config);
-
-    if (selectsProvider) {
+    if (document.selectsOwnedProvider()) {
         std::erase_if(document.root, [](const std::string& entry) {
             return CodexConfigDocument::isModelBinding(entry);
         });
@@ -73,7 +105,6 @@ bool resetCodex() {
                     }));
         }
     }
-
     if (selectsCatalog) {
         std::vector<std::string_view> keys{"model_catalog_json"};
         if (keepsToolsEffort(document.root)) keys.push_back("model_reasoning_effort");
@@ -85,14 +116,45 @@ bool resetCodex() {
             prepend(document.root, entriesWhere(earlier.root, assignsKey));
         }
     }
-
     std::erase_if(document.sections, [](const Entries& section) {
         return CodexConfigDocument::isOwnedHeader(section.front());
     });
+    document.trimBlankEnds();
+    const std::string body = document.rendered();
+    // A file that existed before stays, even when nothing is left in it.
+    if (trimmed(body).empty()) {
+        return existedBefore ? std::optional<Bytes>(byteOrderMark) : std::nullopt;
+    }
+    const auto [before, after] = earlierMargins(earlier);
+    return std::string(byteOrderMark) + before + body + after;
+}
 
-    const std::string text = document.rendered();
-    std::optional<Bytes> restored;
-    if (!trimmed(text).empty()) restored = trimmedNewlines(text) + "\n";
+}  // namespace
+
+bool resetCodex() {
+    const std::filesystem::path config = codexConfigURL();
+    const std::optional<Bytes> current = configurationData(config);
+    if (!current) return false;
+    if (!isValidUtf8(*current)) throw SetupError("Codex 配置编码无效。");
+
+    const auto [byteOrderMark, body] = splitByteOrderMark(*current);
+    const CodexConfigDocument document(body);
+    if (!document.selectsOwnedCatalog() && !document.hasOwnedProvider() &&
+        !document.selectsOwnedProvider()) {
+        return false;
+    }
+
+    const std::optional<Bytes> backup = originalConfiguration(config);
+    const CodexConfigDocument earlier(earlierBody(backup));
+    const std::optional<Bytes> restored =
+        backup && isValidUtf8(*backup) && onlyToolsLinesChanged(document, earlier)
+            ? backup
+            : splicedText(document, earlier, backup.has_value(), byteOrderMark);
+    // A provider table swallowed by a string the user left open would slip
+    // past the line model; the reset must not report success over it.
+    if (restored && restored->find("corvane_desktop_setup") != Bytes::npos) {
+        throw EditCheckFailed("the Codex configuration still holds the tool's provider");
+    }
 
     finishReset(restored, config, current);
     removeFileIfPresent(codexModelCatalogURL());

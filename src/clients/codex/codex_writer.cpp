@@ -8,6 +8,7 @@
 #include "clients/codex/codex_config_document.h"
 #include "clients/codex/codex_files.h"
 #include "files/config_files.h"
+#include "files/edit_check_failed.h"
 #include "files/json_text.h"
 #include "model/setup_error.h"
 #include "model/text.h"
@@ -24,15 +25,18 @@ bool assignsOwnedRootKey(std::string_view entry) {
     });
 }
 
-// The user's entries without the tool's, joined, line breaks trimmed at both
-// ends.
-std::string keptText(CodexConfigDocument document) {
+}  // namespace
+
+std::string codexKeptText(CodexConfigDocument document) {
     std::erase_if(document.root, assignsOwnedRootKey);
     std::erase_if(document.sections, [](const std::vector<std::string>& section) {
         return CodexConfigDocument::isOwnedHeader(section.front());
     });
-    return trimmedNewlines(document.rendered());
+    document.trimBlankEnds();
+    return document.rendered();
 }
+
+namespace {
 
 nlohmann::json catalogEntry(const GatewaySettings::Model& model, std::size_t priority) {
     return {
@@ -116,17 +120,22 @@ std::string tomlString(std::string_view value) {
 
 std::string codexConfiguration(const SelectedClientConfiguration& configuration,
                                std::string_view text, const std::filesystem::path& catalog) {
-    CodexConfigDocument document(text);
+    // A byte-order mark stays in front of everything; the lines go after it.
+    const auto [byteOrderMark, body] = splitByteOrderMark(text);
+    if (!CodexConfigDocument::isSafelyReadable(body)) {
+        throw SetupError("现有 Codex 配置格式异常，无法安全合并。");
+    }
+    CodexConfigDocument document(body);
     for (const auto& entry : document.root) {
         if (CodexConfigDocument::rootValue(entry, "model_providers")) {
             throw SetupError(
                 "Codex 使用了内联模型供应商表。已保留原配置，请先在供应商配置中展开该表。");
         }
     }
-    const std::string kept = keptText(std::move(document));
+    const std::string kept = codexKeptText(std::move(document));
     const GatewaySettings& settings = configuration.settings;
 
-    std::string result;
+    std::string result(byteOrderMark);
     result.reserve(kept.size() + 1024);
     result += "model = " + tomlString(settings.inferenceModels().front().name) + "\n";
     result += "model_provider = \"corvane_desktop_setup\"\n";
@@ -146,6 +155,13 @@ std::string codexConfiguration(const SelectedClientConfiguration& configuration,
     } else {
         result +=
             "experimental_bearer_token = " + tomlString(settings.inferenceGatewayApiKey()) + "\n";
+    }
+    // Read back with the same line model: the tool's lines and table are
+    // where the reset will look, and the user's lines are all still there.
+    const CodexConfigDocument check(splitByteOrderMark(result).second);
+    if (check.endsOpen || !check.selectsOwnedProvider() || !check.hasOwnedProvider() ||
+        codexKeptText(check) != kept) {
+        throw EditCheckFailed("the Codex configuration does not read back as intended");
     }
     return result;
 }

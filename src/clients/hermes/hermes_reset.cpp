@@ -9,10 +9,10 @@
 #include <optional>
 #include <string>
 
+#include "clients/hermes/hermes_configuration_text.h"
 #include "clients/hermes/hermes_object.h"
 #include "clients/hermes/hermes_receipt.h"
 #include "files/config_files.h"
-#include "files/json_text.h"
 #include "files/reset_steps.h"
 #include "model/setup_error.h"
 #include "model/text.h"
@@ -106,7 +106,8 @@ bool resetHermes(const std::filesystem::path& url, const InstalledApplication& a
     if (!previous) return false;
 
     const std::filesystem::path hermes = application.bundle.value_or(kDefaultHermesApplication);
-    nlohmann::json current = hermesObject(previous, hermes, stop);
+    const nlohmann::json before = hermesObject(previous, hermes, stop);
+    nlohmann::json current = before;
     nlohmann::json model = modelMapping(current);
 
     if (receipt) {
@@ -138,8 +139,11 @@ bool resetHermes(const std::filesystem::path& url, const InstalledApplication& a
         current.erase("model");
     }
 
+    // A file that existed before the tool's first save stays, even when empty.
     const std::optional<Bytes> replacement =
-        current.empty() ? std::nullopt : std::optional<Bytes>(prettyJSON(current));
+        current.empty() && !backup ? std::nullopt
+                                   : std::optional<Bytes>(hermesConfigurationText(
+                                         previous, before, current, backup, earlier, hermes, stop));
     finishReset(replacement, url, previous);
     if (receipt) removeFileIfPresent(receiptURL);
     return true;

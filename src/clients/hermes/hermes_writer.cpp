@@ -1,8 +1,8 @@
+#include "clients/hermes/hermes_configuration_text.h"
 #include "clients/hermes/hermes_object.h"
 #include "clients/hermes/hermes_receipt.h"
 #include "clients/selected_client_configuration.h"
 #include "files/config_files.h"
-#include "files/json_text.h"
 
 namespace corvane {
 
@@ -10,7 +10,8 @@ void SelectedClientConfiguration::saveHermes(const InstalledApplication& applica
                                              std::stop_token stop) const {
     const std::filesystem::path file = localClientConfigURL(Client::hermes, chosenPath);
     const std::optional<Bytes> original = configurationData(file);
-    nlohmann::json object = hermesObject(original, application.bundle, stop);
+    const nlohmann::json current = hermesObject(original, application.bundle, stop);
+    nlohmann::json object = current;
 
     const auto existing = object.find("model");
     nlohmann::json model = existing != object.end() && existing->is_object()
@@ -21,6 +22,8 @@ void SelectedClientConfiguration::saveHermes(const InstalledApplication& applica
     model["base_url"] = compatibleURL().absoluteString();
     model["api_key"] = settings.inferenceGatewayApiKey();
     object["model"] = model;
+    const Bytes text = hermesConfigurationText(original, current, object, std::nullopt,
+                                               nlohmann::json::object(), application.bundle, stop);
 
     // The receipt goes first, so that a configuration holding the tool's
     // connection never lacks one; it is put back when the configuration write
@@ -30,7 +33,7 @@ void SelectedClientConfiguration::saveHermes(const InstalledApplication& applica
     createPrivateDirectories(receiptURL.parent_path());
     writePrivateFile(hermesReceipt(model), receiptURL);
     try {
-        replaceConfiguration(prettyJSON(object), file, original);
+        replaceConfiguration(text, file, original);
     } catch (...) {
         if (previousReceipt) {
             writePrivateFile(*previousReceipt, receiptURL);

@@ -7,8 +7,8 @@
 #include <utility>
 
 #include "files/config_files.h"
+#include "files/editable_json.h"
 #include "files/json_members.h"
-#include "files/json_text.h"
 #include "files/reset_steps.h"
 
 namespace corvane {
@@ -58,14 +58,16 @@ void restoreModelSelection(nlohmann::json& defaults, const nlohmann::json& earli
 bool resetOpenClaw(const std::filesystem::path& url) {
     const std::optional<Bytes> previous = configurationData(url);
     if (!previous) return false;
-    nlohmann::json root = jsonObject(previous);
+    const std::optional<EditableJson> document = editableJson(previous);
+    nlohmann::json root = jsonObject(document);
 
     nlohmann::json models = objectMember(root, "models");
     nlohmann::json providers = objectMember(models, "providers");
     if (providers.erase(kProviderID) == 0) return false;
 
     const std::optional<Bytes> earlierData = originalConfiguration(url);
-    const nlohmann::json earlier = jsonObject(earlierData);
+    const std::optional<EditableJson> earlierDocument = editableJson(earlierData);
+    const nlohmann::json earlier = jsonObject(earlierDocument);
     const nlohmann::json earlierModels = objectMember(earlier, "models");
     const nlohmann::json earlierAgents = objectMember(earlier, "agents");
     const nlohmann::json earlierDefaults = objectMember(earlierAgents, "defaults");
@@ -84,7 +86,10 @@ bool resetOpenClaw(const std::filesystem::path& url) {
 
     // A file that existed before the tool's first save stays, even when empty.
     const bool deleteFile = root.empty() && !earlierData;
-    finishReset(deleteFile ? std::nullopt : std::optional<Bytes>(prettyJSON(root)), url, previous);
+    finishReset(deleteFile
+                    ? std::nullopt
+                    : std::optional<Bytes>(jsonConfigurationText(document, root, earlierDocument)),
+                url, previous);
     return true;
 }
 

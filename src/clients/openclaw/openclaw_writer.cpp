@@ -1,11 +1,12 @@
+#include "clients/openclaw/openclaw_writer.h"
+
 #include <filesystem>
 #include <iterator>
 #include <nlohmann/json.hpp>
 #include <optional>
 #include <string>
 
-#include "clients/selected_client_configuration.h"
-#include "files/config_files.h"
+#include "files/editable_json.h"
 #include "files/json_members.h"
 
 namespace corvane {
@@ -45,14 +46,15 @@ nlohmann::json providerEntry(const SelectedClientConfiguration& configuration) {
 
 }  // namespace
 
-void SelectedClientConfiguration::saveOpenClaw() const {
-    const std::filesystem::path url = localClientConfigURL(client, chosenPath);
-    const std::optional<Bytes> holding = configurationData(url);
-    nlohmann::json root = jsonObject(holding);
+Bytes openClawConfiguration(const SelectedClientConfiguration& configuration,
+                            const std::optional<Bytes>& holding) {
+    const GatewaySettings& settings = configuration.settings;
+    const std::optional<EditableJson> document = editableJson(holding);
+    nlohmann::json root = jsonObject(document);
 
     nlohmann::json models = objectMember(root, "models");
     nlohmann::json providers = objectMember(models, "providers");
-    providers[kProviderID] = providerEntry(*this);
+    providers[kProviderID] = providerEntry(configuration);
     models["providers"] = providers;
     root["models"] = models;
 
@@ -71,8 +73,13 @@ void SelectedClientConfiguration::saveOpenClaw() const {
     defaults["models"] = defaultModels;
     agents["defaults"] = defaults;
     root["agents"] = agents;
+    return jsonConfigurationText(document, root);
+}
 
-    saveJSON(root, url, holding);
+void SelectedClientConfiguration::saveOpenClaw() const {
+    const std::filesystem::path url = localClientConfigURL(client, chosenPath);
+    const std::optional<Bytes> holding = configurationData(url);
+    replaceConfiguration(openClawConfiguration(*this, holding), url, holding);
 }
 
 }  // namespace corvane

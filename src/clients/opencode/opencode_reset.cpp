@@ -9,8 +9,8 @@
 
 #include "clients/opencode/opencode_writer.h"
 #include "files/config_files.h"
+#include "files/editable_json.h"
 #include "files/json_members.h"
-#include "files/json_text.h"
 #include "files/reset_steps.h"
 
 namespace corvane {
@@ -25,14 +25,16 @@ bool resetOpenCodeFile(const std::filesystem::path& url) {
     // A file without the marker is not even parsed: a broken file of the
     // user's that the tool never wrote is none of the reset's business.
     if (!previous || previous->find(kProviderID) == Bytes::npos) return false;
-    nlohmann::json root = jsonObject(previous);
+    const std::optional<EditableJson> document = editableJson(previous);
+    nlohmann::json root = jsonObject(document);
     const bool holdsProvider =
         std::any_of(std::begin(kProviderKeys), std::end(kProviderKeys),
                     [&](const char* key) { return objectMember(root, key).contains(kProviderID); });
     if (!holdsProvider) return false;
 
     const std::optional<Bytes> earlierData = originalConfiguration(url);
-    const nlohmann::json earlier = jsonObject(earlierData);
+    const std::optional<EditableJson> earlierDocument = editableJson(earlierData);
+    const nlohmann::json earlier = jsonObject(earlierDocument);
     for (const char* key : kProviderKeys) {
         nlohmann::json providers = objectMember(root, key);
         if (providers.erase(kProviderID) == 0) continue;
@@ -49,7 +51,10 @@ bool resetOpenCodeFile(const std::filesystem::path& url) {
 
     // A file that existed before the tool's first save stays, even when empty.
     const bool deleteFile = root.empty() && !earlierData;
-    finishReset(deleteFile ? std::nullopt : std::optional<Bytes>(prettyJSON(root)), url, previous);
+    finishReset(deleteFile
+                    ? std::nullopt
+                    : std::optional<Bytes>(jsonConfigurationText(document, root, earlierDocument)),
+                url, previous);
     return true;
 }
 

@@ -9,7 +9,7 @@
 
 #include "clients/selected_client_configuration.h"
 #include "files/config_files.h"
-#include "files/json_members.h"
+#include "files/editable_json.h"
 #include "platform/home.h"
 
 namespace corvane {
@@ -96,23 +96,32 @@ OpenCodeConfigURLs openCodeConfigURLs() {
     return {folder / "opencode.json", folder / "opencode.jsonc"};
 }
 
+Bytes openCodeConfiguration(const SelectedClientConfiguration& configuration,
+                            const std::optional<Bytes>& holding,
+                            const InstalledApplication& application) {
+    const std::optional<EditableJson> document = editableJson(holding);
+    nlohmann::json root = jsonObject(document);
+
+    const bool single = usesSingleProviderLayout(application.version);
+    const char* key = single ? "provider" : "providers";
+    // Changed where it stands: a large providers table is not copied.
+    nlohmann::json& providers = root[key];
+    if (!providers.is_object()) providers = nlohmann::json::object();
+    providers[kProviderID] =
+        single ? singleProviderEntry(configuration) : providersEntry(configuration);
+    root["model"] =
+        std::string(kProviderID) + "/" +
+        (single ? configuration.settings.inferenceModels().front().name : std::string("model-1"));
+    return jsonConfigurationText(document, root);
+}
+
 void SelectedClientConfiguration::saveOpenCode(const InstalledApplication& application) const {
     const OpenCodeConfigURLs urls = openCodeConfigURLs();
     std::error_code ignored;
     const std::filesystem::path& url =
         std::filesystem::exists(urls.jsonc, ignored) ? urls.jsonc : urls.json;
     const std::optional<Bytes> holding = configurationData(url);
-    nlohmann::json root = jsonObject(holding);
-
-    const bool single = usesSingleProviderLayout(application.version);
-    const char* key = single ? "provider" : "providers";
-    nlohmann::json providers = objectMember(root, key);
-    providers[kProviderID] = single ? singleProviderEntry(*this) : providersEntry(*this);
-    root[key] = providers;
-    root["model"] = std::string(kProviderID) + "/" +
-                    (single ? settings.inferenceModels().front().name : std::string("model-1"));
-
-    saveJSON(root, url, holding);
+    replaceConfiguration(openCodeConfiguration(*this, holding, application), url, holding);
 }
 
 }  // namespace corvane

@@ -6,7 +6,6 @@
 
 #include "clients/workbuddy/workbuddy_writer.h"
 #include "files/config_files.h"
-#include "files/json_text.h"
 #include "files/reset_steps.h"
 
 namespace corvane {
@@ -16,7 +15,8 @@ bool resetWorkBuddy(const std::filesystem::path& url) {
     const std::optional<Bytes> previous = configurationData(url);
     if (!previous) return false;
 
-    const std::vector<nlohmann::json> entries = workBuddyModels(previous);
+    const std::optional<EditableJson> document = editableJson(previous);
+    const std::vector<nlohmann::json> entries = workBuddyModels(document);
     nlohmann::json kept = nlohmann::json::array();
     for (const auto& entry : entries) {
         if (!isOwnedWorkBuddyModel(entry)) kept.push_back(entry);
@@ -27,7 +27,8 @@ bool resetWorkBuddy(const std::filesystem::path& url) {
     // the tool wrote it, so a list left empty goes with it.
     const bool existedBefore = originalConfiguration(url).has_value();
     const std::optional<Bytes> data =
-        existedBefore || !kept.empty() ? std::optional<Bytes>(prettyJSON(kept)) : std::nullopt;
+        existedBefore || !kept.empty() ? std::optional<Bytes>(jsonConfigurationText(document, kept))
+                                       : std::nullopt;
     finishReset(data, url, previous);
     return true;
 }

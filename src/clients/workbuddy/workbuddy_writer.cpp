@@ -4,7 +4,6 @@
 #include <string>
 
 #include "clients/selected_client_configuration.h"
-#include "files/json5.h"
 #include "files/json_members.h"
 #include "model/setup_error.h"
 #include "model/text.h"
@@ -31,8 +30,12 @@ std::string entryID(const std::vector<nlohmann::json>& earlierEntries, const std
 }  // namespace
 
 std::vector<nlohmann::json> workBuddyModels(const std::optional<Bytes>& data) {
-    if (!data) return {};
-    const nlohmann::json value = parseJson5(*data);
+    return workBuddyModels(editableJson(data));
+}
+
+std::vector<nlohmann::json> workBuddyModels(const std::optional<EditableJson>& document) {
+    if (!document) return {};
+    const nlohmann::json& value = document->value();
     const bool isListOfObjects =
         value.is_array() && std::all_of(value.begin(), value.end(),
                                         [](const auto& entry) { return entry.is_object(); });
@@ -46,16 +49,13 @@ bool isOwnedWorkBuddyModel(const nlohmann::json& entry) {
            id->get_ref<const std::string&>().starts_with(kIDPrefix);
 }
 
-void SelectedClientConfiguration::saveWorkBuddy() const {
-    const std::filesystem::path url = localClientConfigURL(client, chosenPath);
-    if (url.filename() != "models.json") {
-        throw SetupError("请选择 WorkBuddy 正在使用的 models.json。");
-    }
-    const std::optional<Bytes> holding = configurationData(url);
-
+Bytes workBuddyConfiguration(const SelectedClientConfiguration& configuration,
+                             const std::optional<Bytes>& holding) {
+    const GatewaySettings& settings = configuration.settings;
+    const std::optional<EditableJson> document = editableJson(holding);
     std::vector<nlohmann::json> toolEntries;
     nlohmann::json entries = nlohmann::json::array();
-    for (auto& entry : workBuddyModels(holding)) {
+    for (auto& entry : workBuddyModels(document)) {
         if (isOwnedWorkBuddyModel(entry)) {
             toolEntries.push_back(std::move(entry));
         } else {
@@ -63,7 +63,7 @@ void SelectedClientConfiguration::saveWorkBuddy() const {
         }
     }
     const std::string endpoint =
-        compatibleURL().appendingPathComponents("chat/completions").absoluteString();
+        configuration.compatibleURL().appendingPathComponents("chat/completions").absoluteString();
     for (const auto& model : settings.inferenceModels()) {
         entries.push_back({{"id", entryID(toolEntries, model.name)},
                            {"name", model.name},
@@ -75,7 +75,16 @@ void SelectedClientConfiguration::saveWorkBuddy() const {
                            {"supportsReasoning", false},
                            {"useCustomProtocol", false}});
     }
-    saveJSON(entries, url, holding);
+    return jsonConfigurationText(document, entries);
+}
+
+void SelectedClientConfiguration::saveWorkBuddy() const {
+    const std::filesystem::path url = localClientConfigURL(client, chosenPath);
+    if (url.filename() != "models.json") {
+        throw SetupError("请选择 WorkBuddy 正在使用的 models.json。");
+    }
+    const std::optional<Bytes> holding = configurationData(url);
+    replaceConfiguration(workBuddyConfiguration(*this, holding), url, holding);
 }
 
 }  // namespace corvane

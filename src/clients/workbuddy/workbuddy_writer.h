@@ -4,7 +4,9 @@
 #include <optional>
 #include <vector>
 
+#include "clients/selected_client_configuration.h"
 #include "files/config_files.h"
+#include "files/editable_json.h"
 
 namespace corvane {
 
@@ -12,9 +14,15 @@ namespace corvane {
 // gives an empty list; a parse failure is passed on; any other shape is
 // SetupError "WorkBuddy 的 models.json 须为模型列表。".
 std::vector<nlohmann::json> workBuddyModels(const std::optional<Bytes>& data);
+std::vector<nlohmann::json> workBuddyModels(const std::optional<EditableJson>& document);
 
 // An entry the tool wrote: its "id" is a string beginning with
 // "corvane-workbuddy-".
 bool isOwnedWorkBuddyModel(const nlohmann::json& entry);
+
+// The bytes models.json is to hold after the save: `holding` (the file as
+// read, nothing when missing) with the tool's entries for the settings' models.
+Bytes workBuddyConfiguration(const SelectedClientConfiguration& configuration,
+                             const std::optional<Bytes>& holding);
 
 }  // namespace corvane

@@ -280,6 +280,7 @@ TEST(SaveCodex, EmptyCodexHomeWritesIntoTheCurrentFolder) {
 }
 
 TEST(SaveCodex, RefusesWithoutWritingAnything) {
+    const std::string kMalformed = "现有 Codex 配置格式异常，无法安全合并。";
     const struct {
         std::string content;
         std::string message;
@@ -287,6 +288,13 @@ TEST(SaveCodex, RefusesWithoutWritingAnything) {
         {"model = \"\xff\"\n", "现有 Codex 配置不是 UTF-8 格式。"},
         {"model_providers = { x = {} }\n",
          "Codex 使用了内联模型供应商表。已保留原配置，请先在供应商配置中展开该表。"},
+        // What the line model cannot take apart safely: the tool's table would
+        // end up inside the open construct.
+        {"s = \"\"\"\nnot closed\n", kMalformed},
+        {"s = '''\n", kMalformed},
+        {"a = [\n  1,\n", kMalformed},
+        {std::string("a = 1\0\n", 7), kMalformed},
+        {"a = 1\rb = 2\r", kMalformed},
     };
     for (const auto& c : cases) {
         TempHome home;

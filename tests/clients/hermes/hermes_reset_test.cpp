@@ -45,7 +45,7 @@ struct HermesHome {
         SelectedClientConfiguration{Client::hermes, settings, ""}.saveHermes(application);
     }
 
-    nlohmann::json current() const { return nlohmann::json::parse(readFile(config)); }
+    nlohmann::json current() const { return testing::readYamlWithPyYAML(config); }
 
     void edit(const std::function<void(nlohmann::json&)>& change) {
         nlohmann::json object = current();
@@ -68,6 +68,38 @@ struct HermesHome {
     std::filesystem::path backup;
     std::filesystem::path receipt;
 };
+
+// Apply twice, then reset: the YAML comes back byte for byte, and a line the
+// user added meanwhile stays. A flow-style file, which is written whole as
+// JSON, comes back with the same values.
+TEST(HermesReset, ApplyThenResetGivesTheYamlBack) {
+    const struct {
+        const char* file;
+        bool byteForByte;
+    } cases[] = {
+        {"config.yaml", true},       {"anchors.yaml", true},
+        {"model-string.yaml", true}, {"model-comments-crlf.yaml", true},
+        {"no-model.yaml", true},     {"flow-model.yaml", false},
+    };
+    for (const auto& c : cases) {
+        for (const bool userEdit : {false, true}) {
+            SCOPED_TRACE(std::string(c.file) + (userEdit ? ", edited" : ""));
+            HermesHome h;
+            const Bytes original = readFile(kData / c.file);
+            h.saveOver(original);
+            h.saveOver(std::nullopt, "https://gw2.corvane.test");
+            const std::string added = userEdit && c.byteForByte ? "\nextra: 1\n" : "";
+            writeFile(h.config, readFile(h.config) + added);
+            EXPECT_TRUE(h.reset());
+            if (c.byteForByte) {
+                EXPECT_EQ(readFile(h.config), original + added);
+            } else {
+                EXPECT_EQ(h.current(), testing::readYamlWithPyYAML(kData / c.file));
+            }
+            EXPECT_FALSE(std::filesystem::exists(h.backup));
+        }
+    }
+}
 
 TEST(HermesReset, RestoresTheEarlierConnection) {
     HermesHome h;

@@ -131,7 +131,7 @@ TEST_F(WorkBuddyWriter, RefusesAnythingButAListOfObjects) {
             EXPECT_EQ(readFile(file()), content);
         }
     }
-    EXPECT_TRUE(workBuddyModels(std::nullopt).empty());
+    EXPECT_TRUE(workBuddyModels(std::optional<Bytes>()).empty());
 }
 
 TEST_F(WorkBuddyWriter, WritesOnlyAFileNamedExactlyModelsJson) {

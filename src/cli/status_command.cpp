@@ -1,0 +1,100 @@
+#include <filesystem>
+#include <iostream>
+#include <memory>
+
+#include "cli/commands.h"
+#include "cli/gateway_form.h"
+#include "defaults/user_defaults.h"
+#include "files/json_text.h"
+#include "platform/workspace.h"
+#include "workflow/client_overview.h"
+#include "workflow/setup_form.h"
+
+namespace corvane::cli {
+namespace {
+
+struct StatusOptions {
+    bool asJson = false;
+    std::string clientName;
+    std::string config;
+};
+
+template <typename Value>
+nlohmann::json optionalJson(const std::optional<Value>& value) {
+    return value ? nlohmann::json(*value) : nlohmann::json(nullptr);
+}
+
+nlohmann::json overviewJson(const ClientOverview& overview) {
+    const ClientConfigurationStatus& status = overview.configuration;
+    nlohmann::json files = nlohmann::json::array();
+    for (const auto& file : status.files) {
+        files.push_back(
+            {{"path", file.path.string()}, {"exists", file.exists}, {"backup", file.backup}});
+    }
+    return {{"client", caseName(overview.client)},
+            {"installed", overview.installed},
+            {"version", optionalJson(overview.version)},
+            {"configured", optionalJson(status.configured)},
+            {"address", optionalJson(status.address)},
+            {"models", status.models},
+            {"files", files}};
+}
+
+void printOverview(const ClientOverview& overview) {
+    const ClientConfigurationStatus& status = overview.configuration;
+    std::string installed = overview.installed ? "已安装" : "未安装";
+    if (overview.version) installed += " " + *overview.version;
+    const char* configured = !status.configured ? "未知" : *status.configured ? "已配置" : "未配置";
+    std::string models;
+    for (const auto& model : status.models) models += (models.empty() ? "" : ", ") + model;
+    std::cout << rawValue(overview.client) << '\t' << installed << '\t' << configured << '\t'
+              << status.address.value_or("-") << '\t' << (models.empty() ? "-" : models) << '\n';
+    for (const auto& file : status.files) {
+        std::cout << '\t' << file.path.string() << '\t' << (file.exists ? "存在" : "不存在")
+                  << (file.backup ? "\t有备份" : "") << '\n';
+    }
+}
+
+int runStatus(const StatusOptions& options) {
+    const auto workspace = makeSystemWorkspace();
+    const WorkflowServices services(*workspace);
+    const UserDefaults defaults;
+    nlohmann::json list = nlohmann::json::array();
+    for (Client client : allClients()) {
+        if (!options.clientName.empty() && clientNamed(options.clientName) != client) continue;
+        // The path the window shows for the client, as reset takes it.
+        std::string chosenPath = options.config;
+        if (chosenPath.empty()) {
+            chosenPath = defaults.value(configurationPathKey(client)).value_or("");
+        } else if (chosenPath != "~" && !chosenPath.starts_with("~/")) {
+            chosenPath = std::filesystem::absolute(chosenPath).string();
+        }
+        const ClientOverview overview = clientOverview(client, chosenPath, services);
+        if (options.asJson) {
+            list.push_back(overviewJson(overview));
+        } else {
+            printOverview(overview);
+        }
+    }
+    if (options.asJson) std::cout << prettyJSON(list) << '\n';
+    return kExitSuccess;
+}
+
+}  // namespace
+
+void addStatusCommand(CLI::App& app, CommandAction& run) {
+    auto* command = app.add_subcommand(
+        "status", "show every client's state: installed, configured, gateway, files (read only)");
+    auto options = std::make_shared<StatusOptions>();
+    command->add_flag("--json", options->asJson, "print a JSON array");
+    auto* client = command->add_option("--client", options->clientName, "only this client")
+                       ->check([](const std::string& name) {
+                           return clientNamed(name) ? std::string() : "unknown client: " + name;
+                       });
+    command
+        ->add_option("--config", options->config, "configuration file (the window's chosen path)")
+        ->needs(client);
+    command->callback([&run, options] { run = [options] { return runStatus(*options); }; });
+}
+
+}  // namespace corvane::cli

@@ -1,0 +1,24 @@
+#pragma once
+
+#include <filesystem>
+#include <nlohmann/json.hpp>
+#include <optional>
+#include <stop_token>
+
+#include "files/config_files.h"
+
+namespace corvane {
+
+// The bytes Hermes' configuration is to hold when its value changes from
+// `current` to `intended`. A file the tool creates is pretty JSON; a JSON
+// file is edited in place; a block-style YAML file has only its "model" entry
+// edited (put back as `earlier` wrote it when `intended` holds the earlier
+// model), and the result is used only when Hermes' converter reads exactly
+// `intended` from it. Anything else is written whole as JSON, as before.
+Bytes hermesConfigurationText(const std::optional<Bytes>& original, const nlohmann::json& current,
+                              const nlohmann::json& intended, const std::optional<Bytes>& earlier,
+                              const nlohmann::json& earlierObject,
+                              const std::optional<std::filesystem::path>& application,
+                              std::stop_token stop);
+
+}  // namespace corvane
