@@ -23,6 +23,13 @@ public:
 
     // The application bundle the process runs from; nothing when it has none.
     virtual std::optional<std::filesystem::path> bundleURL() const = 0;
+
+    // The program file the process runs; nothing when it cannot be read.
+    virtual std::optional<std::filesystem::path> executableURL() const = 0;
+
+    // The Flatpak application whose sandbox the process runs in; nothing
+    // outside one (always, on systems without Flatpak).
+    virtual std::optional<std::string> sandboxApplication() const = 0;
 };
 
 // The operating system's view of applications.
@@ -42,10 +49,11 @@ public:
     virtual std::optional<std::filesystem::path> urlForApplication(
         std::string_view bundleIdentifier) = 0;
 
-    // Opens the application and brings it to the front. An application that
-    // already runs is returned as it is. Throws PlatformError when refused or
-    // when the system does not answer within a limit, OperationCancelled
-    // when a stop is requested while waiting.
+    // Opens the application (a bundle, or where the platform has them a
+    // desktop entry) and brings it to the front. An application that already
+    // runs is returned as it is. Throws PlatformError when refused or when the
+    // system does not answer within a limit, OperationCancelled when a stop is
+    // requested while waiting.
     virtual std::shared_ptr<RunningApplication> openApplication(const std::filesystem::path& bundle,
                                                                 std::stop_token stop) = 0;
 

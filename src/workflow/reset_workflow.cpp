@@ -26,7 +26,7 @@ bool resetFiles(const ResetPlan& plan, const WorkflowServices& services,
     }
     if (plan.client == Client::workBuddy && plan.restart) control.stopApplication(*plan.restart);
     const InstalledApplication application = describeApplication(
-        plan.client, applicationBundle(plan.client, services), control.stopToken());
+        plan.client, applicationLocation(plan.client, services), control.stopToken());
     return ClientConfigurationReset(plan.client, plan.chosenPath)
         .run(application, control.stopToken());
 }

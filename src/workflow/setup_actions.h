@@ -24,7 +24,8 @@ public:
 
     virtual bool working() const = 0;
 
-    // The client's application bundle, for the reset confirmation's buttons.
+    // The client's application that a restart can stop and start again
+    // (bundle or desktop entry), for the reset confirmation's buttons.
     virtual std::optional<std::filesystem::path> installedApplication(Client client) = 0;
 
     // Asks a running task to stop and waits for it to end.

@@ -75,7 +75,7 @@ std::optional<WorkflowOutcome> SetupSession::wait() {
 void SetupSession::requestStop() { worker_.request_stop(); }
 
 std::optional<std::filesystem::path> SetupSession::installedApplication(Client client) {
-    return applicationBundle(client, services_);
+    return applicationLocation(client, services_);
 }
 
 void SetupSession::stopAndWait() {

@@ -513,6 +513,9 @@ TEST(WorkflowCommands, ConfigOnly) {
     };
     const std::vector<std::string> saved = {"验证模型 1 / 1", "正在保存配置",
                                             "配置已保存。重启后生效。"};
+    // Found only as its program: that program reads the settings when it next starts.
+    const std::vector<std::string> savedForOpenCode = {"验证模型 1 / 1", "正在保存配置",
+                                                       "配置已保存。下次启动 opencode 时生效。"};
     const Case cases[] = {
         {"Claude refused",
          Client::claude,
@@ -533,9 +536,9 @@ TEST(WorkflowCommands, ConfigOnly) {
          {"Cursor / Grok Build 须在应用内完成设置。"},
          ""},
         {"OpenCode 1.x from the program on PATH", Client::openCode, "m", "opencode 1.4.2",
-         ".config/opencode/opencode.json", "", 0, saved, "provider"},
+         ".config/opencode/opencode.json", "", 0, savedForOpenCode, "provider"},
         {"OpenCode 2 from the program on PATH", Client::openCode, "m", "v2.0.1",
-         ".config/opencode/opencode.json", "", 0, saved, "providers"},
+         ".config/opencode/opencode.json", "", 0, savedForOpenCode, "providers"},
         {"OpenCode without a program", Client::openCode, "m", std::nullopt,
          ".config/opencode/opencode.json", "", 0, saved, "providers"},
         {"WorkBuddy without a bundle", Client::workBuddy, "wb", std::nullopt,

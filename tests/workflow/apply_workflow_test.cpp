@@ -177,6 +177,40 @@ TEST(ApplyWorkflow, CursorIsOpened) {
     EXPECT_TRUE(host.questions().empty());
 }
 
+TEST(ApplyWorkflow, LinuxApplications) {
+    {
+        WorkflowEnvironment env;
+        env.launch(env.installDesktopEntry("OpenCode.desktop", "OpenCode"));
+        env.gateway.setScript({passingReply(Client::openCode)});
+        RecordingHost host;
+        EXPECT_EQ(submit(env, host, env.form(Client::openCode)), WorkflowOutcome::succeeded);
+        EXPECT_TRUE(testing::waitUntil([&] {
+            return env.events() == std::vector<std::string>{"start", "term", "start"};
+        }));
+        EXPECT_EQ(host.status(), "配置已保存，已重新打开 OpenCode。");
+    }
+    {
+        WorkflowEnvironment env;
+        testing::installProgram(env.home, "openclaw");
+        env.gateway.setScript({passingReply(Client::openClaw)});
+        RecordingHost host;
+        EXPECT_EQ(submit(env, host, env.form(Client::openClaw)), WorkflowOutcome::succeeded);
+        EXPECT_EQ(host.status(), "配置已保存。下次启动 openclaw 时生效。");
+        EXPECT_TRUE(host.questions().empty());
+        EXPECT_NE(readFile(env.home.path() / ".openclaw/openclaw.json").find("corvane-desktop"),
+                  std::string::npos);
+    }
+    {
+        WorkflowEnvironment env;
+        env.installDesktopEntry("cursor.desktop", "Cursor");
+        RecordingHost host;
+        EXPECT_EQ(submit(env, host, testing::blankForm(Client::cursor)), std::nullopt);
+        EXPECT_TRUE(
+            testing::waitUntil([&] { return env.events() == std::vector<std::string>{"start"}; }));
+        EXPECT_FALSE(host.failed());
+    }
+}
+
 TEST(ApplyWorkflow, ModelsAreCheckedOneAfterAnother) {
     const std::vector<ModelRow> rows = {{"m1", ""}, {"m2", "Second"}, {"m3", ""}};
     {

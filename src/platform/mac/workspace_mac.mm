@@ -66,6 +66,12 @@ public:
         if (!ended_) ended_ = !identity_ || identity_->hasEnded();
         return ended_;
     }
+    std::optional<std::filesystem::path> executableURL() const override {
+        NSURL* url = application_.executableURL;
+        if (url == nil || !url.fileURL) return std::nullopt;
+        return std::filesystem::path(utf8(url.path));
+    }
+    std::optional<std::string> sandboxApplication() const override { return std::nullopt; }
 
     void terminate() override {
         @autoreleasepool {
