@@ -24,6 +24,7 @@
 #include "files/config_files.h"
 #include "gui/alerts.h"
 #include "gui/client_sidebar.h"
+#include "gui/failure_detail.h"
 #include "gui/icons.h"
 #include "gui/model_rows_editor.h"
 #include "gui/pending_answer.h"
@@ -280,7 +281,11 @@ QWidget* SetupWindow::buildActionBar() {
     statusLine_->setFont(scaledFont(font(), 0.92, QFont::Normal));
     statusLine_->setTextInteractionFlags(Qt::TextSelectableByMouse);
     statusLine_->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
-    layout->addWidget(statusLine_, 1);
+    auto* statusColumn = new QVBoxLayout;
+    statusColumn->addWidget(statusLine_);
+    failureDetail_ = new FailureDetail(bar);
+    statusColumn->addWidget(failureDetail_);
+    layout->addLayout(statusColumn, 1);
 
     mainButton_ = new QPushButton(bar);
     mainButton_->setObjectName(QStringLiteral("mainButton"));
@@ -378,6 +383,7 @@ void SetupWindow::showStatus() {
     colours.setColor(QPalette::WindowText,
                      failed_ ? kFailedColor : palette().color(QPalette::PlaceholderText));
     statusLine_->setPalette(colours);
+    if (!failed_) failureDetail_->setDetail({});
 }
 
 void SetupWindow::updateTabOrder() {
@@ -487,6 +493,15 @@ void SetupWindow::setStatus(const std::string& status) {
 void SetupWindow::setFailed(bool failed) {
     onWindowThread([this, failed] {
         failed_ = failed;
+        showStatus();
+    });
+}
+
+void SetupWindow::fail(const std::string& message, const std::string& detail) {
+    onWindowThread([this, message, detail] {
+        failed_ = true;
+        status_ = message;
+        failureDetail_->setDetail(QString::fromStdString(detail));
         showStatus();
     });
 }

@@ -26,6 +26,7 @@ class QToolButton;
 namespace corvane {
 
 class ClientSidebar;
+class FailureDetail;
 class ModelRowsEditor;
 class PendingAnswer;
 
@@ -65,6 +66,7 @@ public:
     // WorkflowHost; callable from any thread.
     void setStatus(const std::string& status) override;
     void setFailed(bool failed) override;
+    void fail(const std::string& message, const std::string& detail) override;
     void setWorking(bool working) override;
     void clearKey() override;
     void resetForm() override;
@@ -130,6 +132,7 @@ private:
     ModelRowsEditor* rows_ = nullptr;
     QPushButton* resetButton_ = nullptr;
     QProgressBar* progress_ = nullptr;
+    FailureDetail* failureDetail_ = nullptr;
     QLabel* statusLine_ = nullptr;
     QPushButton* mainButton_ = nullptr;
 };

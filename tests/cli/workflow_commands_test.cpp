@@ -252,6 +252,23 @@ TEST(WorkflowCommands, FailingModelCheckWritesNothing) {
     EXPECT_TRUE(env.events().empty());
 }
 
+TEST(WorkflowCommands, FailureDetailFollowsTheSentenceOnStandardError) {
+    WorkflowEnvironment env;
+    const CommandLine cli(env);
+    env.install("OpenClaw");
+    env.gateway.setScript({passingReply(Client::openClaw)});
+    const std::filesystem::path folder = env.home.path() / "openclaw.json";
+    std::filesystem::create_directory(folder);
+    const ProgramResult result = cli.apply("openClaw", {"--config", folder.string(), "--yes"});
+    EXPECT_EQ(result.exitStatus, 1);
+    const std::string sentence = "应用配置失败。请检查配置后重试。";
+    EXPECT_NE((result.output + result.error).find(sentence), std::string::npos);
+    // The detail is the line of standard error after the sentence, wherever that went.
+    EXPECT_EQ(result.error.substr(result.error.find('\n', result.error.find(sentence)) + 1),
+              "filesystem error: read: Is a directory [" + folder.string() + "]\n")
+        << result.error;
+}
+
 TEST(WorkflowCommands, DecliningTheRestart) {
     struct Case {
         std::string name;
