@@ -23,7 +23,7 @@ namespace {
 using Clock = std::chrono::steady_clock;
 
 // A gateway that streams one endless line must not grow memory without bound.
-constexpr std::size_t kMaxLineBytes = 1024 * 1024;
+constexpr std::size_t kMaxLineBytes = std::size_t{1024} * 1024;
 
 // Upper bound of one wait for network activity; a stop request wakes it early.
 constexpr std::chrono::milliseconds kLongestPoll{1000};
@@ -189,7 +189,8 @@ std::unique_ptr<curl_slist, HeaderListDeleter> headerList(const CheckRequest& re
     for (const std::string& header : request.headers) {
         curl_slist* extended = curl_slist_append(list.get(), header.c_str());
         if (extended == nullptr) throw PlatformError("cannot build the test request");
-        list.release();
+        // The extended list holds the old one: hand it over without freeing it.
+        static_cast<void>(list.release());
         list.reset(extended);
     }
     return list;

@@ -20,7 +20,7 @@ void refuse(WorkflowHost& host, const std::string& message) { host.fail(message,
 // The application's minimum system, when the bundle names one with a number
 // that this system does not reach.
 std::optional<std::string> unmetMinimumSystem(const std::filesystem::path& bundle) {
-    const auto entry = bundleInfoString(bundle, "LSMinimumSystemVersion");
+    auto entry = bundleInfoString(bundle, "LSMinimumSystemVersion");
     if (!entry) return std::nullopt;
     const auto version = parseSystemVersion(*entry);
     if (!version || isSystemVersionAtLeast(version->major, version->minor, version->patch)) {
