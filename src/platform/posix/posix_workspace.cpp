@@ -9,7 +9,7 @@
 #include <cerrno>
 #include <charconv>
 #include <cstdlib>
-#include <cstring>
+#include <system_error>
 
 #include "platform/bundle_info.h"
 #include "platform/child_process.h"
@@ -85,7 +85,8 @@ pid_t spawnDetached(const std::filesystem::path& executable) {
     int result =
         posix_spawn(&pid, program.c_str(), &setup.actions_, &setup.attributes_, argv, environ);
     if (result != 0) {
-        throw PlatformError("cannot open " + program + ": " + std::strerror(result));
+        throw PlatformError("cannot open " + program + ": " +
+                            std::error_code(result, std::generic_category()).message());
     }
     return pid;
 }
