@@ -1,12 +1,62 @@
 #include "gui/alerts.h"
 
+#include <QGridLayout>
+#include <QLabel>
 #include <QPushButton>
+#include <QStyle>
 #include <QVariant>
 
 namespace corvane {
 namespace {
 
+constexpr int kDialogWidth = 400;
+
 QString text(const std::string& value) { return QString::fromStdString(value); }
+
+bool breaksAfter(QChar character) {
+    return character.isSpace() || QStringLiteral("，。；：？！、").contains(character);
+}
+
+// Chinese text may break between any two characters, which splits words
+// ("配 / 置"); a word joiner between the characters of a clause leaves breaks
+// only after its punctuation and at spaces.
+QString keepClausesWhole(const QString& sentence) {
+    QString glued;
+    for (qsizetype i = 0; i < sentence.size(); ++i) {
+        const QChar character = sentence[i];
+        if (i > 0 && !breaksAfter(sentence[i - 1]) && !character.isSpace() &&
+            (character.unicode() >= 0x2e80 || sentence[i - 1].unicode() >= 0x2e80)) {
+            glued += QChar(0x2060);
+        }
+        glued += character;
+    }
+    return glued;
+}
+
+// A bold title line and a message column wide enough that the whole box is
+// about kDialogWidth wide, whatever the style's icon and margins.
+void shapeDialog(QMessageBox& box, const QString& title, const QString& message) {
+    box.setText(keepClausesWhole(title));
+    box.setInformativeText(keepClausesWhole(message));
+    auto* titleLabel = box.findChild<QLabel*>(QStringLiteral("qt_msgbox_label"));
+    auto* messageLabel = box.findChild<QLabel*>(QStringLiteral("qt_msgbox_informativelabel"));
+    if (!titleLabel || !messageLabel) return;
+    QFont bold = titleLabel->font();
+    bold.setBold(true);
+    titleLabel->setFont(bold);
+    int beside = 0;
+    if (auto* grid = qobject_cast<QGridLayout*>(box.layout())) {
+        const QMargins margins = grid->contentsMargins();
+        beside = margins.left() + margins.right();
+        const int spacing = grid->horizontalSpacing();
+        beside +=
+            spacing >= 0 ? spacing : box.style()->pixelMetric(QStyle::PM_LayoutHorizontalSpacing);
+    }
+    if (auto* icon = box.findChild<QLabel*>(QStringLiteral("qt_msgboxex_icon_label"))) {
+        beside += icon->sizeHint().width();
+    }
+    messageLabel->setMinimumWidth(kDialogWidth - beside);
+}
 
 // Both reset buttons take configuration out; one role keeps them in the
 // order given.
@@ -37,9 +87,9 @@ std::unique_ptr<QMessageBox> makeResetConfirmation(Client client, bool installed
     box->setIcon(QMessageBox::Warning);
     const QString title = "恢复 " + text(std::string(rawValue(client))) + " 的配置？";
     box->setWindowTitle(title);
-    box->setText(title);
-    box->setInformativeText(QStringLiteral(
-        "将移除本工具写入的配置，并恢复此前的默认设置。重启前请保存该应用中的工作。"));
+    shapeDialog(*box, title,
+                QStringLiteral(
+                    "将移除本工具写入的配置，并恢复此前的默认设置。重启前请保存该应用中的工作。"));
     for (const ResetButton& entry : resetButtons(client, installed)) {
         QPushButton* button = box->addButton(text(entry.title), roleOf(entry.choice));
         button->setProperty("choice", static_cast<int>(entry.choice));
@@ -56,8 +106,7 @@ std::unique_ptr<QMessageBox> makeQuestionBox(const Question& question, QWidget* 
     auto box = std::make_unique<QMessageBox>(parent);
     box->setIcon(QMessageBox::Question);
     box->setWindowTitle(text(question.messageText));
-    box->setText(text(question.messageText));
-    box->setInformativeText(text(question.informativeText));
+    shapeDialog(*box, text(question.messageText), text(question.informativeText));
     QPushButton* proceed = box->addButton(text(question.proceedButton), QMessageBox::AcceptRole);
     QPushButton* decline = box->addButton(text(question.declineButton), QMessageBox::RejectRole);
     proceed->setProperty("proceeds", true);

@@ -1,6 +1,7 @@
 #include "gui/client_sidebar.h"
 
 #include <QCoreApplication>
+#include <QEvent>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QListWidget>
@@ -22,6 +23,23 @@ QFont captionFont(const QFont& base, bool semibold) {
     font.setPointSizeF(base.pointSizeF() * 0.85);
     if (semibold) font.setWeight(QFont::DemiBold);
     return font;
+}
+
+// The selected row: a tint of the accent behind text in the usual colour, so
+// the row reads the same in light and dark palettes, icons included.
+QString selectionStyle(const QPalette& palette) {
+    const QColor tint = palette.color(QPalette::Active, QPalette::Highlight);
+    const QColor ink = palette.color(QPalette::Active, QPalette::WindowText);
+    const QColor faded = palette.color(QPalette::Disabled, QPalette::WindowText);
+    return QStringLiteral(
+               "QListWidget { background: transparent; }"
+               "QListWidget::item { padding: 4px 2px; border-radius: 6px; }"
+               "QListWidget::item:selected { background: rgba(%1, %2, %3, 0.22);"
+               " color: %4; }")
+        .arg(tint.red())
+        .arg(tint.green())
+        .arg(tint.blue())
+        .arg(ink.name(), faded.name());
 }
 
 }  // namespace
@@ -59,10 +77,7 @@ ClientSidebar::ClientSidebar(std::function<void(Client)> onSelect, QWidget* pare
     list_->setTextElideMode(Qt::ElideRight);
     list_->setAccessibleName(QStringLiteral("应用"));
     list_->viewport()->setAutoFillBackground(false);
-    list_->setStyleSheet(
-        QStringLiteral("QListWidget { background: transparent; }"
-                       "QListWidget::item { padding: 4px 2px; border-radius: 6px; }"
-                       "QListWidget::item:selected { background: palette(highlight); }"));
+    paintSelection();
     for (Client client : allClients()) {
         auto* item =
             new QListWidgetItem(clientIcon(client),
@@ -88,6 +103,13 @@ ClientSidebar::ClientSidebar(std::function<void(Client)> onSelect, QWidget* pare
         if (row < 0 || row >= static_cast<int>(allClients().size())) return;
         onSelect_(allClients()[static_cast<std::size_t>(row)]);
     });
+}
+
+void ClientSidebar::paintSelection() { list_->setStyleSheet(selectionStyle(palette())); }
+
+void ClientSidebar::changeEvent(QEvent* event) {
+    if (event->type() == QEvent::PaletteChange) paintSelection();
+    QWidget::changeEvent(event);
 }
 
 void ClientSidebar::setSelected(Client client) {

@@ -20,7 +20,12 @@ public:
 
     QListWidget* list() const { return list_; }
 
+protected:
+    void changeEvent(QEvent* event) override;
+
 private:
+    void paintSelection();
+
     std::function<void(Client)> onSelect_;
     QListWidget* list_;
 };

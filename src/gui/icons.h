@@ -7,9 +7,9 @@
 
 namespace corvane {
 
-// An icon for one of the symbol names the catalogue and the window use
-// ("terminal", "plus", "minus.circle", ...): the freedesktop theme icon of the
-// same meaning, else one of the style's standard icons.
+// One of the tool's own line icons by its symbol name ("terminal", "plus",
+// "minus.circle", ...), drawn in the palette's text colour at the size and
+// pixel ratio it is painted at; a null icon for an unknown name.
 QIcon symbolIcon(std::string_view symbolName);
 
 QIcon clientIcon(Client client);

@@ -9,6 +9,7 @@
 #include <QVBoxLayout>
 #include <algorithm>
 
+#include "gui/form_text.h"
 #include "gui/icons.h"
 
 namespace corvane {
@@ -16,8 +17,6 @@ namespace {
 
 constexpr int kModelRowHeight = 32;
 constexpr int kRemoveColumnWidth = 26;
-
-QString qText(const std::string& value) { return QString::fromStdString(value); }
 
 }  // namespace
 
@@ -70,6 +69,9 @@ void ModelRowsEditor::rebuild() {
     }
     rowWidgets_.clear();
     while (grid_->count() > 0) delete grid_->takeAt(0);
+    // The grid keeps the rows it once had; emptied ones must give back their
+    // height, or every removed model line leaves a gap behind.
+    for (int line = 0; line < grid_->rowCount(); ++line) grid_->setRowMinimumHeight(line, 0);
 
     const bool displayName = supportsDisplayName(client_);
     const bool multiple = supportsMultiple(client_);

@@ -1,73 +1,56 @@
 #include "gui/setup_window.h"
 
-#include <QCloseEvent>
-#include <QComboBox>
+#include <QApplication>
 #include <QDesktopServices>
-#include <QFileDialog>
-#include <QFormLayout>
-#include <QFrame>
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
-#include <QMenu>
 #include <QMessageBox>
-#include <QProgressBar>
 #include <QPushButton>
 #include <QScrollArea>
+#include <QScrollBar>
 #include <QStackedWidget>
-#include <QThread>
-#include <QToolButton>
+#include <QTimer>
 #include <QVBoxLayout>
 
-#include "files/config_files.h"
+#include "gui/action_bar.h"
 #include "gui/alerts.h"
 #include "gui/client_sidebar.h"
-#include "gui/failure_detail.h"
+#include "gui/connection_form.h"
+#include "gui/download_control.h"
+#include "gui/form_text.h"
+#include "gui/hairline.h"
 #include "gui/icons.h"
-#include "gui/model_rows_editor.h"
+#include "gui/model_form.h"
+#include "gui/open_panel.h"
 #include "gui/pending_answer.h"
-#include "platform/home.h"
 
 namespace corvane {
 namespace {
 
-constexpr int kLabelWidth = 104;
 constexpr QSize kDefaultSize(870, 550);
 constexpr QSize kMinimumSize(775, 490);
-const QColor kFailedColor(0xc6, 0x28, 0x28);
+constexpr int kClientNamePixels = 23;
 
-QString qText(std::string_view value) {
-    return QString::fromUtf8(value.data(), static_cast<qsizetype>(value.size()));
-}
-
-QLabel* fieldLabel(const QString& text, QWidget* parent) {
-    auto* label = new QLabel(text, parent);
-    label->setFixedWidth(kLabelWidth);
-    return label;
-}
-
-QFont scaledFont(const QFont& base, double scale, QFont::Weight weight) {
-    QFont font = base;
-    font.setPointSizeF(base.pointSizeF() * scale);
-    font.setWeight(weight);
-    return font;
-}
-
-// Where the open panel starts: the folder of the path in the field, else that
-// of the client's usual file, else the home folder.
-QString startFolder(const QString& chosen, Client client) {
-    const std::filesystem::path home = homeDirectory();
-    std::filesystem::path candidate;
-    if (!chosen.isEmpty()) {
-        candidate = std::filesystem::path(chosen.toStdString()).parent_path();
-    } else if (const auto path = defaultPath(client); path && path->starts_with("~/")) {
-        candidate = (home / path->substr(2)).parent_path();
+// Return on a focused button presses that button, as Space does.
+void press(QAbstractButton* button) {
+    auto* withMenu = qobject_cast<QPushButton*>(button);
+    if (withMenu && withMenu->menu()) {
+        withMenu->showMenu();
+    } else {
+        button->animateClick();
     }
-    std::error_code error;
-    if (candidate.empty() || !std::filesystem::is_directory(candidate, error)) candidate = home;
-    return QString::fromStdString(candidate.string());
+}
+
+// Some palettes draw the prompt of a disabled field darker than its text.
+void fadeDisabledPrompts(QWidget& window) {
+    QPalette palette = window.palette();
+    QColor prompt = palette.color(QPalette::Disabled, QPalette::Text);
+    prompt.setAlphaF(0.6);
+    palette.setColor(QPalette::Disabled, QPalette::PlaceholderText, prompt);
+    window.setPalette(palette);
 }
 
 }  // namespace
@@ -80,15 +63,13 @@ SetupWindow::SetupWindow(QWidget* parent)
     setWindowIcon(applicationIcon());
     setMinimumSize(kMinimumSize);
     resize(kDefaultSize);
+    fadeDisabledPrompts(*this);
 
     auto* root = new QHBoxLayout(this);
     root->setContentsMargins(0, 0, 0, 0);
     root->setSpacing(0);
     root->addWidget(sidebar_);
-    auto* divider = new QFrame(this);
-    divider->setFrameShape(QFrame::VLine);
-    divider->setFrameShadow(QFrame::Plain);
-    root->addWidget(divider);
+    root->addWidget(new Hairline(this));
 
     auto* detail = new QWidget(this);
     auto* detailLayout = new QVBoxLayout(detail);
@@ -100,45 +81,21 @@ SetupWindow::SetupWindow(QWidget* parent)
     contentLayout->setContentsMargins(24, 24, 24, 0);
     contentLayout->setSpacing(16);
     contentLayout->addWidget(buildHeader());
-
-    forms_ = new QStackedWidget(content);
-    auto* page = new QWidget(forms_);
-    auto* pageLayout = new QVBoxLayout(page);
-    pageLayout->setContentsMargins(0, 0, 0, 0);
-    pageLayout->setSpacing(18);
-    pageLayout->addWidget(buildConnectionForm());
-    pageLayout->addWidget(buildModelForm());
-    pageLayout->addStretch();
-    forms_->addWidget(page);
-    forms_->addWidget(buildCursorGuide());
-
-    // Many model rows scroll instead of pushing the action bar off the window.
-    auto* scroll = new QScrollArea(content);
-    scroll->setFrameShape(QFrame::NoFrame);
-    scroll->setFocusPolicy(Qt::NoFocus);
-    scroll->setWidgetResizable(true);
-    scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    scroll->setWidget(forms_);
-    scroll->viewport()->setAutoFillBackground(false);
-    forms_->setAutoFillBackground(false);
-    contentLayout->addWidget(scroll, 1);
-
+    contentLayout->addWidget(buildForms(), 1);
     detailLayout->addWidget(content, 1);
-    detailLayout->addWidget(buildActionBar());
+
+    actionBar_ = new ActionBar([this] { confirmReset(); }, [this] { submit(); }, detail);
+    detailLayout->addWidget(actionBar_);
     root->addWidget(detail, 1);
+
+    focusWatch_ = connect(qApp, &QApplication::focusChanged, this,
+                          [this](QWidget*, QWidget* now) { keepFocusedFieldInView(now); });
 
     sidebar_->setSelected(client_);
     showClient();
     showStatus();
     showWorking();
-}
-
-SetupWindow::~SetupWindow() {
-    // The owner stops the workflows before the window goes; a worker still
-    // waiting for an answer must not wait forever.
-    std::lock_guard lock(questionMutex_);
-    closing_ = true;
-    if (pendingAnswer_) pendingAnswer_->give(false);
+    connection_->addressField()->setFocus();
 }
 
 QWidget* SetupWindow::buildHeader() {
@@ -148,7 +105,7 @@ QWidget* SetupWindow::buildHeader() {
     clientName_ = new QLabel(header);
     clientName_->setObjectName(QStringLiteral("clientName"));
     QFont nameFont = clientName_->font();
-    nameFont.setPixelSize(23);
+    nameFont.setPixelSize(kClientNamePixels);
     nameFont.setWeight(QFont::DemiBold);
     clientName_->setFont(nameFont);
     layout->addWidget(clientName_);
@@ -160,82 +117,30 @@ QWidget* SetupWindow::buildHeader() {
     return header;
 }
 
-QWidget* SetupWindow::buildConnectionForm() {
-    auto* box = new QWidget(this);
-    auto* layout = new QVBoxLayout(box);
-    layout->setContentsMargins(0, 0, 0, 0);
-    layout->setSpacing(10);
+QWidget* SetupWindow::buildForms() {
+    forms_ = new QStackedWidget(this);
+    auto* page = new QWidget(forms_);
+    auto* pageLayout = new QVBoxLayout(page);
+    pageLayout->setContentsMargins(0, 0, 0, 0);
+    pageLayout->setSpacing(18);
+    connection_ = new ConnectionForm([this] { chooseConfigurationFile(); }, page);
+    models_ = new ModelForm([this] { updateTabOrder(); }, page);
+    pageLayout->addWidget(connection_);
+    pageLayout->addWidget(models_);
+    pageLayout->addStretch();
+    forms_->addWidget(page);
+    forms_->addWidget(buildCursorGuide());
 
-    auto* heading = new QHBoxLayout;
-    auto* title = new QLabel(QStringLiteral("连接参数"), box);
-    title->setFont(scaledFont(font(), 1.0, QFont::DemiBold));
-    protocolName_ = new QLabel(box);
-    protocolName_->setObjectName(QStringLiteral("protocolName"));
-    protocolName_->setForegroundRole(QPalette::PlaceholderText);
-    heading->addWidget(title);
-    heading->addWidget(protocolName_);
-    heading->addStretch();
-    layout->addLayout(heading);
-
-    auto* fields = new QFormLayout;
-    fields_ = fields;
-    fields->setHorizontalSpacing(12);
-    fields->setLabelAlignment(Qt::AlignLeft | Qt::AlignVCenter);
-    fields->setFieldGrowthPolicy(QFormLayout::AllNonFixedFieldsGrow);
-
-    address_ = new QLineEdit(box);
-    address_->setObjectName(QStringLiteral("address"));
-    address_->setPlaceholderText(QStringLiteral("输入 HTTPS 接口地址"));
-    address_->setAccessibleName(QStringLiteral("接口地址"));
-    fields->addRow(fieldLabel(QStringLiteral("接口地址"), box), address_);
-
-    key_ = new QLineEdit(box);
-    key_->setObjectName(QStringLiteral("key"));
-    key_->setEchoMode(QLineEdit::Password);
-    key_->setPlaceholderText(QStringLiteral("供应商 API Key"));
-    key_->setAccessibleName(QStringLiteral("API Key"));
-    fields->addRow(fieldLabel(QStringLiteral("API Key"), box), key_);
-
-    auth_ = new QComboBox(box);
-    auth_->setObjectName(QStringLiteral("auth"));
-    auth_->addItem(QStringLiteral("Bearer"), QStringLiteral("bearer"));
-    auth_->addItem(QStringLiteral("x-api-key"), QStringLiteral("x-api-key"));
-    auth_->setAccessibleName(QStringLiteral("认证方式"));
-    authLabel_ = fieldLabel(QStringLiteral("认证方式"), box);
-    fields->addRow(authLabel_, auth_);
-
-    auto* pathRow = new QWidget(box);
-    auto* pathLayout = new QHBoxLayout(pathRow);
-    pathLayout->setContentsMargins(0, 0, 0, 0);
-    pathLayout->setSpacing(8);
-    chosenPath_ = new QLineEdit(pathRow);
-    chosenPath_->setObjectName(QStringLiteral("chosenPath"));
-    chosenPath_->setAccessibleName(QStringLiteral("配置文件"));
-    choosePath_ = new QPushButton(QStringLiteral("选择…"), pathRow);
-    choosePath_->setObjectName(QStringLiteral("choosePath"));
-    connect(choosePath_, &QPushButton::clicked, this, [this] { chooseConfigurationFile(); });
-    pathLayout->addWidget(chosenPath_, 1);
-    pathLayout->addWidget(choosePath_);
-    pathLabel_ = fieldLabel(QStringLiteral("配置文件"), box);
-    fields->addRow(pathLabel_, pathRow);
-
-    layout->addLayout(fields);
-    return box;
-}
-
-QWidget* SetupWindow::buildModelForm() {
-    auto* box = new QWidget(this);
-    auto* layout = new QVBoxLayout(box);
-    layout->setContentsMargins(0, 0, 0, 0);
-    layout->setSpacing(8);
-    modelHint_ = new QLabel(box);
-    modelHint_->setObjectName(QStringLiteral("modelHint"));
-    modelHint_->setWordWrap(true);
-    modelHint_->setFont(scaledFont(font(), 0.92, QFont::Normal));
-    layout->addWidget(modelHint_);
-    rows_ = new ModelRowsEditor([this] { updateTabOrder(); }, box);
-    layout->addWidget(rows_);
-    return box;
+    // Many model rows scroll instead of pushing the action bar off the window.
+    scroll_ = new QScrollArea(this);
+    scroll_->setFrameShape(QFrame::NoFrame);
+    scroll_->setFocusPolicy(Qt::NoFocus);
+    scroll_->setWidgetResizable(true);
+    scroll_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    scroll_->setWidget(forms_);
+    scroll_->viewport()->setAutoFillBackground(false);
+    forms_->setAutoFillBackground(false);
+    return scroll_;
 }
 
 QWidget* SetupWindow::buildCursorGuide() {
@@ -244,65 +149,22 @@ QWidget* SetupWindow::buildCursorGuide() {
     auto* layout = new QVBoxLayout(guide);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(8);
-    auto* heading = new QLabel(QStringLiteral("应用内配置"), guide);
-    heading->setFont(scaledFont(font(), 1.0, QFont::DemiBold));
+    layout->addWidget(headingLabel(QStringLiteral("应用内配置"), guide));
     auto* path = new QLabel(QStringLiteral("Settings → Models → API Keys"), guide);
     path->setTextInteractionFlags(Qt::TextSelectableByMouse);
     auto* note = new QLabel(QStringLiteral("需要账户已启用自定义 API Key。"), guide);
     note->setForegroundRole(QPalette::PlaceholderText);
-    layout->addWidget(heading);
     layout->addWidget(path);
     layout->addWidget(note);
     layout->addStretch();
     return guide;
 }
 
-QWidget* SetupWindow::buildActionBar() {
-    auto* bar = new QWidget(this);
-    auto* layout = new QHBoxLayout(bar);
-    layout->setContentsMargins(24, 14, 24, 14);
-    layout->setSpacing(12);
-
-    resetButton_ = new QPushButton(QStringLiteral("恢复初始设置"), bar);
-    resetButton_->setObjectName(QStringLiteral("resetButton"));
-    connect(resetButton_, &QPushButton::clicked, this, [this] { confirmReset(); });
-    layout->addWidget(resetButton_);
-
-    progress_ = new QProgressBar(bar);
-    progress_->setObjectName(QStringLiteral("progress"));
-    progress_->setRange(0, 0);
-    progress_->setTextVisible(false);
-    progress_->setFixedSize(48, 8);
-    layout->addWidget(progress_);
-
-    statusLine_ = new QLabel(bar);
-    statusLine_->setObjectName(QStringLiteral("statusLine"));
-    statusLine_->setWordWrap(true);
-    statusLine_->setFont(scaledFont(font(), 0.92, QFont::Normal));
-    statusLine_->setTextInteractionFlags(Qt::TextSelectableByMouse);
-    statusLine_->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
-    auto* statusColumn = new QVBoxLayout;
-    statusColumn->addWidget(statusLine_);
-    failureDetail_ = new FailureDetail(bar);
-    statusColumn->addWidget(failureDetail_);
-    layout->addLayout(statusColumn, 1);
-
-    mainButton_ = new QPushButton(bar);
-    mainButton_->setObjectName(QStringLiteral("mainButton"));
-    mainButton_->setDefault(true);
-    connect(mainButton_, &QPushButton::clicked, this, [this] { submit(); });
-    layout->addWidget(mainButton_);
-    return bar;
-}
-
 SetupForm SetupWindow::form() const {
     SetupForm form;
     form.client = client_;
-    form.address = address_->text().toStdString();
-    form.key = key_->text().toStdString();
-    form.auth = auth_->currentData().toString().toStdString();
-    form.rows = rows_->rows();
-    form.chosenPath = chosenPath_->text().toStdString();
+    connection_->fill(form);
+    form.rows = models_->rows();
     return form;
 }
 
@@ -318,96 +180,59 @@ void SetupWindow::selectClient(Client client) {
 void SetupWindow::showClient() {
     clientName_->setText(qText(rawValue(client_)));
     showDownloads();
-    const bool cursor = client_ == Client::cursor;
-    forms_->setCurrentIndex(cursor ? 1 : 0);
-    protocolName_->setText(qText(protocolName(client_)));
-
-    fields_->setRowVisible(auth_, client_ != Client::hermes && client_ != Client::workBuddy);
-    const std::optional<std::string> path = defaultPath(client_);
-    fields_->setRowVisible(chosenPath_->parentWidget(), path.has_value());
-    chosenPath_->setPlaceholderText(path ? QString::fromStdString(*path) : QString());
-
-    modelHint_->setText(client_ == Client::codex
-                            ? QStringLiteral("每行填写一个 Model ID。第一行设为默认模型。")
-                            : QStringLiteral("填写模型供应商提供的 Model ID。"));
-    rows_->setClient(client_);
-    resetButton_->setVisible(!cursor);
-    mainButton_->setText(cursor ? QStringLiteral("打开应用") : QStringLiteral("应用并重启"));
+    forms_->setCurrentIndex(client_ == Client::cursor ? 1 : 0);
+    connection_->setClient(client_);
+    models_->setClient(client_);
+    actionBar_->setClient(client_);
     updateTabOrder();
 }
 
 void SetupWindow::showDownloads() {
     delete downloadControl_;
-    downloadControl_ = nullptr;
-    const std::vector<OfficialDownload> entries = officialDownloads(client_);
-    if (entries.empty()) return;
-    const QIcon icon = symbolIcon("arrow.up.right");
-    if (entries.size() == 1) {
-        const OfficialDownload& entry = entries.front();
-        auto* link =
-            new QPushButton(icon, QString::fromStdString(entry.name) + " 官方下载", downloadSlot_);
-        const QUrl url(QString::fromStdString(entry.url));
-        connect(link, &QPushButton::clicked, this, [this, url] { openURL_(url); });
-        downloadControl_ = link;
-    } else {
-        auto* button = new QToolButton(downloadSlot_);
-        button->setText(QStringLiteral("官方下载"));
-        button->setIcon(icon);
-        button->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
-        button->setPopupMode(QToolButton::InstantPopup);
-        auto* menu = new QMenu(button);
-        for (const OfficialDownload& entry : entries) {
-            QAction* action = menu->addAction(QString::fromStdString(entry.name) + " 官方下载");
-            const QUrl url(QString::fromStdString(entry.url));
-            connect(action, &QAction::triggered, this, [this, url] { openURL_(url); });
-        }
-        button->setMenu(menu);
-        downloadControl_ = button;
-    }
-    downloadControl_->setObjectName(QStringLiteral("downloadControl"));
-    downloadControl_->setCursor(Qt::PointingHandCursor);
+    downloadControl_ = makeDownloadControl(
+        client_, [this](const QUrl& url) { openURL_(url); }, downloadSlot_);
+    if (!downloadControl_) return;
     downloadSlot_->layout()->addWidget(downloadControl_);
     downloadControl_->show();
 }
 
+// The whole form waits with the buttons; the keyboard comes back to where it
+// was when the workflow ends.
 void SetupWindow::showWorking() {
+    if (working_) focusBeforeWork_ = focusWidget();
     sidebar_->setEnabled(!working_);
-    resetButton_->setEnabled(!working_);
-    mainButton_->setEnabled(!working_);
-    progress_->setVisible(working_);
+    forms_->setEnabled(!working_);
+    actionBar_->setWorking(working_);
+    if (!working_ && focusBeforeWork_ && focusBeforeWork_->isEnabled() &&
+        focusBeforeWork_->isVisible()) {
+        focusBeforeWork_->setFocus();
+    }
 }
 
-void SetupWindow::showStatus() {
-    statusLine_->setText(QString::fromStdString(status_));
-    QPalette colours = statusLine_->palette();
-    colours.setColor(QPalette::WindowText,
-                     failed_ ? kFailedColor : palette().color(QPalette::PlaceholderText));
-    statusLine_->setPalette(colours);
-    if (!failed_) failureDetail_->setDetail({});
-}
+void SetupWindow::showStatus() { actionBar_->setStatus(QString::fromStdString(status_), failed_); }
 
 void SetupWindow::updateTabOrder() {
-    if (!rows_ || !mainButton_) return;  // the window is still being built
+    if (!actionBar_) return;  // the window is still being built
     QList<QWidget*> chain{sidebar_->list()};
     if (downloadControl_) chain.append(downloadControl_);
-    chain << address_ << key_ << auth_ << chosenPath_ << choosePath_;
-    chain << rows_->focusChain();
-    chain << resetButton_ << mainButton_;
+    chain << connection_->focusChain() << models_->focusChain() << actionBar_->focusChain();
     for (qsizetype i = 1; i < chain.size(); ++i) QWidget::setTabOrder(chain[i - 1], chain[i]);
 }
 
+// Tab and "添加模型" may move the keyboard below the visible part of the form.
+void SetupWindow::keepFocusedFieldInView(QWidget* focused) {
+    if (!focused || !forms_->isAncestorOf(focused)) return;
+    // Queued behind the layout pass that places a row just added.
+    QTimer::singleShot(0, this, [this, field = QPointer<QWidget>(focused)] {
+        if (field) scroll_->ensureWidgetVisible(field, 0, 8);
+    });
+}
+
 void SetupWindow::chooseConfigurationFile() {
-    auto* panel = new QFileDialog(this, QStringLiteral("配置文件"));
-    panel->setObjectName(QStringLiteral("openPanel"));
-    panel->setAttribute(Qt::WA_DeleteOnClose);
-    panel->setAcceptMode(QFileDialog::AcceptOpen);
-    panel->setFileMode(QFileDialog::ExistingFile);
-    // The clients keep their files in hidden folders; shown before the panel
-    // is pointed at one.
-    panel->setFilter(panel->filter() | QDir::Hidden);
-    panel->setDirectory(startFolder(chosenPath_->text(), client_));
-    connect(panel, &QFileDialog::fileSelected, this,
-            [this](const QString& path) { chosenPath_->setText(QDir::toNativeSeparators(path)); });
+    QFileDialog* panel = makeOpenPanel(connection_->chosenPath(), client_, this);
+    connect(panel, &QFileDialog::fileSelected, this, [this](const QString& path) {
+        connection_->setChosenPath(QDir::toNativeSeparators(path));
+    });
     panel->open();
 }
 
@@ -447,140 +272,30 @@ void SetupWindow::resetConfiguration(const std::optional<std::filesystem::path>&
     actions_->resetConfiguration(form(), restart);
 }
 
-void SetupWindow::shutDown() {
-    std::shared_ptr<PendingAnswer> pending;
-    {
-        std::lock_guard lock(questionMutex_);
-        closing_ = true;
-        pending = pendingAnswer_;
-    }
-    if (pending) pending->give(false);
-    if (questionBox_) questionBox_->close();
-    if (resetBox_) resetBox_->close();
-    if (actions_) actions_->stopAndWait();
-}
-
-void SetupWindow::closeEvent(QCloseEvent* event) {
-    shutDown();
-    event->accept();
-}
-
+// A focused button takes Return and Enter itself (Space it handles on its
+// own); anywhere else they press the main button.
 void SetupWindow::keyPressEvent(QKeyEvent* event) {
     const bool enter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
     const bool plain = (event->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier;
-    if (enter && plain && mainButton_->isEnabled()) {
-        mainButton_->animateClick();
+    if (!enter || !plain) {
+        QWidget::keyPressEvent(event);
         return;
     }
-    QWidget::keyPressEvent(event);
-}
-
-void SetupWindow::onWindowThread(std::function<void()> change) {
-    if (QThread::currentThread() == thread()) {
-        change();
-        return;
+    if (auto* button = qobject_cast<QAbstractButton*>(focusWidget())) {
+        if (button->isEnabled()) press(button);
+    } else if (actionBar_->mainButton()->isEnabled()) {
+        actionBar_->mainButton()->animateClick();
     }
-    QMetaObject::invokeMethod(this, std::move(change), Qt::QueuedConnection);
-}
-
-void SetupWindow::setStatus(const std::string& status) {
-    onWindowThread([this, status] {
-        status_ = status;
-        showStatus();
-    });
-}
-
-void SetupWindow::setFailed(bool failed) {
-    onWindowThread([this, failed] {
-        failed_ = failed;
-        showStatus();
-    });
-}
-
-void SetupWindow::fail(const std::string& message, const std::string& detail) {
-    onWindowThread([this, message, detail] {
-        failed_ = true;
-        status_ = message;
-        failureDetail_->setDetail(QString::fromStdString(detail));
-        showStatus();
-    });
-}
-
-void SetupWindow::setWorking(bool working) {
-    onWindowThread([this, working] {
-        working_ = working;
-        showWorking();
-    });
-}
-
-void SetupWindow::clearKey() {
-    onWindowThread([this] { key_->clear(); });
-}
-
-void SetupWindow::resetForm() {
-    onWindowThread([this] { clearForm(); });
 }
 
 void SetupWindow::clearForm() {
-    address_->clear();
-    key_->clear();
-    auth_->setCurrentIndex(0);
-    rows_->setRows({ModelRow()});
-    chosenPath_->setText(
+    connection_->clear(
         QString::fromStdString(userDefault(configurationPathKey(client_)).value_or("")));
+    models_->setRows({ModelRow()});
+    scroll_->verticalScrollBar()->setValue(0);
     status_.clear();
     failed_ = false;
     showStatus();
 }
-
-bool SetupWindow::ask(const Question& question) {
-    if (QThread::currentThread() == thread()) {
-        {
-            std::lock_guard lock(questionMutex_);
-            if (closing_) return false;
-        }
-        const std::unique_ptr<QMessageBox> box = makeQuestionBox(question, this);
-        box->exec();
-        return box->clickedButton() == proceedButton(*box);
-    }
-    auto answer = std::make_shared<PendingAnswer>();
-    {
-        std::lock_guard lock(questionMutex_);
-        if (closing_) return false;
-        pendingAnswer_ = answer;
-    }
-    QMetaObject::invokeMethod(
-        this, [this, question, answer] { showQuestion(question, answer); }, Qt::QueuedConnection);
-    const bool proceed = answer->wait();
-    std::lock_guard lock(questionMutex_);
-    if (pendingAnswer_ == answer) pendingAnswer_.reset();
-    return proceed;
-}
-
-void SetupWindow::showQuestion(const Question& question, std::shared_ptr<PendingAnswer> answer) {
-    {
-        std::lock_guard lock(questionMutex_);
-        if (closing_) return;
-    }
-    questionBox_ = makeQuestionBox(question, this).release();
-    questionBox_->setObjectName(QStringLiteral("question"));
-    questionBox_->setAttribute(Qt::WA_DeleteOnClose);
-    connect(questionBox_, &QMessageBox::finished, this, [this, box = questionBox_, answer] {
-        questionBox_ = nullptr;
-        answer->give(box->clickedButton() != nullptr &&
-                     box->clickedButton() == proceedButton(*box));
-    });
-    questionBox_->open();
-}
-
-std::optional<std::string> SetupWindow::userDefault(const std::string& key) {
-    return defaults_.value(key);
-}
-
-void SetupWindow::setUserDefault(const std::string& key, const std::string& value) {
-    defaults_.setValue(key, value);
-}
-
-void SetupWindow::removeUserDefault(const std::string& key) { defaults_.remove(key); }
 
 }  // namespace corvane

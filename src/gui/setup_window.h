@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QPointer>
 #include <QUrl>
 #include <QWidget>
 #include <filesystem>
@@ -13,26 +14,23 @@
 #include "workflow/setup_form.h"
 #include "workflow/workflow_host.h"
 
-class QComboBox;
-class QFormLayout;
 class QLabel;
-class QLineEdit;
 class QMessageBox;
-class QProgressBar;
-class QPushButton;
+class QScrollArea;
 class QStackedWidget;
-class QToolButton;
 
 namespace corvane {
 
+class ActionBar;
 class ClientSidebar;
-class FailureDetail;
-class ModelRowsEditor;
+class ConnectionForm;
+class ModelForm;
 class PendingAnswer;
 
 // The one window: the client sidebar, the form of the selected client and the
-// action bar. It is also the workflows' host: calls from the worker thread are
-// carried over to the window's thread, and a question blocks only the worker.
+// action bar. It is also the workflows' host (setup_window_host.cpp): calls
+// from the worker thread are carried over to the window's thread, and a
+// question blocks only the worker.
 class SetupWindow : public QWidget, public WorkflowHost {
 public:
     explicit SetupWindow(QWidget* parent = nullptr);
@@ -81,10 +79,8 @@ protected:
 
 private:
     QWidget* buildHeader();
-    QWidget* buildConnectionForm();
-    QWidget* buildModelForm();
+    QWidget* buildForms();
     QWidget* buildCursorGuide();
-    QWidget* buildActionBar();
 
     // Runs `change` on the window's thread: at once when called there,
     // otherwise queued behind the earlier calls.
@@ -97,6 +93,7 @@ private:
     void showQuestion(const Question& question, std::shared_ptr<PendingAnswer> answer);
     void clearForm();
     void updateTabOrder();
+    void keepFocusedFieldInView(QWidget* focused);
 
     SetupActions* actions_ = nullptr;
     std::function<void(const QUrl&)> openURL_;
@@ -114,27 +111,20 @@ private:
     QMessageBox* questionBox_ = nullptr;
     QMessageBox* resetBox_ = nullptr;
 
+    QMetaObject::Connection focusWatch_;
+
+    // Where the keyboard was when the form was disabled for a workflow.
+    QPointer<QWidget> focusBeforeWork_;
+
     ClientSidebar* sidebar_;
     QLabel* clientName_ = nullptr;
     QWidget* downloadSlot_ = nullptr;
     QWidget* downloadControl_ = nullptr;
+    QScrollArea* scroll_ = nullptr;
     QStackedWidget* forms_ = nullptr;
-    QLabel* protocolName_ = nullptr;
-    QFormLayout* fields_ = nullptr;
-    QLineEdit* address_ = nullptr;
-    QLineEdit* key_ = nullptr;
-    QLabel* authLabel_ = nullptr;
-    QComboBox* auth_ = nullptr;
-    QLabel* pathLabel_ = nullptr;
-    QLineEdit* chosenPath_ = nullptr;
-    QPushButton* choosePath_ = nullptr;
-    QLabel* modelHint_ = nullptr;
-    ModelRowsEditor* rows_ = nullptr;
-    QPushButton* resetButton_ = nullptr;
-    QProgressBar* progress_ = nullptr;
-    FailureDetail* failureDetail_ = nullptr;
-    QLabel* statusLine_ = nullptr;
-    QPushButton* mainButton_ = nullptr;
+    ConnectionForm* connection_ = nullptr;
+    ModelForm* models_ = nullptr;
+    ActionBar* actionBar_ = nullptr;
 };
 
 }  // namespace corvane

@@ -7,13 +7,11 @@
 
 #include "gui/alerts.h"
 #include "gui/setup_window.h"
-#include "recording_actions.h"
-#include "window_driver.h"
+#include "shown_window.h"
 
 namespace corvane {
 namespace {
 
-using testing::RecordingActions;
 using testing::WindowDriver;
 
 const std::filesystem::path kBundle = "/Applications/Example.app";
@@ -24,14 +22,8 @@ struct AlertCase {
     QStringList buttons;
 };
 
-class ResetConfirmationTest : public ::testing::Test {
+class ResetConfirmationTest : public testing::ShownWindowTest {
 protected:
-    void SetUp() override {
-        window.setActions(&actions);
-        window.show();
-        ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
-    }
-
     // Opens the alert with the reset button and presses one of its buttons.
     void answer(Client client, const QString& title) {
         driver.clickClient(client);
@@ -44,10 +36,6 @@ protected:
         ASSERT_TRUE(QTest::qWaitFor(
             [&] { return driver.find<QMessageBox>("resetConfirmation") == nullptr; }));
     }
-
-    RecordingActions actions;
-    SetupWindow window;
-    WindowDriver driver{window};
 };
 
 TEST_F(ResetConfirmationTest, OffersButtonsByClientAndInstalledApplication) {
@@ -80,8 +68,8 @@ TEST_F(ResetConfirmationTest, OffersButtonsByClientAndInstalledApplication) {
         driver.click("resetButton");
         QMessageBox* box = driver.waitForBox("resetConfirmation");
         ASSERT_NE(box, nullptr);
-        EXPECT_EQ(box->text().toStdString(), "恢复 " + name + " 的配置？");
-        EXPECT_EQ(box->informativeText(),
+        EXPECT_EQ(WindowDriver::shownText(box->text()).toStdString(), "恢复 " + name + " 的配置？");
+        EXPECT_EQ(WindowDriver::shownText(box->informativeText()),
                   "将移除本工具写入的配置，并恢复此前的默认设置。重启前请保存该应用中的工作。");
         EXPECT_EQ(WindowDriver::buttonTitles(*box), entry.buttons);
         EXPECT_EQ(box->escapeButton()->text(), "取消");

@@ -12,7 +12,6 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QTest>
-#include <QToolButton>
 
 #include "defaults/user_defaults.h"
 #include "recording_actions.h"
@@ -236,7 +235,7 @@ TEST_F(SetupWindowTest, WhileWorkingTheSidebarAndBothButtonsRefuse) {
     EXPECT_FALSE(driver.find<QWidget>("sidebar")->isEnabled());
     EXPECT_FALSE(driver.find<QPushButton>("resetButton")->isEnabled());
     EXPECT_FALSE(driver.find<QPushButton>("mainButton")->isEnabled());
-    EXPECT_TRUE(shown("progress"));
+    EXPECT_TRUE(shown("spinner"));
 
     driver.clickClient(Client::codex);
     QTest::keyClick(driver.find<QLineEdit>("address"), Qt::Key_Return);
@@ -250,7 +249,7 @@ TEST_F(SetupWindowTest, WhileWorkingTheSidebarAndBothButtonsRefuse) {
 
     window.setWorking(false);
     EXPECT_TRUE(driver.find<QWidget>("sidebar")->isEnabled());
-    EXPECT_FALSE(shown("progress"));
+    EXPECT_FALSE(shown("spinner"));
 }
 
 TEST_F(SetupWindowTest, AFailedStatusIsRedAndOthersAreNot) {
@@ -301,7 +300,7 @@ TEST_F(SetupWindowTest, DownloadLinkOrMenuOpensTheVendorPages) {
     EXPECT_EQ(opened, std::vector<QString>{"https://claude.ai/download"});
 
     driver.clickClient(Client::cursor);
-    auto* menuButton = driver.find<QToolButton>("downloadControl");
+    auto* menuButton = driver.find<QPushButton>("downloadControl");
     ASSERT_NE(menuButton, nullptr);
     EXPECT_EQ(menuButton->text(), "官方下载");
     QStringList entries;

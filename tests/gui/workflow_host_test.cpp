@@ -11,34 +11,22 @@
 #include <thread>
 
 #include "gui/setup_window.h"
-#include "recording_actions.h"
-#include "window_driver.h"
+#include "shown_window.h"
 
 namespace corvane {
 namespace {
 
-using testing::RecordingActions;
 using testing::WindowDriver;
 
 const Question kRestart{"现在重启 OpenClaw？", "请先保存该应用中的工作。重启会结束正在运行的任务。",
                         "立即重启", "稍后重启"};
 
-class WorkflowHostTest : public ::testing::Test {
+class WorkflowHostTest : public testing::ShownWindowTest {
 protected:
-    void SetUp() override {
-        window.setActions(&actions);
-        window.show();
-        ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
-    }
-
     // Asks from a worker thread; the future holds the answer.
     std::future<bool> askFromWorker(const Question& question) {
         return std::async(std::launch::async, [this, question] { return window.ask(question); });
     }
-
-    RecordingActions actions;
-    SetupWindow window;
-    WindowDriver driver{window};
 };
 
 TEST_F(WorkflowHostTest, WorkerCallsReachTheWindowInOrderOnItsThread) {
@@ -85,8 +73,9 @@ TEST_F(WorkflowHostTest, TheRestartQuestionBlocksTheWorkerUntilAnswered) {
         QMessageBox* box = driver.waitForBox("question");
         ASSERT_NE(box, nullptr);
         EXPECT_EQ(answer.wait_for(std::chrono::milliseconds(0)), std::future_status::timeout);
-        EXPECT_EQ(box->text().toStdString(), kRestart.messageText);
-        EXPECT_EQ(box->informativeText().toStdString(), kRestart.informativeText);
+        EXPECT_EQ(WindowDriver::shownText(box->text()).toStdString(), kRestart.messageText);
+        EXPECT_EQ(WindowDriver::shownText(box->informativeText()).toStdString(),
+                  kRestart.informativeText);
         EXPECT_EQ(box->defaultButton()->text(), "立即重启");
         EXPECT_EQ(box->escapeButton()->text(), "稍后重启");
         QTest::mouseClick(WindowDriver::buttonTitled(*box, entry.press), Qt::LeftButton);

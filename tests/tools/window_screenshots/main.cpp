@@ -1,14 +1,22 @@
-// Renders the setup window for every client, and a few states worth a look,
-// into PNG files in the folder given as the only argument.
+// Renders the setup window for every client, a few states worth a look, both
+// dialogs and the file chooser into PNG files in the folder given as the first
+// argument; "--dark" renders them in a dark palette. The pixel ratio comes from
+// QT_SCALE_FACTOR.
 #include <QApplication>
 #include <QDir>
 #include <QElapsedTimer>
+#include <QFileDialog>
+#include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QStyle>
+#include <QTemporaryDir>
 #include <cstdio>
+#include <fstream>
 
 #include "gui/alerts.h"
 #include "gui/interface_font.h"
+#include "gui/qt_translations.h"
 #include "gui/setup_window.h"
 
 namespace {
@@ -29,10 +37,41 @@ public:
     void stopAndWait() override {}
 };
 
+// A dark palette of the kind desktop themes give Qt.
+QPalette darkPalette() {
+    QPalette palette;
+    const QColor window(0x2b, 0x2b, 0x2d), base(0x1e, 0x1e, 0x20), text(0xe6, 0xe6, 0xe6);
+    palette.setColor(QPalette::Window, window);
+    palette.setColor(QPalette::WindowText, text);
+    palette.setColor(QPalette::Base, base);
+    palette.setColor(QPalette::AlternateBase, window);
+    palette.setColor(QPalette::Text, text);
+    palette.setColor(QPalette::Button, QColor(0x3a, 0x3a, 0x3d));
+    palette.setColor(QPalette::ButtonText, text);
+    palette.setColor(QPalette::PlaceholderText, QColor(0x9a, 0x9a, 0x9e));
+    palette.setColor(QPalette::Highlight, QColor(0x2f, 0x7c, 0xf6));
+    palette.setColor(QPalette::HighlightedText, Qt::white);
+    palette.setColor(QPalette::Light, QColor(0x4a, 0x4a, 0x4e));
+    palette.setColor(QPalette::Midlight, QColor(0x40, 0x40, 0x44));
+    palette.setColor(QPalette::Mid, QColor(0x46, 0x46, 0x4a));
+    palette.setColor(QPalette::Dark, QColor(0x18, 0x18, 0x1a));
+    palette.setColor(QPalette::Shadow, Qt::black);
+    palette.setColor(QPalette::ToolTipBase, base);
+    palette.setColor(QPalette::ToolTipText, text);
+    for (QPalette::ColorRole role : {QPalette::WindowText, QPalette::Text, QPalette::ButtonText}) {
+        palette.setColor(QPalette::Disabled, role, QColor(0x78, 0x78, 0x7c));
+    }
+    return palette;
+}
+
 void settle() {
     QElapsedTimer timer;
     timer.start();
-    while (timer.elapsed() < 150) QApplication::processEvents(QEventLoop::AllEvents, 20);
+    while (timer.elapsed() < 150) {
+        QApplication::processEvents(QEventLoop::AllEvents, 20);
+        // Outside a running event loop, widgets left for deletion stay.
+        QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    }
 }
 
 bool save(QWidget& widget, const QDir& folder, const QString& name) {
@@ -45,16 +84,29 @@ bool save(QWidget& widget, const QDir& folder, const QString& name) {
     return true;
 }
 
+void fill(corvane::SetupWindow& window, const QString& name, const QString& text) {
+    if (auto* field = window.findChild<QLineEdit*>(name)) field->setText(text);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
+    // A home of its own: the file chooser shows a usual Hermes folder and no
+    // setting of this machine is read or written.
+    QTemporaryDir home;
+    qputenv("HOME", home.path().toLocal8Bit());
+    std::filesystem::create_directories(home.path().toStdString() + "/.hermes");
+    std::ofstream(home.path().toStdString() + "/.hermes/config.yaml") << "model: {}\n";
+
     QApplication app(argc, argv);
     QApplication::setApplicationVersion(QStringLiteral("0.1.0"));
     corvane::useInterfaceFont();
-    if (argc != 2) {
-        std::fprintf(stderr, "usage: window_screenshots <folder>\n");
+    corvane::useChineseQtTranslations();
+    if (argc < 2 || argc > 3 || (argc == 3 && qstrcmp(argv[2], "--dark") != 0)) {
+        std::fprintf(stderr, "usage: window_screenshots <folder> [--dark]\n");
         return 2;
     }
+    if (argc == 3) QApplication::setPalette(darkPalette());
     const QDir folder(QString::fromLocal8Bit(argv[1]));
     if (!folder.mkpath(QStringLiteral("."))) return 1;
 
@@ -75,6 +127,14 @@ int main(int argc, char** argv) {
     auto* add = window.findChild<QPushButton*>(QStringLiteral("addModelButton"));
     add->click();
     add->click();
+    settle();
+    fill(window, QStringLiteral("address"), QStringLiteral("https://gw.example.com/v1"));
+    fill(window, QStringLiteral("key"), QStringLiteral("sk-example"));
+    const char* models[] = {"gpt-5-codex", "gpt-4o", "o3-mini"};
+    const std::vector<corvane::ModelRow> rows = window.form().rows;
+    for (std::size_t i = 0; i < rows.size() && i < 3; ++i) {
+        fill(window, QString::fromStdString("modelID." + rows[i].id), models[i]);
+    }
     window.setWorking(true);
     window.setStatus("验证模型 2 / 3");
     settle();
@@ -103,5 +163,16 @@ int main(int argc, char** argv) {
     question->open();
     settle();
     written &= save(*question, folder, "alert-restart-question");
+    question->reject();
+
+    window.selectClient(corvane::Client::hermes);
+    window.chooseConfigurationFile();
+    settle();
+    if (auto* panel = window.findChild<QFileDialog*>(QStringLiteral("openPanel"))) {
+        written &= save(*panel, folder, "file-chooser");
+        panel->reject();
+    } else {
+        written = false;
+    }
     return written ? 0 : 1;
 }

@@ -1,0 +1,52 @@
+#pragma once
+
+#include <QWidget>
+#include <functional>
+
+#include "model/client.h"
+#include "workflow/setup_form.h"
+
+class QComboBox;
+class QFormLayout;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+
+namespace corvane {
+
+// "连接参数": the gateway address, the key, the authentication scheme and,
+// where the client has a usual file, the configuration path with "选择…".
+class ConnectionForm : public QWidget {
+public:
+    // `onChoosePath` runs when "选择…" is pressed.
+    ConnectionForm(std::function<void()> onChoosePath, QWidget* parent = nullptr);
+
+    // Shows the rows the client has; the typed values stay.
+    void setClient(Client client);
+
+    // Blank values, the scheme back to "bearer" and `storedPath` as the path.
+    void clear(const QString& storedPath);
+    void clearKey();
+
+    QString chosenPath() const;
+    void setChosenPath(const QString& path);
+
+    // Copies address, key, scheme and path into `form`.
+    void fill(SetupForm& form) const;
+
+    QLineEdit* addressField() const { return address_; }
+
+    // The focusable widgets in tab order.
+    QList<QWidget*> focusChain() const;
+
+private:
+    QFormLayout* fields_;
+    QLabel* protocolName_;
+    QLineEdit* address_;
+    QLineEdit* key_;
+    QComboBox* auth_;
+    QLineEdit* chosenPath_ = nullptr;
+    QPushButton* choosePath_ = nullptr;
+};
+
+}  // namespace corvane
