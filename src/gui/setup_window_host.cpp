@@ -4,6 +4,7 @@
 #include <QMessageBox>
 #include <QThread>
 
+#include "gui/action_bar.h"
 #include "gui/alerts.h"
 #include "gui/connection_form.h"
 #include "gui/pending_answer.h"
