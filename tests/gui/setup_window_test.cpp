@@ -12,6 +12,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QTest>
+#include <QToolButton>
 
 #include "defaults/user_defaults.h"
 #include "recording_actions.h"
