@@ -23,7 +23,7 @@ namespace {
 using Clock = std::chrono::steady_clock;
 
 // A gateway that streams one endless line must not grow memory without bound.
-constexpr std::size_t kMaxLineBytes = 1024 * 1024;
+constexpr std::size_t kMaxLineBytes = std::size_t{1024} * 1024;
 
 // Upper bound of one wait for network activity; a stop request wakes it early.
 constexpr std::chrono::milliseconds kLongestPoll{1000};
@@ -91,6 +91,7 @@ struct Exchange {
     std::optional<std::string> statusMessage;
     StreamSignal verdict = StreamSignal::reading;
     StreamLines lines{kMaxLineBytes};
+    char transferError[CURL_ERROR_SIZE] = {};
 
     bool judge(std::string_view line) {
         verdict = streamSignal(line, client);
@@ -172,6 +173,15 @@ void configure(CURL* easy, const CheckRequest& request, curl_slist* headers, Exc
     curl_easy_setopt(easy, CURLOPT_HEADERDATA, &exchange);
     curl_easy_setopt(easy, CURLOPT_WRITEFUNCTION, onBody);
     curl_easy_setopt(easy, CURLOPT_WRITEDATA, &exchange);
+    curl_easy_setopt(easy, CURLOPT_ERRORBUFFER, exchange.transferError);
+}
+
+// libcurl's own words for why a transfer ended early.
+std::string transferDetail(const Exchange& exchange, CURLcode result, bool outOfTime) {
+    if (outOfTime) return "the gateway sent nothing in time";
+    if (exchange.transferError[0] != '\0') return exchange.transferError;
+    if (result == CURLE_OK) return "the transfer could not go on";
+    return curl_easy_strerror(result);
 }
 
 std::unique_ptr<curl_slist, HeaderListDeleter> headerList(const CheckRequest& request) {
@@ -179,7 +189,8 @@ std::unique_ptr<curl_slist, HeaderListDeleter> headerList(const CheckRequest& re
     for (const std::string& header : request.headers) {
         curl_slist* extended = curl_slist_append(list.get(), header.c_str());
         if (extended == nullptr) throw PlatformError("cannot build the test request");
-        list.release();
+        // The extended list holds the old one: hand it over without freeing it.
+        static_cast<void>(list.release());
         list.reset(extended);
     }
     return list;
@@ -245,12 +256,15 @@ void checkGateway(const GatewaySettings& settings, const GatewaySettings::Model&
         if (message->msg == CURLMSG_DONE) result = message->data.result;
     }
     if (outOfTime || transportFailed || result != CURLE_OK) {
-        if (exchange.headReceived) throw SetupError(quoted(model) + "的流式测试中断，请稍后重试。");
+        const std::string detail = transferDetail(exchange, result, outOfTime);
+        if (exchange.headReceived) {
+            throw SetupError(quoted(model) + "的流式测试中断，请稍后重试。", detail);
+        }
         // Something answered, but not with HTTP (a garbled status line, HTTP/0.9).
         if (result == CURLE_WEIRD_SERVER_REPLY || result == CURLE_UNSUPPORTED_PROTOCOL) {
-            throw SetupError("接口未返回有效的 HTTP 响应。");
+            throw SetupError("接口未返回有效的 HTTP 响应。", detail);
         }
-        throw SetupError(cannotConnect());
+        throw SetupError(cannotConnect(), detail);
     }
     if (!exchange.headReceived) throw SetupError("接口未返回有效的 HTTP 响应。");
     exchange.lines.finish([&](std::string_view line) { return exchange.judge(line); });

@@ -5,17 +5,18 @@
 #include "cli/commands.h"
 #include "cli/gateway_form.h"
 #include "cli/interrupt_watcher.h"
-#include "model/setup_error.h"
 #include "platform/platform_error.h"
+#include "workflow/failure_report.h"
 
 namespace corvane::cli {
 
 namespace {
 
 int checkAllModels(const GatewayForm& form) {
+    const std::string key = form.key();
     try {
         const Client client = *form.client();
-        const GatewaySettings settings(form.address, form.key(), form.auth, form.rows(), client);
+        const GatewaySettings settings(form.address, key, form.auth, form.rows(), client);
         std::stop_source stop;
         const InterruptWatcher interrupt([&stop] { stop.request_stop(); });
         const auto& models = settings.inferenceModels();
@@ -25,15 +26,13 @@ int checkAllModels(const GatewayForm& form) {
         }
         std::cout << "网关验证通过。" << '\n';
         return kExitSuccess;
-    } catch (const SetupError& error) {
-        std::cerr << error.text() << '\n';
-        return kExitFailed;
     } catch (const OperationCancelled&) {
         std::cerr << "验证已取消。" << '\n';
         return kExitInterrupted;
-    } catch (const std::exception&) {
-        // Other errors' texts are for diagnostics, not for the user.
-        std::cerr << "网关验证失败。请稍后重试。" << '\n';
+    } catch (const std::exception& error) {
+        const FailureReport report = failureReport(error, "网关验证失败。请稍后重试。", key);
+        std::cerr << report.message << '\n';
+        if (!report.detail.empty()) std::cerr << report.detail << '\n';
         return kExitFailed;
     }
 }

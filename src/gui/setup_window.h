@@ -64,6 +64,7 @@ public:
     // WorkflowHost; callable from any thread.
     void setStatus(const std::string& status) override;
     void setFailed(bool failed) override;
+    void fail(const std::string& message, const std::string& detail) override;
     void setWorking(bool working) override;
     void clearKey() override;
     void resetForm() override;

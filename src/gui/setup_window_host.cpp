@@ -4,6 +4,7 @@
 #include <QMessageBox>
 #include <QThread>
 
+#include "gui/action_bar.h"
 #include "gui/alerts.h"
 #include "gui/connection_form.h"
 #include "gui/pending_answer.h"
@@ -58,6 +59,15 @@ void SetupWindow::setFailed(bool failed) {
     onWindowThread([this, failed] {
         failed_ = failed;
         showStatus();
+    });
+}
+
+void SetupWindow::fail(const std::string& message, const std::string& detail) {
+    onWindowThread([this, message, detail] {
+        failed_ = true;
+        status_ = message;
+        showStatus();
+        actionBar_->setFailureDetail(QString::fromStdString(detail));
     });
 }
 

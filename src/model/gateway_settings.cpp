@@ -132,6 +132,7 @@ GatewaySettings::Model validatedModel(const ModelRow& row, Client client) {
 std::vector<GatewaySettings::Model> validatedModels(const std::vector<ModelRow>& rows,
                                                     Client client) {
     std::vector<GatewaySettings::Model> models;
+    models.reserve(rows.size());
     for (const ModelRow& row : rows) models.push_back(validatedModel(row, client));
     std::set<std::string_view> names;
     for (const auto& model : models) {

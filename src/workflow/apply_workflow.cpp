@@ -4,6 +4,7 @@
 #include "model/setup_error.h"
 #include "platform/bundle_info.h"
 #include "platform/platform_error.h"
+#include "workflow/failure_report.h"
 #include "workflow/installed_application.h"
 #include "workflow/restart_after_change.h"
 #include "workflow/version_order.h"
@@ -14,15 +15,12 @@ namespace {
 // Claude desktop seals the key only from this version on.
 constexpr std::string_view kClaudeSealingVersion = "4.4212.0";
 
-void refuse(WorkflowHost& host, const std::string& message) {
-    host.setFailed(true);
-    host.setStatus(message);
-}
+void refuse(WorkflowHost& host, const std::string& message) { host.fail(message, ""); }
 
 // The application's minimum system, when the bundle names one with a number
 // that this system does not reach.
 std::optional<std::string> unmetMinimumSystem(const std::filesystem::path& bundle) {
-    const auto entry = bundleInfoString(bundle, "LSMinimumSystemVersion");
+    auto entry = bundleInfoString(bundle, "LSMinimumSystemVersion");
     if (!entry) return std::nullopt;
     const auto version = parseSystemVersion(*entry);
     if (!version || isSystemVersionAtLeast(version->major, version->minor, version->patch)) {
@@ -185,13 +183,11 @@ WorkflowOutcome runApply(const ApplyPlan& plan, WorkflowHost& host,
             }
         }
         if (outcome == WorkflowOutcome::succeeded) host.clearKey();
-    } catch (const SetupError& error) {
-        host.setFailed(true);
-        host.setStatus(error.text());
-        outcome = WorkflowOutcome::failed;
-    } catch (const std::exception&) {
-        host.setFailed(true);
-        host.setStatus("应用配置失败。请检查配置后重试。");
+    } catch (const std::exception& error) {
+        const FailureReport report =
+            failureReport(error, "应用配置失败。请检查配置后重试。",
+                          plan.configuration.settings.inferenceGatewayApiKey());
+        host.fail(report.message, report.detail);
         outcome = WorkflowOutcome::failed;
     }
     host.setWorking(false);

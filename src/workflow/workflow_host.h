@@ -23,6 +23,11 @@ public:
 
     virtual void setStatus(const std::string& status) = 0;
     virtual void setFailed(bool failed) = 0;
+
+    // A run ended in failure: `message` becomes the status line, flagged as
+    // failed; `detail` (the path and the system's reason, possibly empty) is
+    // shown beside it for those who ask. The next setFailed(false) clears it.
+    virtual void fail(const std::string& message, const std::string& detail) = 0;
     virtual void setWorking(bool working) = 0;
 
     // Empties the API key field after a successful run.

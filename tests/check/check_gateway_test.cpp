@@ -70,6 +70,8 @@ protected:
             return "";
         } catch (const SetupError& error) {
             EXPECT_EQ(error.text().find(kKey), std::string::npos) << error.text();
+            EXPECT_EQ(error.detail().find(kKey), std::string::npos) << error.detail();
+            detail_ = error.detail();
             return error.text();
         }
     }
@@ -83,6 +85,7 @@ protected:
 
     TestGateway gateway_;
     testing::TempHome home_;
+    std::string detail_;  // of the last failure
 };
 
 TEST_F(CheckGatewayTest, JudgesTheStatusCode) {
@@ -311,6 +314,7 @@ TEST_F(CheckGatewayTest, ReportsNoResponseHeadAsCannotConnect) {
     GatewayReply late = streamOf({kChatDone});
     late.headDelay = 10s;
     EXPECT_EQ(failureWith(late, Client::openCode, {.idle = 300ms, .total = 20s}), cannotConnect);
+    EXPECT_EQ(detail_, "the gateway sent nothing in time");
 
     // A certificate from an unknown authority is refused.
     TestGateway stranger({streamOf({kChatDone})});
@@ -330,6 +334,8 @@ TEST_F(CheckGatewayTest, ReportsNoResponseHeadAsCannotConnect) {
     const GatewaySettings closed("https://127.0.0.1:" + std::to_string(ntohs(address.sin_port)),
                                  kKey, "bearer", {{"m", ""}}, Client::openCode);
     EXPECT_EQ(failureOf(closed, Client::openCode), cannotConnect);
+    // libcurl's own words name the port.
+    EXPECT_NE(detail_.find(std::to_string(ntohs(address.sin_port))), std::string::npos) << detail_;
 }
 
 TEST_F(CheckGatewayTest, ReportsAnAnswerThatIsNotHttp) {

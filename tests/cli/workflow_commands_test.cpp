@@ -29,6 +29,14 @@ std::vector<std::string> lines(const std::string& text) {
     return result;
 }
 
+// Runs the program; neither output may ever show the key.
+ProgramResult runWithoutLeaks(const testing::ProgramRun& run) {
+    const ProgramResult result = testing::runProgram(run);
+    EXPECT_EQ(result.output.find(kWorkflowKey), std::string::npos) << result.output;
+    EXPECT_EQ(result.error.find(kWorkflowKey), std::string::npos) << result.error;
+    return result;
+}
+
 // The real `corvane` program in the environment's temporary home (inherited
 // from this process's environment), with its fake bundles and local gateway.
 class CommandLine {
@@ -43,10 +51,7 @@ public:
         run.environment["CORVANE_API_KEY"] = std::move(key);
         // Only the test's own programs and the system's: no real opencode.
         run.environment["PATH"] = (env_.home.path() / "bin").string() + ":/usr/bin:/bin";
-        const ProgramResult result = testing::runProgram(run);
-        EXPECT_EQ(result.output.find(kWorkflowKey), std::string::npos) << result.output;
-        EXPECT_EQ(result.error.find(kWorkflowKey), std::string::npos) << result.error;
-        return result;
+        return runWithoutLeaks(run);
     }
 
     ProgramResult apply(const std::string& client, std::vector<std::string> more = {}) const {
@@ -290,6 +295,24 @@ TEST(WorkflowCommands, FailingModelCheckWritesNothing) {
     EXPECT_TRUE(env.events().empty());
 }
 
+TEST(WorkflowCommands, FailureDetailFollowsTheSentenceOnStandardError) {
+    WorkflowEnvironment env;
+    const CommandLine cli(env);
+    env.install("OpenClaw");
+    env.gateway.setScript({passingReply(Client::openClaw)});
+    const std::filesystem::path folder = env.home.path() / "openclaw.json";
+    std::filesystem::create_directory(folder);
+    const ProgramResult result =
+        cli.apply("openClaw", {"--model", "m1", "--config", folder.string(), "--yes"});
+    EXPECT_EQ(result.exitStatus, 1);
+    const std::string sentence = "应用配置失败。请检查配置后重试。";
+    EXPECT_NE((result.output + result.error).find(sentence), std::string::npos);
+    // The detail is the line of standard error after the sentence, wherever that went.
+    EXPECT_EQ(result.error.substr(result.error.find('\n', result.error.find(sentence)) + 1),
+              "filesystem error: read: Is a directory [" + folder.string() + "]\n")
+        << result.error;
+}
+
 TEST(WorkflowCommands, DecliningTheRestart) {
     struct Case {
         std::string name;
@@ -475,7 +498,7 @@ TEST(WorkflowCommands, ChosenPathAndNamedBundle) {
         app.string(), "--yes",    "--key-stdin"};
     run.environment["CORVANE_API_KEY"] = std::nullopt;
     run.input = std::string(kWorkflowKey) + "\n";
-    const ProgramResult applied = testing::runProgram(run);
+    const ProgramResult applied = runWithoutLeaks(run);
     EXPECT_EQ(applied.exitStatus, 0) << applied.output << applied.error;
     EXPECT_EQ(tail(applied, 1), std::vector<std::string>{"配置已保存，已重新打开 OpenClaw。"});
     EXPECT_FALSE(std::filesystem::exists(env.home.path() / ".openclaw"));
@@ -646,7 +669,7 @@ TEST(WorkflowCommands, RelativeChosenPathIsRememberedFromAnyFolder) {
         "--model", "m1",       "--config", "mine/openclaw.json", "--no-restart"};
     apply.environment["CORVANE_API_KEY"] = kWorkflowKey;
     apply.workingDirectory = work;
-    const ProgramResult applied = testing::runProgram(apply);
+    const ProgramResult applied = runWithoutLeaks(apply);
     ASSERT_EQ(applied.exitStatus, 0) << applied.output << applied.error;
     EXPECT_NE(readFile(file).find("corvane-desktop"), std::string::npos);
 
@@ -654,7 +677,7 @@ TEST(WorkflowCommands, RelativeChosenPathIsRememberedFromAnyFolder) {
     reset.program = CORVANE_CLI_PATH;
     reset.arguments = {"reset", "--client", "openClaw", "--no-restart"};
     reset.workingDirectory = env.home.path();
-    const ProgramResult result = testing::runProgram(reset);
+    const ProgramResult result = runWithoutLeaks(reset);
     EXPECT_EQ(result.exitStatus, 0) << result.output << result.error;
     EXPECT_EQ(tail(result, 1), std::vector<std::string>{"配置已恢复。重启后生效。"});
     EXPECT_EQ(readFile(file).find("corvane-desktop"), std::string::npos);
@@ -682,7 +705,7 @@ TEST(WorkflowCommands, InterruptStopsTheRunBeforeAnythingIsWritten) {
             }
         });
     };
-    const ProgramResult result = testing::runProgram(run);
+    const ProgramResult result = runWithoutLeaks(run);
     interrupter.join();
     EXPECT_EQ(result.exitStatus, 130) << result.output << result.error;
     EXPECT_EQ(lines(result.output).front(), "验证模型 1 / 1");

@@ -12,6 +12,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QTest>
+#include <QToolButton>
 
 #include "defaults/user_defaults.h"
 #include "recording_actions.h"
@@ -265,6 +266,31 @@ TEST_F(SetupWindowTest, AFailedStatusIsRedAndOthersAreNot) {
     window.setFailed(false);
     EXPECT_EQ(line->palette().color(QPalette::WindowText), plain);
     EXPECT_NE(plain, red);
+}
+
+TEST_F(SetupWindowTest, FailureDetailOpensOnRequestAndGoesWithTheFailure) {
+    auto* toggle = driver.find<QToolButton>("failureDetailToggle");
+    auto* text = driver.find<QLabel>("failureDetailText");
+    ASSERT_NE(toggle, nullptr);
+    EXPECT_FALSE(toggle->isVisible());
+
+    window.fail("应用配置失败。请检查配置后重试。", "read: Is a directory [/home/u/x.json]");
+    EXPECT_EQ(driver.find<QLabel>("statusLine")->text(), "应用配置失败。请检查配置后重试。");
+    EXPECT_TRUE(window.failed());
+    EXPECT_TRUE(toggle->isVisible());
+    EXPECT_EQ(toggle->text(), "详细信息");
+    EXPECT_FALSE(text->isVisible());
+    QTest::mouseClick(toggle, Qt::LeftButton);
+    EXPECT_TRUE(text->isVisible());
+    EXPECT_EQ(text->text(), "read: Is a directory [/home/u/x.json]");
+
+    window.fail("请先安装 Codex，再运行这个工具。", "");
+    EXPECT_FALSE(toggle->isVisible());
+    window.fail("应用配置失败。请检查配置后重试。", "write: No space left on device");
+    EXPECT_TRUE(toggle->isVisible());
+    EXPECT_FALSE(text->isVisible());
+    window.setFailed(false);
+    EXPECT_FALSE(toggle->isVisible());
 }
 
 TEST_F(SetupWindowTest, DownloadLinkOrMenuOpensTheVendorPages) {

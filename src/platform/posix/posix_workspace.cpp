@@ -9,7 +9,7 @@
 #include <cerrno>
 #include <charconv>
 #include <cstdlib>
-#include <cstring>
+#include <system_error>
 
 #include "platform/bundle_info.h"
 #include "platform/child_process.h"
@@ -76,7 +76,8 @@ pid_t spawnDetached(const std::filesystem::path& executable, std::vector<std::st
     int result = posix_spawn(&pid, executable.c_str(), &setup.actions_, &setup.attributes_,
                              argv.data(), environ);
     if (result != 0) {
-        throw PlatformError("cannot open " + executable.string() + ": " + std::strerror(result));
+        throw PlatformError("cannot open " + executable.string() + ": " +
+                            std::error_code(result, std::generic_category()).message());
     }
     return pid;
 }
