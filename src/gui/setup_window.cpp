@@ -24,6 +24,7 @@
 #include "files/config_files.h"
 #include "gui/alerts.h"
 #include "gui/client_sidebar.h"
+#include "gui/gateway_probe_controls.h"
 #include "gui/icons.h"
 #include "gui/model_rows_editor.h"
 #include "gui/pending_answer.h"
@@ -234,6 +235,9 @@ QWidget* SetupWindow::buildModelForm() {
     layout->addWidget(modelHint_);
     rows_ = new ModelRowsEditor([this] { updateTabOrder(); }, box);
     layout->addWidget(rows_);
+    probes_ = new GatewayProbeControls(
+        this, rows_, [this] { return form(); }, [this] { return actions_; });
+    layout->addWidget(probes_->fetchButton(), 0, Qt::AlignLeft);
     return box;
 }
 
@@ -282,6 +286,7 @@ QWidget* SetupWindow::buildActionBar() {
     statusLine_->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     layout->addWidget(statusLine_, 1);
 
+    layout->addWidget(probes_->testButton());
     mainButton_ = new QPushButton(bar);
     mainButton_->setObjectName(QStringLiteral("mainButton"));
     mainButton_->setDefault(true);
@@ -326,6 +331,7 @@ void SetupWindow::showClient() {
                             ? QStringLiteral("每行填写一个 Model ID。第一行设为默认模型。")
                             : QStringLiteral("填写模型供应商提供的 Model ID。"));
     rows_->setClient(client_);
+    probes_->showClient(client_);
     resetButton_->setVisible(!cursor);
     mainButton_->setText(cursor ? QStringLiteral("打开应用") : QStringLiteral("应用并重启"));
     updateTabOrder();
@@ -369,6 +375,7 @@ void SetupWindow::showWorking() {
     sidebar_->setEnabled(!working_);
     resetButton_->setEnabled(!working_);
     mainButton_->setEnabled(!working_);
+    probes_->showWorking(working_);
     progress_->setVisible(working_);
 }
 
@@ -385,8 +392,8 @@ void SetupWindow::updateTabOrder() {
     QList<QWidget*> chain{sidebar_->list()};
     if (downloadControl_) chain.append(downloadControl_);
     chain << address_ << key_ << auth_ << chosenPath_ << choosePath_;
-    chain << rows_->focusChain();
-    chain << resetButton_ << mainButton_;
+    chain << rows_->focusChain() << probes_->fetchButton();
+    chain << resetButton_ << probes_->testButton() << mainButton_;
     for (qsizetype i = 1; i < chain.size(); ++i) QWidget::setTabOrder(chain[i - 1], chain[i]);
 }
 
@@ -496,6 +503,14 @@ void SetupWindow::setWorking(bool working) {
         working_ = working;
         showWorking();
     });
+}
+
+void SetupWindow::showGatewayModels(const std::vector<GatewayModel>& models) {
+    onWindowThread([this, models] { probes_->offerModels(models); });
+}
+
+void SetupWindow::showModelCheck(std::size_t row, const ModelCheck& found) {
+    onWindowThread([this, row, found] { probes_->markRow(row, found); });
 }
 
 void SetupWindow::clearKey() {

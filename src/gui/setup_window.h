@@ -26,6 +26,7 @@ class QToolButton;
 namespace corvane {
 
 class ClientSidebar;
+class GatewayProbeControls;
 class ModelRowsEditor;
 class PendingAnswer;
 
@@ -72,6 +73,10 @@ public:
     std::optional<std::string> userDefault(const std::string& key) override;
     void setUserDefault(const std::string& key, const std::string& value) override;
     void removeUserDefault(const std::string& key) override;
+    void showGatewayModels(const std::vector<GatewayModel>& models) override;
+    void showModelCheck(std::size_t row, const ModelCheck& found) override;
+
+    GatewayProbeControls* gatewayProbes() const { return probes_; }
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -128,6 +133,7 @@ private:
     QPushButton* choosePath_ = nullptr;
     QLabel* modelHint_ = nullptr;
     ModelRowsEditor* rows_ = nullptr;
+    GatewayProbeControls* probes_ = nullptr;
     QPushButton* resetButton_ = nullptr;
     QProgressBar* progress_ = nullptr;
     QLabel* statusLine_ = nullptr;
