@@ -1,5 +1,8 @@
 #include "cli/gateway_form.h"
 
+#include <termios.h>
+#include <unistd.h>
+
 #include <cstdlib>
 #include <iostream>
 
@@ -57,12 +60,32 @@ std::vector<ModelRow> GatewayForm::rows() const {
     return rows;
 }
 
-std::string GatewayForm::key() const {
-    if (keyFromStdin) {
-        std::string line;
-        std::getline(std::cin, line);
-        return line;
+namespace {
+
+// One line of standard input. A person typing at a terminal gets a prompt on
+// standard error and no echo, so the key never shows on the screen.
+std::string secretLine() {
+    termios saved{};
+    const bool terminal = isatty(STDIN_FILENO) != 0 && tcgetattr(STDIN_FILENO, &saved) == 0;
+    if (terminal) {
+        std::cerr << "API Key: " << std::flush;
+        termios silent = saved;
+        silent.c_lflag &= ~static_cast<tcflag_t>(ECHO);
+        tcsetattr(STDIN_FILENO, TCSANOW, &silent);
     }
+    std::string line;
+    std::getline(std::cin, line);
+    if (terminal) {
+        tcsetattr(STDIN_FILENO, TCSANOW, &saved);
+        std::cerr << std::endl;
+    }
+    return line;
+}
+
+}  // namespace
+
+std::string GatewayForm::key() const {
+    if (keyFromStdin) return secretLine();
     const char* key = std::getenv("CORVANE_API_KEY");
     return key == nullptr ? std::string() : std::string(key);
 }

@@ -3,8 +3,10 @@
 #include <iostream>
 
 #include "cli/commands.h"
+#include "platform/memory_privacy.h"
 
 int main(int argc, char** argv) {
+    corvane::keepMemoryPrivate();
     curl_global_init(CURL_GLOBAL_DEFAULT);
     CLI::App app{"Corvane desktop setup: points AI desktop clients at your own gateway."};
     app.require_subcommand(1);

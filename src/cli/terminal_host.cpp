@@ -10,7 +10,9 @@ void TerminalHost::setStatus(const std::string& status) {
     std::lock_guard lock(mutex_);
     if (status == status_) return;
     status_ = status;
-    if (!status.empty()) std::cout << status << std::endl;
+    if (status.empty()) return;
+    // Scripts read results from standard output and problems from standard error.
+    (failed_ ? std::cerr : std::cout) << status << std::endl;
 }
 
 void TerminalHost::setFailed(bool failed) {

@@ -18,14 +18,15 @@ constexpr int kExitDeclined = 3;
 
 struct WorkflowOptions {
     std::string config;
-    bool configGiven = false;
+    CLI::Option* configOption = nullptr;
     std::string app;
     bool yes = false;
     bool noRestart = false;
     bool configOnly = false;
 
     void addOptions(CLI::App& command, bool withConfigOnly) {
-        command.add_option("--config", config, "configuration file (the window's chosen path)");
+        configOption =
+            command.add_option("--config", config, "configuration file (the window's chosen path)");
         command.add_option("--app", app, "application bundle, instead of looking it up");
         auto* yesFlag = command.add_flag("--yes", yes, "restart the client without asking");
         auto* noFlag = command.add_flag("--no-restart", noRestart, "do not restart the client");
@@ -33,6 +34,16 @@ struct WorkflowOptions {
         if (withConfigOnly) {
             command.add_flag("--config-only", configOnly,
                              "only write the configuration files (for command-line clients)");
+        }
+    }
+
+    // A client whose files lie where it says would write elsewhere than the
+    // path given, so the path is refused rather than ignored.
+    void refuseIgnoredConfig(const std::string& clientName) const {
+        const Client client = *clientNamed(clientName);
+        if (configOption->count() > 0 && defaultPaths(client).empty()) {
+            throw CLI::ValidationError(
+                "--config", std::string(rawValue(client)) + " 的配置文件位置是固定的，不能指定。");
         }
     }
 
@@ -61,7 +72,9 @@ struct WorkflowOptions {
 // Interrupted is reported only for a run that ended in failure: a stop that
 // came too late to matter leaves the run's own result.
 int exitStatus(const TerminalHost& host, std::optional<WorkflowOutcome> outcome, bool interrupted) {
-    if (host.failed()) return interrupted ? kExitInterrupted : kExitFailed;
+    if (host.failed() || outcome == WorkflowOutcome::failed) {
+        return interrupted ? kExitInterrupted : kExitFailed;
+    }
     if (outcome == WorkflowOutcome::declined) return kExitDeclined;
     return kExitSuccess;
 }
@@ -98,11 +111,20 @@ int runReset(const std::string& clientName, const WorkflowOptions& options) {
     if (form.client != Client::cursor) {
         if (const auto bundle = applicationBundle(form.client, session.services())) {
             const std::string name(rawValue(form.client));
+            // Claude desktop and WorkBuddy overwrite their files while they
+            // run, so for them declining the restart cancels the reset.
+            const bool restartRequired =
+                form.client == Client::claude || form.client == Client::workBuddy;
             const Question question{
                 "恢复 " + name + " 的配置？",
                 "将移除本工具写入的配置，并恢复此前的默认设置。重启前请保存该应用中的工作。",
-                "恢复并重启", "仅恢复，稍后重启"};
-            if (host.ask(question)) restart = bundle;
+                "恢复并重启", restartRequired ? "取消" : "仅恢复，稍后重启"};
+            if (host.ask(question)) {
+                restart = bundle;
+            } else if (restartRequired) {
+                host.setStatus("操作已取消。");
+                return kExitDeclined;
+            }
         }
     }
     std::atomic<bool> interrupted = false;
@@ -125,6 +147,11 @@ void addApplyCommand(CLI::App& app, CommandAction& run) {
     gateway->addOptions(*command);
     options->addOptions(*command, true);
     command->callback([&run, gateway, options] {
+        options->refuseIgnoredConfig(gateway->clientName);
+        // Hermes takes one model; the others would be checked but never written.
+        if (gateway->client() == Client::hermes && gateway->models.size() > 1) {
+            throw CLI::ValidationError("--model", "Hermes Desktop 只能配置一个模型。");
+        }
         run = [gateway, options] { return runApply(*gateway, *options); };
     });
 }
@@ -137,6 +164,7 @@ void addResetCommand(CLI::App& app, CommandAction& run) {
     addClientOption(*command, *clientName);
     options->addOptions(*command, false);
     command->callback([&run, clientName, options] {
+        options->refuseIgnoredConfig(*clientName);
         run = [clientName, options] { return runReset(*clientName, *options); };
     });
 }

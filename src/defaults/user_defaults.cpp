@@ -1,5 +1,8 @@
 #include "defaults/user_defaults.h"
 
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
 #include <QSettings>
 #include <QString>
 
@@ -9,6 +12,21 @@ namespace {
 // A fixed organisation and application name, so both front ends read the
 // same store whatever their executable is called.
 QSettings store() { return QSettings(QStringLiteral("Corvane"), QStringLiteral("Corvane Setup")); }
+
+// The remembered paths tell others which clients the user points where: the
+// store's folder is the owner's alone before anything is written, and the
+// file after, whatever the umask (later saves keep the file's permissions).
+void beforeWriting(const QSettings& settings) {
+    const QString folder = QFileInfo(settings.fileName()).absolutePath();
+    QDir().mkpath(folder);
+    QFile::setPermissions(folder,
+                          QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+}
+
+void afterWriting(QSettings& settings) {
+    settings.sync();
+    QFile::setPermissions(settings.fileName(), QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+}
 
 }  // namespace
 
@@ -20,14 +38,16 @@ std::optional<std::string> UserDefaults::value(const std::string& key) const {
 
 void UserDefaults::setValue(const std::string& key, const std::string& value) {
     QSettings settings = store();
+    beforeWriting(settings);
     settings.setValue(QString::fromStdString(key), QString::fromStdString(value));
-    settings.sync();
+    afterWriting(settings);
 }
 
 void UserDefaults::remove(const std::string& key) {
     QSettings settings = store();
+    beforeWriting(settings);
     settings.remove(QString::fromStdString(key));
-    settings.sync();
+    afterWriting(settings);
 }
 
 }  // namespace corvane

@@ -30,6 +30,47 @@ bool entryExists(const fs::path& path) {
     throwFileError("inspect", path);
 }
 
+// Larger files are refused before they are read: editing them in memory would
+// take many times their size, and no client's configuration comes near it.
+constexpr off_t kLargestConfiguration = off_t{64} << 20;
+
+[[noreturn]] void refuseTooLarge() { throw SetupError("配置文件过大，无法安全合并。"); }
+
+// The whole file, and in `opened` what it was when opened.
+std::optional<Bytes> readConfiguration(const fs::path& url, struct stat& opened) {
+    // Non-blocking, so that a named pipe at the path cannot hang the caller;
+    // it has no effect on regular files.
+    const int descriptor = ::open(url.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    if (descriptor < 0) {
+        if (errno == ENOENT) return std::nullopt;
+        throwFileError("read", url);
+    }
+    FileDescriptor file(descriptor);
+    if (::fstat(file.get(), &opened) != 0) throwFileError("read", url);
+    // A pipe or a device is no configuration file and might never end.
+    if (S_ISDIR(opened.st_mode)) throwFileError("read", url, EISDIR);
+    if (!S_ISREG(opened.st_mode)) throwFileError("read", url, EINVAL);
+    if (opened.st_size > kLargestConfiguration) refuseTooLarge();
+    Bytes content;
+    content.reserve(static_cast<std::size_t>(opened.st_size));
+    char buffer[65536];
+    for (;;) {
+        const ssize_t count = ::read(file.get(), buffer, sizeof buffer);
+        if (count < 0) {
+            if (errno == EINTR) continue;
+            throwFileError("read", url);
+        }
+        if (count == 0) break;
+        // The file may grow while it is read.
+        if (content.size() + static_cast<std::size_t>(count) >
+            static_cast<std::size_t>(kLargestConfiguration)) {
+            refuseTooLarge();
+        }
+        content.append(buffer, static_cast<std::size_t>(count));
+    }
+    return content;
+}
+
 }  // namespace
 
 std::optional<std::string> defaultPath(Client client) {
@@ -52,32 +93,18 @@ fs::path localClientConfigURL(Client client, std::string_view chosenPath) {
 }
 
 std::optional<Bytes> configurationData(const fs::path& url) {
-    // Non-blocking, so that a named pipe at the path cannot hang the caller;
-    // it has no effect on regular files.
-    const int descriptor = ::open(url.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-    if (descriptor < 0) {
-        if (errno == ENOENT) return std::nullopt;
-        throwFileError("read", url);
-    }
-    FileDescriptor file(descriptor);
-    struct stat info {};
-    if (::fstat(file.get(), &info) != 0) throwFileError("read", url);
-    // A pipe or a device is no configuration file and might never end.
-    if (S_ISDIR(info.st_mode)) throwFileError("read", url, EISDIR);
-    if (!S_ISREG(info.st_mode)) throwFileError("read", url, EINVAL);
-    Bytes content;
-    content.reserve(static_cast<std::size_t>(info.st_size));
-    char buffer[65536];
-    for (;;) {
-        const ssize_t count = ::read(file.get(), buffer, sizeof buffer);
-        if (count < 0) {
-            if (errno == EINTR) continue;
-            throwFileError("read", url);
-        }
-        if (count == 0) break;
-        content.append(buffer, static_cast<std::size_t>(count));
-    }
-    return content;
+    struct stat opened {};
+    return readConfiguration(url, opened);
+}
+
+bool fileStillHolds(const fs::path& url, const std::optional<Bytes>& holding) {
+    struct stat opened {};
+    if (readConfiguration(url, opened) != holding) return false;
+    struct stat now {};
+    if (::stat(url.c_str(), &now) != 0) return !holding && errno == ENOENT;
+    // Another file renamed onto the path after it was read.
+    return holding && now.st_dev == opened.st_dev && now.st_ino == opened.st_ino &&
+           now.st_size == opened.st_size;
 }
 
 nlohmann::json jsonObject(const std::optional<Bytes>& data) {
@@ -97,8 +124,19 @@ void replaceConfiguration(const Bytes& data, const fs::path& url,
     createPrivateDirectories(url.parent_path());
     if (configurationData(url) != holding) throw SetupError("配置文件刚刚被更新，请重试。");
     const fs::path backup = recoveryBackupURL(url);
-    if (!entryExists(backup)) writePrivateFile(holding.value_or(Bytes{}), backup);
-    writePrivateFile(data, url);
+    if (entryExists(backup)) {
+        writeGuardedFile(data, url, holding);
+        return;
+    }
+    writePrivateFile(holding.value_or(Bytes{}), backup);
+    try {
+        writeGuardedFile(data, url, holding);
+    } catch (...) {
+        // Nothing of a failed save stays behind, so a retry takes the backup
+        // from the file as it is then.
+        ::unlink(backup.c_str());
+        throw;
+    }
 }
 
 fs::path recoveryBackupURL(const fs::path& url) {

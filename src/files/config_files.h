@@ -27,8 +27,13 @@ std::optional<std::string> defaultPath(Client client);
 std::filesystem::path localClientConfigURL(Client client, std::string_view chosenPath);
 
 // The whole file, or nothing when it does not exist. An empty file is empty
-// bytes, not nothing.
+// bytes, not nothing. A file over 64 MiB is refused unread with SetupError
+// "配置文件过大，无法安全合并。".
 std::optional<Bytes> configurationData(const std::filesystem::path& url);
+
+// Reads the file again: true when it still holds `holding` (nothing: still
+// absent) and no other file has been moved onto the path meanwhile.
+bool fileStillHolds(const std::filesystem::path& url, const std::optional<Bytes>& holding);
 
 // Nothing gives an empty object; otherwise JSON5 is read. A parse failure is
 // a Json5ParseError; a top level other than an object is SetupError
@@ -40,13 +45,25 @@ void saveJSON(const nlohmann::json& value, const std::filesystem::path& url,
               const std::optional<Bytes>& holding);
 
 // The guarded write: refuses with "配置文件刚刚被更新，请重试。" when the file no
-// longer holds `holding`, keeps a one-time recovery backup, writes atomically.
+// longer holds `holding`, keeps a one-time recovery backup, writes atomically
+// (writeGuardedFile). A failed write takes back the backup it made.
 void replaceConfiguration(const Bytes& data, const std::filesystem::path& url,
                           const std::optional<Bytes>& holding);
 
 // Atomic owner-only (0600) write through a ".corvane-<UUID>" temporary file in
-// the same folder, which must exist. The one way the tool writes a file.
+// the same folder, which must exist. The one way the tool writes a file. A
+// replaced file keeps its owner and group where the process may give them. A
+// symbolic link stays: its target is replaced, in the target's folder; a
+// dangling link or one that leads out of the home folder is refused with
+// "无法应用所选应用的本地配置。". Temporary files older than a minute that a
+// killed run left in the folder are removed.
 void writePrivateFile(const Bytes& data, const std::filesystem::path& url);
+
+// writePrivateFile that, right before the rename, checks with fileStillHolds
+// and refuses with "配置文件刚刚被更新，请重试。": an edit by another program
+// during the write is never overwritten.
+void writeGuardedFile(const Bytes& data, const std::filesystem::path& url,
+                      const std::optional<Bytes>& holding);
 
 // "." + name + ".corvane-backup" beside the file.
 std::filesystem::path recoveryBackupURL(const std::filesystem::path& url);

@@ -310,19 +310,24 @@ private:
         enter();
         json result(json::value_t::object);
         auto& members = result.get_ref<json::object_t&>();
-        skipSpace();
-        while (peek() != '}') {
-            std::string key = peek() == '"' || peek() == '\'' ? string() : identifierName();
+        try {
             skipSpace();
-            expect(':');
-            skipSpace();
-            members.insert_or_assign(std::move(key), value());
-            skipSpace();
-            if (peek() != ',') break;
-            ++position_;
-            skipSpace();
+            while (peek() != '}') {
+                std::string key = peek() == '"' || peek() == '\'' ? string() : identifierName();
+                skipSpace();
+                expect(':');
+                skipSpace();
+                members.insert_or_assign(std::move(key), value());
+                skipSpace();
+                if (peek() != ',') break;
+                ++position_;
+                skipSpace();
+            }
+            expect('}');
+        } catch (...) {
+            discard(result);
+            throw;
         }
-        expect('}');
         --depth_;
         return result;
     }
@@ -331,17 +336,38 @@ private:
         enter();
         json result(json::value_t::array);
         auto& elements = result.get_ref<json::array_t&>();
-        skipSpace();
-        while (peek() != ']') {
-            elements.push_back(value());
+        try {
             skipSpace();
-            if (peek() != ',') break;
-            ++position_;
-            skipSpace();
+            while (peek() != ']') {
+                elements.push_back(value());
+                skipSpace();
+                if (peek() != ',') break;
+                ++position_;
+                skipSpace();
+            }
+            expect(']');
+        } catch (...) {
+            discard(result);
+            throw;
         }
-        expect(']');
         --depth_;
         return result;
+    }
+
+    // nlohmann::json's destructor first allocates a list as long as the array
+    // or object it destroys; after running out of memory that ends the
+    // process. Emptying a half-read value from the innermost level outwards
+    // allocates nothing, so the failure reaches the caller as an exception.
+    static void discard(json& value) noexcept {
+        if (value.is_array()) {
+            auto& elements = value.get_ref<json::array_t&>();
+            for (json& element : elements) discard(element);
+            elements.clear();
+        } else if (value.is_object()) {
+            auto& members = value.get_ref<json::object_t&>();
+            for (auto& member : members) discard(member.second);
+            members.clear();
+        }
     }
 
     std::string string() {

@@ -3,7 +3,11 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cctype>
 #include <cerrno>
+#include <ctime>
+#include <functional>
+#include <string_view>
 #include <system_error>
 #include <vector>
 
@@ -11,11 +15,17 @@
 #include "files/file_descriptor.h"
 #include "model/setup_error.h"
 #include "model/uuid.h"
+#include "platform/home.h"
 
 namespace corvane {
 namespace {
 
 namespace fs = std::filesystem;
+
+constexpr std::string_view kTemporaryPrefix = ".corvane-";
+// No write keeps its temporary file unchanged this long, so an older one was
+// left by a run that was killed.
+constexpr std::time_t kStaleTemporarySeconds = 60;
 
 [[noreturn]] void throwFileError(const char* what, const fs::path& path, int error = errno) {
     throw fs::filesystem_error(what, path, std::error_code(error, std::generic_category()));
@@ -65,11 +75,77 @@ private:
     bool moved_ = false;
 };
 
-}  // namespace
+bool isTemporaryName(std::string_view name) {
+    if (!name.starts_with(kTemporaryPrefix) || name.size() != kTemporaryPrefix.size() + 36) {
+        return false;
+    }
+    const std::string_view uuid = name.substr(kTemporaryPrefix.size());
+    for (std::size_t index = 0; index < uuid.size(); ++index) {
+        const bool hyphen = index == 8 || index == 13 || index == 18 || index == 23;
+        const auto c = static_cast<unsigned char>(uuid[index]);
+        if (hyphen ? c != '-' : std::isxdigit(c) == 0) return false;
+    }
+    return true;
+}
 
-void writePrivateFile(const Bytes& data, const fs::path& url) {
-    const fs::path folder = url.parent_path();
-    const fs::path temporaryPath = folder / (".corvane-" + randomUUID());
+// A killed run leaves its temporary file behind, as large as the configuration
+// it was writing. Best effort: the write itself does not depend on it.
+void removeStaleTemporaries(const fs::path& folder) {
+    std::error_code error;
+    const std::time_t now = std::time(nullptr);
+    for (fs::directory_iterator entries(folder, error), end; !error && entries != end;
+         entries.increment(error)) {
+        const fs::path& path = entries->path();
+        if (!isTemporaryName(path.filename().native())) continue;
+        struct stat info {};
+        if (::lstat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode) &&
+            now - info.st_mtime > kStaleTemporarySeconds) {
+            ::unlink(path.c_str());
+        }
+    }
+}
+
+[[noreturn]] void refuseLink(const std::string& reason) {
+    // The reason is the second line, for the user to act on.
+    throw SetupError("无法应用所选应用的本地配置。\n" + reason);
+}
+
+bool isInside(const fs::path& path, const fs::path& folder) {
+    const auto [inFolder, inPath] =
+        std::mismatch(folder.begin(), folder.end(), path.begin(), path.end());
+    return inFolder == folder.end() && inPath != path.end();
+}
+
+// The file a write replaces: the path itself, or the final target of a
+// symbolic link, so that a link kept in a dotfiles repository stays a link.
+fs::path replacedFile(const fs::path& url) {
+    struct stat info {};
+    if (::lstat(url.c_str(), &info) != 0 || !S_ISLNK(info.st_mode)) return url;
+    std::error_code error;
+    const fs::path target = fs::canonical(url, error);
+    if (error) refuseLink("符号链接指向的文件不存在：" + url.string());
+    const fs::path home = fs::canonical(homeDirectory(), error);
+    if (error || !isInside(target, home)) {
+        refuseLink("符号链接指向主目录之外：" + url.string() + " -> " + target.string());
+    }
+    return target;
+}
+
+// Root editing a user's file must leave it the user's. Best effort: only root
+// can give a file away, and anyone else wrote a file of their own before.
+void keepOwner(int descriptor, const fs::path& target) {
+    struct stat info {};
+    if (::stat(target.c_str(), &info) != 0) return;
+    if (info.st_uid == ::geteuid() && info.st_gid == ::getegid()) return;
+    (void)::fchown(descriptor, info.st_uid, info.st_gid);
+}
+
+void writeAtomically(const Bytes& data, const fs::path& url,
+                     const std::function<void()>& beforeRename) {
+    const fs::path target = replacedFile(url);
+    const fs::path folder = target.parent_path();
+    removeStaleTemporaries(folder);
+    const fs::path temporaryPath = folder / (std::string(kTemporaryPrefix) + randomUUID());
     const int descriptor =
         ::open(temporaryPath.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
     if (descriptor < 0) throw SetupError("无法写入所选应用的本地配置目录。");
@@ -77,14 +153,26 @@ void writePrivateFile(const Bytes& data, const fs::path& url) {
     FileDescriptor file(descriptor);
     // The creation mode passes through the umask; the file must be exactly 0600.
     if (::fchmod(file.get(), 0600) != 0) throwFileError("fchmod", temporaryPath);
+    keepOwner(file.get(), target);
     writeAll(file.get(), data);
     if (::fsync(file.get()) != 0) throwFileError("fsync", temporaryPath);
     file.close();
-    if (::rename(temporaryPath.c_str(), url.c_str()) != 0) {
+    if (beforeRename) beforeRename();
+    if (::rename(temporaryPath.c_str(), target.c_str()) != 0) {
         throw SetupError("无法应用所选应用的本地配置。");
     }
     temporary.markMoved();
     syncFolder(folder);
+}
+
+}  // namespace
+
+void writePrivateFile(const Bytes& data, const fs::path& url) { writeAtomically(data, url, {}); }
+
+void writeGuardedFile(const Bytes& data, const fs::path& url, const std::optional<Bytes>& holding) {
+    writeAtomically(data, url, [&] {
+        if (!fileStillHolds(url, holding)) throw SetupError("配置文件刚刚被更新，请重试。");
+    });
 }
 
 void createPrivateDirectories(const fs::path& folder) {

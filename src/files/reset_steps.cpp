@@ -13,10 +13,14 @@ std::optional<Bytes> originalConfiguration(const std::filesystem::path& url) {
 
 void finishReset(const std::optional<Bytes>& data, const std::filesystem::path& path,
                  const std::optional<Bytes>& previous) {
-    if (configurationData(path) != previous) throw SetupError("配置文件刚刚被更新，请重试。");
     if (data) {
-        writePrivateFile(*data, path);
+        writeGuardedFile(*data, path, previous);
+    } else if (std::filesystem::is_symlink(path)) {
+        // A link is the user's own: its target was empty before, and the
+        // link stays.
+        writeGuardedFile(Bytes{}, path, previous);
     } else {
+        if (!fileStillHolds(path, previous)) throw SetupError("配置文件刚刚被更新，请重试。");
         removeFileIfPresent(path);
     }
     removeFileIfPresent(recoveryBackupURL(path));

@@ -16,7 +16,8 @@ std::optional<Bytes> originalConfiguration(const std::filesystem::path& url);
 
 // Refuses with "配置文件刚刚被更新，请重试。" unless the file still holds
 // `previous`; then writes `data` atomically (or deletes the file when `data` is
-// nothing) and finally deletes the recovery backup.
+// nothing; a symbolic link stays and its target is emptied) and finally
+// deletes the recovery backup.
 void finishReset(const std::optional<Bytes>& data, const std::filesystem::path& path,
                  const std::optional<Bytes>& previous);
 

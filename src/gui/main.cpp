@@ -6,6 +6,7 @@
 #include "gui/icons.h"
 #include "gui/interface_font.h"
 #include "gui/setup_window.h"
+#include "platform/memory_privacy.h"
 #include "platform/workspace.h"
 #include "workflow/setup_session.h"
 
@@ -38,6 +39,7 @@ private:
 }  // namespace
 
 int main(int argc, char** argv) {
+    corvane::keepMemoryPrivate();
     QApplication app(argc, argv);
     QApplication::setApplicationVersion(QStringLiteral(CORVANE_VERSION));
     QApplication::setDesktopFileName(QStringLiteral("corvane-setup"));

@@ -123,6 +123,9 @@ GatewaySettings::Model validatedModel(const ModelRow& row, Client client) {
         if (!mentionsClaude) throw SetupError(kClaudeModelId);
     }
     std::string label = trimmed(row.displayName);
+    if (containsControlCharacter(name) || containsControlCharacter(label)) {
+        throw SetupError(kModelIdPerRow);
+    }
     return {std::move(name), label.empty() ? std::nullopt : std::optional(std::move(label))};
 }
 

@@ -38,6 +38,22 @@ std::optional<Decoded> decodeAt(std::string_view bytes, std::size_t offset) {
     return Decoded{value, length};
 }
 
+// Whether `matches` accepts any well-formed character of the text; malformed
+// bytes are passed over.
+template <typename Matches>
+bool containsCharacterWhere(std::string_view text, Matches matches) {
+    for (std::size_t offset = 0; offset < text.size();) {
+        const auto decoded = decodeAt(text, offset);
+        if (!decoded) {
+            ++offset;
+            continue;
+        }
+        if (matches(decoded->character)) return true;
+        offset += decoded->length;
+    }
+    return false;
+}
+
 // Length of the character that ends at `end` when `matches` accepts it, or 0.
 template <typename Predicate>
 std::size_t matchingEndingAt(std::string_view text, std::size_t end, Predicate matches) {
@@ -84,16 +100,12 @@ std::string trimmed(std::string_view text) { return trimmedWhere(text, isWhitesp
 std::string trimmedNewlines(std::string_view text) { return trimmedWhere(text, isNewline); }
 
 bool containsWhitespaceOrNewline(std::string_view text) {
-    for (std::size_t offset = 0; offset < text.size();) {
-        const auto decoded = decodeAt(text, offset);
-        if (!decoded) {
-            ++offset;
-            continue;
-        }
-        if (isWhitespaceOrNewline(decoded->character)) return true;
-        offset += decoded->length;
-    }
-    return false;
+    return containsCharacterWhere(text, isWhitespaceOrNewline);
+}
+
+bool containsControlCharacter(std::string_view text) {
+    return containsCharacterWhere(text,
+                                  [](char32_t c) { return c < 0x20 || (c >= 0x7F && c <= 0x9F); });
 }
 
 bool isValidUtf8(std::string_view bytes) {

@@ -23,6 +23,10 @@ std::string trimmedNewlines(std::string_view text);
 // Whether any character of the text is white space or a line break.
 bool containsWhitespaceOrNewline(std::string_view text);
 
+// Whether the text holds a control character (C0, DEL or C1), which could
+// steer a terminal that shows it.
+bool containsControlCharacter(std::string_view text);
+
 // Whether the bytes are well-formed UTF-8 (no overlong forms, no surrogates).
 bool isValidUtf8(std::string_view bytes);
 

@@ -26,7 +26,20 @@ void SetupSession::start(Task task) {
     }
     working_ = true;
     worker_ = std::jthread([this, task = std::move(task)](std::stop_token stop) {
-        const WorkflowOutcome outcome = task(stop);
+        WorkflowOutcome outcome = WorkflowOutcome::failed;
+        try {
+            outcome = task(stop);
+        } catch (...) {
+            // The workflows report their own failures; only running out of
+            // memory while reporting one gets here. The run has failed, and
+            // the program must go on.
+            try {
+                host_.setFailed(true);
+                host_.setWorking(false);
+            } catch (...) {
+                // Nothing more can be told; the outcome below still says failed.
+            }
+        }
         std::lock_guard lock(mutex_);
         outcome_ = outcome;
         working_ = false;

@@ -244,9 +244,8 @@ TEST(WorkflowCommands, FailingModelCheckWritesNothing) {
     env.gateway.setScript({passingReply(Client::openClaw), testing::failingReply(401)});
     const ProgramResult result = cli.apply("openClaw", {"--model", "m1", "--model", "m2", "--yes"});
     EXPECT_EQ(result.exitStatus, 1);
-    EXPECT_EQ(lines(result.output),
-              (std::vector<std::string>{"验证模型 1 / 2", "验证模型 2 / 2",
-                                        "「m2」返回 HTTP 401。请核对 Key、认证方式和模型权限。"}));
+    EXPECT_EQ(lines(result.output), (std::vector<std::string>{"验证模型 1 / 2", "验证模型 2 / 2"}));
+    EXPECT_EQ(result.error, "「m2」返回 HTTP 401。请核对 Key、认证方式和模型权限。\n");
     EXPECT_EQ(env.gateway.requests().size(), 2u);
     EXPECT_FALSE(std::filesystem::exists(env.home.path() / ".openclaw"));
     EXPECT_TRUE(env.events().empty());
@@ -308,6 +307,26 @@ TEST(WorkflowCommands, DecliningTheRestart) {
           "仅恢复，稍后重启", "正在恢复配置", "配置已恢复。重启后生效。"},
          ".openclaw/.openclaw.json.corvane-backup",
          false},
+        {"WorkBuddy reset, --no-restart",
+         Client::workBuddy,
+         "WorkBuddy",
+         {"reset", "--no-restart"},
+         3,
+         {"恢复 WorkBuddy 的配置？",
+          "将移除本工具写入的配置，并恢复此前的默认设置。重启前请保存该应用中的工作。", "取消",
+          "操作已取消。"},
+         ".workbuddy/.models.json.corvane-backup",
+         true},
+        {"Claude reset, no terminal and no flag",
+         Client::claude,
+         "Claude",
+         {"reset"},
+         3,
+         {"恢复 Claude 的配置？",
+          "将移除本工具写入的配置，并恢复此前的默认设置。重启前请保存该应用中的工作。", "取消",
+          "操作已取消。"},
+         "Library/Application Support/Claude-3p",
+         false},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -317,7 +336,7 @@ TEST(WorkflowCommands, DecliningTheRestart) {
         options.shortVersion = "4.9999.0";
         env.launch(env.install(c.bundle, options));
         env.gateway.setScript({passingReply(c.client)});
-        if (c.arguments.front() == "reset") {
+        if (c.arguments.front() == "reset" && c.client != Client::claude) {
             writeFile(env.home.path() / ".openclaw/openclaw.json", userOpenClaw);
             testing::sampleConfiguration(c.client).save(InstalledApplication{});
         }
@@ -387,7 +406,9 @@ TEST(WorkflowCommands, ResetOutcomes) {
         if (!c.file.empty()) writeFile(env.home.path() / c.file, c.before);
         const ProgramResult result = cli.reset(c.bundle, {"--yes"});
         EXPECT_EQ(result.exitStatus, c.exitStatus) << result.output << result.error;
-        EXPECT_EQ(tail(result, 1), std::vector<std::string>{c.last}) << result.output;
+        EXPECT_EQ(c.exitStatus == 0 ? tail(result, 1) : lines(result.error),
+                  std::vector<std::string>{c.last})
+            << result.output;
         if (!c.file.empty()) {
             EXPECT_EQ(readFile(env.home.path() / c.file), c.before);
         }
@@ -424,6 +445,10 @@ TEST(WorkflowCommands, ChosenPathAndNamedBundle) {
     EXPECT_EQ(env.gateway.requests().at(0).header("authorization"),
               std::string("Bearer ") + kWorkflowKey);
     EXPECT_EQ(env.events(), (std::vector<std::string>{"start"}));
+    // The remembered path is the owner's alone, whatever the umask.
+    const auto store = env.home.path() / ".config/Corvane";
+    EXPECT_EQ(testing::permissions(store), 0700u);
+    EXPECT_EQ(testing::permissions(store / "Corvane Setup.conf"), 0600u);
 
     // The remembered path leads the reset to the chosen file, and is forgotten.
     const ProgramResult reset = cli.reset("openClaw", {"--no-restart", "--app", app.string()});
@@ -444,7 +469,7 @@ TEST(WorkflowCommands, ConfigOnly) {
         std::string file;
         std::string before;
         int exitStatus;
-        std::vector<std::string> output;  // the whole output
+        std::vector<std::string> output;  // standard output, then standard error
         std::string expectedKey;          // a top-level member of the written JSON
     };
     const std::vector<std::string> saved = {"验证模型 1 / 1", "正在保存配置",
@@ -503,7 +528,7 @@ TEST(WorkflowCommands, ConfigOnly) {
         const ProgramResult result =
             cli.apply(std::string(caseName(c.client)), {"--model", c.model, "--config-only"});
         EXPECT_EQ(result.exitStatus, c.exitStatus) << result.output << result.error;
-        EXPECT_EQ(lines(result.output), c.output);
+        EXPECT_EQ(lines(result.output + result.error), c.output);
         if (c.exitStatus != 0) {
             EXPECT_EQ(env.gateway.requests().size(), c.before.empty() ? 0u : 1u);
             if (!c.before.empty()) {
@@ -533,6 +558,11 @@ TEST(WorkflowCommands, UsageErrors) {
          "sk-x"},
         {"reset", "--client", "openClaw", "--config-only"},
         {"reset"},
+        {"apply", "--client", "codex", "--address", "https://x", "--model", "m", "--config",
+         "/tmp/config.toml"},
+        {"reset", "--client", "openCode", "--config", "opencode.json"},
+        {"reset", "--client", "claude", "--config", ""},
+        {"apply", "--client", "hermes", "--address", "https://x", "--model", "a", "--model", "b"},
     };
     for (const auto& arguments : cases) {
         SCOPED_TRACE(arguments.back());
@@ -551,7 +581,8 @@ TEST(WorkflowCommands, NotInstalled) {
         arguments.insert(arguments.end(), more.begin(), more.end());
         const ProgramResult result = cli.apply("openClaw", arguments);
         EXPECT_EQ(result.exitStatus, 1);
-        EXPECT_EQ(result.output, "请先安装 OpenClaw（小龙虾），再运行这个工具。\n");
+        EXPECT_EQ(result.output, "");
+        EXPECT_EQ(result.error, "请先安装 OpenClaw（小龙虾），再运行这个工具。\n");
     }
     EXPECT_TRUE(env.gateway.requests().empty());
     EXPECT_FALSE(std::filesystem::exists(env.home.path() / ".openclaw"));

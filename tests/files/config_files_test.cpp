@@ -5,13 +5,16 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <csignal>
 #include <filesystem>
 #include <functional>
 #include <string>
 
 #include "files/json5.h"
+#include "files/reset_steps.h"
 #include "model/setup_error.h"
+#include "model/uuid.h"
 #include "support/setup_error_text.h"
 #include "support/stray_temporaries.h"
 #include "support/temp_home.h"
@@ -83,6 +86,14 @@ TEST(ConfigurationData, UnreadableFilesThrowAndNeverHang) {
         fs::permissions(unreadable, fs::perms::none);
     }
     EXPECT_THROW(configurationData(unreadable), std::system_error);
+}
+
+TEST(ConfigurationData, RefusesFilesOverSixtyFourMebibytesUnread) {
+    TempHome home;
+    const fs::path file = home.path() / "config.json";
+    writeFile(file, "");
+    fs::resize_file(file, (std::uintmax_t{64} << 20) + 1);
+    EXPECT_EQ(setupErrorText([&] { configurationData(file); }), "配置文件过大，无法安全合并。");
 }
 
 TEST(RecoveryBackupURL, IsHiddenBesideTheFile) {
@@ -170,20 +181,73 @@ TEST(ReplaceConfiguration, RefusesWhenTheFileChangedSinceItWasRead) {
     }
 }
 
-TEST(ReplaceConfiguration, ReplacesASymbolicLinkWithARegularPrivateFile) {
+TEST(ReplaceConfiguration, WritesThroughSymbolicLinksThatStayInTheHome) {
     TempHome home;
-    const fs::path real = home.path() / "real.json";
-    const fs::path link = home.path() / "link.json";
+    const fs::path real = home.path() / "dotfiles/real.json";
+    const fs::path link = home.path() / "app/config.json";
     writeFile(real, "{}");
     fs::permissions(real, static_cast<fs::perms>(0644));
+    fs::create_directories(link.parent_path());
     fs::create_symlink(real, link);
     replaceConfiguration("new", link, "{}");
-    EXPECT_FALSE(fs::is_symlink(link));
-    EXPECT_TRUE(fs::is_regular_file(link));
-    EXPECT_EQ(permissions(link), 0600u);
-    EXPECT_EQ(readFile(link), "new");
-    EXPECT_EQ(readFile(real), "{}");
+    EXPECT_TRUE(fs::is_symlink(link));
+    EXPECT_EQ(readFile(real), "new");
+    EXPECT_EQ(permissions(real), 0600u);
     EXPECT_EQ(readFile(recoveryBackupURL(link)), "{}");
+    EXPECT_FALSE(fs::exists(recoveryBackupURL(real)));
+    finishReset("{}", link, "new");
+    EXPECT_TRUE(fs::is_symlink(link));
+    EXPECT_EQ(readFile(real), "{}");
+    EXPECT_FALSE(fs::exists(recoveryBackupURL(link)));
+    EXPECT_TRUE(strayTemporaries(real.parent_path()).empty());
+    finishReset(std::nullopt, link, "{}");
+    EXPECT_TRUE(fs::is_symlink(link));
+    EXPECT_EQ(readFile(real), "");
+
+    const fs::path outside = home.path().string() + "-outside.json";
+    writeFile(outside, "{}");
+    fs::create_symlink(outside, home.path() / "app/outside.json");
+    fs::create_symlink(home.path() / "missing.json", home.path() / "app/dangling.json");
+    for (const char* name : {"outside.json", "dangling.json"}) {
+        const fs::path refused = home.path() / "app" / name;
+        const std::string text = setupErrorText(
+            [&] { replaceConfiguration("new", refused, configurationData(refused)); });
+        EXPECT_TRUE(text.starts_with(kCannotRename + "\n")) << text;
+        EXPECT_TRUE(fs::is_symlink(refused)) << name;
+        EXPECT_FALSE(fs::exists(recoveryBackupURL(refused))) << name;
+    }
+    EXPECT_EQ(readFile(outside), "{}");
+    EXPECT_FALSE(fs::exists(home.path() / "missing.json"));
+    fs::remove(outside);
+}
+
+TEST(WritePrivateFile, KeepsTheOwnerOfAnotherUsersFile) {
+    if (geteuid() != 0) GTEST_SKIP() << "only root can give a file to another user";
+    TempHome home;
+    const fs::path file = home.path() / "config.json";
+    writeFile(file, "{}");
+    ASSERT_EQ(::chown(file.c_str(), 12345, 12346), 0);
+    replaceConfiguration("new", file, "{}");
+    struct stat info {};
+    ASSERT_EQ(::stat(file.c_str(), &info), 0);
+    EXPECT_EQ(info.st_uid, 12345u);
+    EXPECT_EQ(info.st_gid, 12346u);
+    EXPECT_EQ(info.st_mode & 07777, 0600u);
+    EXPECT_EQ(readFile(file), "new");
+}
+
+TEST(WritePrivateFile, RemovesTemporariesThatAKilledRunLeftBehind) {
+    TempHome home;
+    const fs::path stale = home.path() / (".corvane-" + randomUUID());
+    const fs::path running = home.path() / (".corvane-" + randomUUID());
+    const fs::path backup = home.path() / ".other.json.corvane-backup";
+    for (const fs::path& file : {stale, running, backup}) writeFile(file, "x");
+    const auto twoMinutesAgo = fs::file_time_type::clock::now() - std::chrono::minutes(2);
+    fs::last_write_time(stale, twoMinutesAgo);
+    fs::last_write_time(backup, twoMinutesAgo);
+    writePrivateFile("new", home.path() / "config.json");
+    EXPECT_EQ(strayTemporaries(home.path()), std::vector{running.filename().string()});
+    EXPECT_TRUE(fs::exists(backup));
 }
 
 TEST(ReplaceConfiguration, FolderThatCannotBeCreatedIsAFileSystemError) {

@@ -141,6 +141,24 @@ TEST(GatewaySettings, JudgesModelRows) {
     }
 }
 
+TEST(GatewaySettings, RefusesControlCharactersInModelIdsAndNames) {
+    struct Case {
+        ModelRow row;
+        std::string expected;  // "" when valid
+    };
+    const Case cases[] = {
+        {ModelRow("gpt\x1b[2J", ""), kRow},       {ModelRow("gpt\x7f", ""), kRow},
+        {ModelRow("gpt\u0085x", ""), kRow},       {ModelRow("gpt", "G\x1b]0;x\x07"), kRow},
+        {ModelRow("gpt", "G\u009bT"), kRow},      {ModelRow("gpt", "a\tb"), kRow},
+        {ModelRow("gpt-é", "GPT ü \u00a0x"), ""},
+    };
+    for (const Case& c : cases) {
+        Form form;
+        form.rows = {c.row};
+        EXPECT_EQ(failure(form), c.expected) << c.row.modelID << " / " << c.row.displayName;
+    }
+}
+
 TEST(GatewaySettings, ReportsTheFirstBrokenRule) {
     Form everythingWrong;
     everythingWrong.address = "http://x";
