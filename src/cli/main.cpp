@@ -15,6 +15,7 @@ int main(int argc, char** argv) {
     corvane::cli::addClientsCommand(app, run);
     corvane::cli::addValidateCommand(app, run);
     corvane::cli::addCheckCommand(app, run);
+    corvane::cli::addModelsCommand(app, run);
     corvane::cli::addApplyCommand(app, run);
     corvane::cli::addResetCommand(app, run);
     corvane::cli::addStatusCommand(app, run);

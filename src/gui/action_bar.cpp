@@ -78,7 +78,16 @@ void ActionBar::setStatus(const QString& status, bool failed) {
 
 void ActionBar::setFailureDetail(const QString& detail) { failureDetail_->setDetail(detail); }
 
-QList<QWidget*> ActionBar::focusChain() const { return {resetButton_, mainButton_}; }
+void ActionBar::addButton(QPushButton* button) {
+    extraButton_ = button;
+    auto* row = static_cast<QHBoxLayout*>(layout());
+    row->insertWidget(row->indexOf(mainButton_), button);
+}
+
+QList<QWidget*> ActionBar::focusChain() const {
+    if (extraButton_) return {resetButton_, extraButton_, mainButton_};
+    return {resetButton_, mainButton_};
+}
 
 void ActionBar::changeEvent(QEvent* event) {
     if (event->type() == QEvent::PaletteChange) paintStatus();

@@ -29,6 +29,9 @@ public:
 
     QPushButton* mainButton() const { return mainButton_; }
 
+    // A button of the window's own ("测试连接") before the main button.
+    void addButton(QPushButton* button);
+
     // The focusable widgets in tab order.
     QList<QWidget*> focusChain() const;
 
@@ -43,6 +46,7 @@ private:
     QLabel* statusLine_;
     FailureDetail* failureDetail_;
     QPushButton* mainButton_;
+    QPushButton* extraButton_ = nullptr;
     bool failed_ = false;
 };
 

@@ -7,6 +7,7 @@
 #include "gui/action_bar.h"
 #include "gui/alerts.h"
 #include "gui/connection_form.h"
+#include "gui/gateway_probe_controls.h"
 #include "gui/pending_answer.h"
 #include "gui/setup_window.h"
 
@@ -135,5 +136,13 @@ void SetupWindow::setUserDefault(const std::string& key, const std::string& valu
 }
 
 void SetupWindow::removeUserDefault(const std::string& key) { defaults_.remove(key); }
+
+void SetupWindow::showGatewayModels(const std::vector<GatewayModel>& models) {
+    onWindowThread([this, models] { probes_->offerModels(models); });
+}
+
+void SetupWindow::showModelCheck(std::size_t row, const ModelCheck& found) {
+    onWindowThread([this, row, found] { probes_->markRow(row, found); });
+}
 
 }  // namespace corvane

@@ -149,6 +149,12 @@ ModelRow::ModelRow() : id(randomUUID()) {}
 ModelRow::ModelRow(std::string modelID, std::string displayName)
     : id(randomUUID()), modelID(std::move(modelID)), displayName(std::move(displayName)) {}
 
+GatewayConnection::GatewayConnection(std::string_view address, std::string_view key,
+                                     std::string_view auth, Client client)
+    : baseUrl(normalisedBaseUrl(address, client)),
+      apiKey(validatedKey(key)),
+      authScheme(validatedAuth(auth, client)) {}
+
 GatewaySettings::GatewaySettings(std::string_view address, std::string_view key,
                                  std::string_view auth, const std::vector<ModelRow>& rows,
                                  Client client)

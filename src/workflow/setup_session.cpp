@@ -3,6 +3,7 @@
 #include <utility>
 
 #include "workflow/apply_workflow.h"
+#include "workflow/gateway_probes.h"
 #include "workflow/installed_application.h"
 #include "workflow/reset_workflow.h"
 
@@ -62,6 +63,26 @@ bool SetupSession::resetConfiguration(const SetupForm& form,
     if (!plan) return false;
     start([this, plan = std::move(*plan)](std::stop_token stop) {
         return runReset(plan, host_, services_, stop);
+    });
+    return true;
+}
+
+bool SetupSession::fetchGatewayModels(const SetupForm& form) {
+    if (working_) return false;
+    auto plan = prepareModelList(form, host_);
+    if (!plan) return false;
+    start([this, plan = std::move(*plan)](std::stop_token stop) {
+        return runModelList(plan, host_, services_, stop);
+    });
+    return true;
+}
+
+bool SetupSession::testConnection(const SetupForm& form) {
+    if (working_) return false;
+    auto plan = prepareConnectionTest(form, host_);
+    if (!plan) return false;
+    start([this, plan = std::move(*plan)](std::stop_token stop) {
+        return runConnectionTest(plan, host_, services_, stop);
     });
     return true;
 }

@@ -32,6 +32,9 @@ public:
     bool resetConfiguration(const SetupForm& form,
                             const std::optional<std::filesystem::path>& restart) override;
 
+    bool fetchGatewayModels(const SetupForm& form) override;
+    bool testConnection(const SetupForm& form) override;
+
     bool working() const override { return working_; }
 
     std::optional<std::filesystem::path> installedApplication(Client client) override;

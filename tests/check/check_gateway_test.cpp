@@ -405,5 +405,37 @@ TEST_F(CheckGatewayTest, TrustsACertificateFolderNamedInTheEnvironment) {
     EXPECT_EQ(failureWith(streamOf({kChatDone})), "无法连接模型接口。请检查地址和网络后重试。");
 }
 
+TEST_F(CheckGatewayTest, TimesTheFirstAndTheDecidingEvent) {
+    struct TimingCase {
+        GatewayReply reply;
+        std::optional<long> status;
+        bool firstEventSeen;
+        bool decided;
+    };
+    GatewayReply paced = streamOf({});
+    paced.headDelay = 100ms;
+    paced.chunks = {{": comment\n\n", 0ms}, {"data: {}\n\n", 200ms}, {"data: [DONE]\n\n", 300ms}};
+    const std::vector<TimingCase> cases = {
+        {paced, 200, true, true},
+        {statusOnly(401), 401, false, false},
+        {streamOf({"data: {}\n\n"}), 200, true, false},
+    };
+    const GatewaySettings chat = settings(Client::openCode);
+    for (const TimingCase& c : cases) {
+        gateway_.setScript({c.reply});
+        const ModelCheck found =
+            checkModel(chat, chat.inferenceModels().front(), Client::openCode, {});
+        EXPECT_EQ(found.httpStatus, c.status);
+        EXPECT_EQ(found.firstEvent.has_value(), c.firstEventSeen);
+        EXPECT_EQ(found.terminalEvent.has_value(), c.decided);
+        if (&c != &cases.front()) continue;
+        EXPECT_TRUE(found.passed);
+        // The comment line is no event: the first one comes after both waits.
+        EXPECT_GE(found.firstEvent->count(), 300);
+        EXPECT_GE(found.terminalEvent->count(), 600);
+        EXPECT_LT(found.terminalEvent->count(), 5000);
+    }
+}
+
 }  // namespace
 }  // namespace corvane

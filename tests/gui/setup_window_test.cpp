@@ -316,14 +316,15 @@ TEST_F(SetupWindowTest, TabWalksTheFormInReadingOrder) {
     driver.click("addModelButton");
     driver.find<QLineEdit>("address")->setFocus();
     QStringList order;
-    for (int step = 0; step < 17; ++step) {
+    for (int step = 0; step < 19; ++step) {
         QWidget* focused = QApplication::focusWidget();
         order.append(focused->objectName().section('.', 0, 0));
         QTest::keyClick(focused, Qt::Key_Tab);
     }
     EXPECT_EQ(order, QStringList({"address", "key", "auth", "chosenPath", "choosePath", "modelID",
                                   "displayName", "remove", "modelID", "displayName", "remove",
-                                  "addModelButton", "resetButton", "mainButton", "clientList",
+                                  "addModelButton", "fetchModelsButton", "resetButton",
+                                  "testConnectionButton", "mainButton", "clientList",
                                   "downloadControl", "address"}));
 }
 
