@@ -56,7 +56,6 @@ struct StreamReading {
     std::optional<std::string> statusMessage;
     StreamSignal verdict = StreamSignal::reading;
     StreamLines lines{kMaxLineBytes};
-    char transferError[CURL_ERROR_SIZE] = {};
 
     milliseconds sinceStart() const {
         return std::chrono::duration_cast<milliseconds>(Clock::now() - start);
