@@ -14,7 +14,7 @@ namespace corvane {
 namespace {
 
 // A model list is a few kilobytes; a larger answer is not one.
-constexpr std::size_t kMaxBodyBytes = 8 * 1024 * 1024;
+constexpr std::size_t kMaxBodyBytes = std::size_t{8} * 1024 * 1024;
 constexpr int kMaxPages = 20;
 
 std::string percentEncoded(const std::string& text) {
@@ -58,7 +58,7 @@ Page parsedPage(const std::string& body) {
         }
         page.models.push_back(std::move(model));
     }
-    const bool hasMore = document.value("has_more", false) == true;
+    const bool hasMore = document.value("has_more", false);
     if (hasMore && document.contains("last_id") && document["last_id"].is_string()) {
         page.nextAfterId = document["last_id"].get<std::string>();
     }

@@ -133,7 +133,8 @@ std::unique_ptr<curl_slist, HeaderListDeleter> headerList(const HttpsRequest& re
     for (const std::string& header : request.headers) {
         curl_slist* extended = curl_slist_append(list.get(), header.c_str());
         if (extended == nullptr) throw PlatformError("cannot build the request");
-        list.release();
+        // The extended list holds the old one: hand it over without freeing it.
+        static_cast<void>(list.release());
         list.reset(extended);
     }
     return list;

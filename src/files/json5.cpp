@@ -365,11 +365,11 @@ private:
     // allocates nothing, so the failure reaches the caller as an exception.
     static void discard(json& value) noexcept {
         if (value.is_array()) {
-            auto& elements = value.get_ref<json::array_t&>();
+            auto& elements = *value.get_ptr<json::array_t*>();
             for (json& element : elements) discard(element);
             elements.clear();
         } else if (value.is_object()) {
-            auto& members = value.get_ref<json::object_t&>();
+            auto& members = *value.get_ptr<json::object_t*>();
             for (auto& member : members) discard(member.second);
             members.clear();
         }

@@ -70,6 +70,7 @@ pid_t spawnDetached(const std::filesystem::path& executable, std::vector<std::st
     posix_spawnattr_setflags(&setup.attributes_,
                              POSIX_SPAWN_SETSID | POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF);
     std::vector<char*> argv;
+    argv.reserve(arguments.size() + 1);
     for (std::string& argument : arguments) argv.push_back(argument.data());
     argv.push_back(nullptr);
     pid_t pid = 0;
