@@ -4,6 +4,7 @@
 
 #include "workflow/apply_workflow.h"
 #include "workflow/installed_application.h"
+#include "workflow/preview_workflow.h"
 #include "workflow/reset_workflow.h"
 
 namespace corvane {
@@ -22,6 +23,7 @@ void SetupSession::start(Task task) {
     {
         std::lock_guard lock(mutex_);
         outcome_.reset();
+        preview_.reset();
     }
     working_ = true;
     worker_ = std::jthread([this, task = std::move(task)](std::stop_token stop) {
@@ -64,6 +66,44 @@ bool SetupSession::resetConfiguration(const SetupForm& form,
         return runReset(plan, host_, services_, stop);
     });
     return true;
+}
+
+bool SetupSession::previewSubmit(const SetupForm& form) {
+    if (working_) return false;
+    // Opening Cursor is all its apply does, and a dry run opens nothing.
+    if (form.client == Client::cursor) {
+        host_.setFailed(true);
+        host_.setStatus("Cursor / Grok Build 须在应用内完成设置。");
+        return false;
+    }
+    auto plan = prepareApply(form, host_, services_);
+    if (!plan) return false;
+    start([this, plan = std::move(*plan)](std::stop_token stop) {
+        return storePreview(previewApply(plan, host_, services_, stop));
+    });
+    return true;
+}
+
+bool SetupSession::previewReset(const SetupForm& form) {
+    if (working_) return false;
+    auto plan = prepareReset(form, std::nullopt, host_);
+    if (!plan) return false;
+    start([this, plan = std::move(*plan)](std::stop_token stop) {
+        return storePreview(corvane::previewReset(plan, host_, services_, stop));
+    });
+    return true;
+}
+
+WorkflowOutcome SetupSession::storePreview(std::optional<std::string> diff) {
+    std::lock_guard lock(mutex_);
+    const WorkflowOutcome outcome = diff ? WorkflowOutcome::succeeded : WorkflowOutcome::failed;
+    preview_ = std::move(diff);
+    return outcome;
+}
+
+std::optional<std::string> SetupSession::preview() {
+    std::lock_guard lock(mutex_);
+    return preview_;
 }
 
 std::optional<WorkflowOutcome> SetupSession::wait() {
