@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Times `corvane check` against curl making the identical streamed request to
-# the local test gateway, 20 runs each (RUNS to change), and prints the ratio
-# of the medians.
+# the local test gateway, and `corvane models` against curl fetching the same
+# model list, 20 runs each (RUNS to change), and prints the ratios of the
+# medians.
 # Target: corvane within 1.2x of curl.
 #
 #   bench/check_vs_curl.sh            # builds what is missing
@@ -23,44 +24,75 @@ if [[ ! -x $gateway ]]; then
 fi
 
 work=$(mktemp -d)
-gateway_pid=
+gateway_pids=()
 cleanup() {
-    [[ -n $gateway_pid ]] && kill "$gateway_pid" 2>/dev/null && wait "$gateway_pid" 2>/dev/null
+    for pid in "${gateway_pids[@]}"; do
+        kill "$pid" 2>/dev/null && wait "$pid" 2>/dev/null
+    done
     rm -rf "$work"
 }
 trap cleanup EXIT
 
+# Starts a test gateway answering from script file $1; sets $port and $ca.
+start_gateway() {
+    local ready="$work/ready-$(basename "$1").txt"
+    "$gateway" --script "$1" >"$ready" &
+    gateway_pids+=($!)
+    for _ in $(seq 100); do
+        grep -q '^ca=' "$ready" 2>/dev/null && break
+        sleep 0.05
+    done
+    port=$(sed -n 's/^port=//p' "$ready")
+    ca=$(sed -n 's/^ca=//p' "$ready")
+    [[ -n $port && -n $ca ]] || { echo "test gateway did not start" >&2; exit 1; }
+}
+
 # A short Chat Completions stream, as a gateway answers a one-token request.
-cat >"$work/script.json" <<'JSON'
+cat >"$work/stream.json" <<'JSON'
 {"replies": [{"chunks": [
   {"data": "data: {\"choices\":[{\"index\":0,\"delta\":{\"role\":\"assistant\"}}]}\n\n"},
   {"data": "data: {\"choices\":[{\"index\":0,\"delta\":{\"content\":\"1\"}}]}\n\n"},
   {"data": "data: {\"choices\":[{\"index\":0,\"delta\":{},\"finish_reason\":\"length\"}]}\n\n"},
   {"data": "data: [DONE]\n\n"}]}]}
 JSON
+# A model list of a typical size.
+models=$(for i in $(seq 40); do printf '{"id":"model-%d","object":"model","owned_by":"gw"},' "$i"; done)
+printf '{"replies": [{"contentType": "application/json", "body": %s}]}' \
+    "$(printf '{"object":"list","data":[%s]}' "${models%,}" | python3 -c 'import json,sys; print(json.dumps(sys.stdin.read()))')" \
+    >"$work/models.json"
 
-"$gateway" --script "$work/script.json" >"$work/ready.txt" &
-gateway_pid=$!
-for _ in $(seq 100); do
-    grep -q '^ca=' "$work/ready.txt" 2>/dev/null && break
-    sleep 0.05
-done
-port=$(sed -n 's/^port=//p' "$work/ready.txt")
-ca=$(sed -n 's/^ca=//p' "$work/ready.txt")
-[[ -n $port && -n $ca ]] || { echo "test gateway did not start" >&2; exit 1; }
+export CORVANE_API_KEY=sk-bench-key NO_PROXY=127.0.0.1 no_proxy=127.0.0.1
+start_gateway "$work/stream.json"
+export SSL_CERT_FILE=$ca
+stream_address="https://127.0.0.1:$port"
+stream_ca=$ca
+start_gateway "$work/models.json"
+models_address="https://127.0.0.1:$port"
+models_ca=$ca
 
-export SSL_CERT_FILE=$ca CORVANE_API_KEY=sk-bench-key NO_PROXY=127.0.0.1 no_proxy=127.0.0.1
-address="https://127.0.0.1:$port"
 body='{"max_tokens":1,"messages":[{"content":"1","role":"user"}],"model":"bench-model","stream":true}'
-corvane_command=("$corvane" check --client openCode --address "$address" --model bench-model)
-curl_command=(curl -q -sS -N --fail -o /dev/null --cacert "$ca" -X POST
-    -H 'Content-Type: application/json' -H 'Accept: text/event-stream'
-    -H "Authorization: Bearer $CORVANE_API_KEY" -H 'User-Agent:'
-    --data-raw "$body" "$address/v1/chat/completions")
+corvane_check() {
+    SSL_CERT_FILE=$stream_ca "$corvane" check --client openCode --address "$stream_address" \
+        --model bench-model
+}
+curl_check() {
+    curl -q -sS -N --fail -o /dev/null --cacert "$stream_ca" -X POST \
+        -H 'Content-Type: application/json' -H 'Accept: text/event-stream' \
+        -H "Authorization: Bearer $CORVANE_API_KEY" -H 'User-Agent:' \
+        --data-raw "$body" "$stream_address/v1/chat/completions"
+}
+corvane_models() {
+    SSL_CERT_FILE=$models_ca "$corvane" models --client openCode --address "$models_address"
+}
+curl_models() {
+    curl -q -sS --fail --cacert "$models_ca" -H 'Accept: application/json' \
+        -H "Authorization: Bearer $CORVANE_API_KEY" -H 'User-Agent:' "$models_address/v1/models"
+}
 
 # Both must succeed before their times mean anything.
-"${corvane_command[@]}" >/dev/null
-"${curl_command[@]}"
+for command in corvane_check curl_check corvane_models curl_models; do
+    "$command" >/dev/null
+done
 
 # Runs alternate between the two commands so that load from other work on the
 # machine falls on both alike; $EPOCHREALTIME costs no extra process.
@@ -72,18 +104,24 @@ elapsed_us() {
 }
 median_ms() { sort -n | awk '{a[NR] = $1} END {printf "%.2f", (a[int((NR + 1) / 2)] + a[int(NR / 2) + 1]) / 2000}'; }
 
-corvane_times=()
-curl_times=()
-for run in $(seq "$runs"); do
-    if ((run % 2)); then
-        corvane_times+=("$(elapsed_us "${corvane_command[@]}")")
-        curl_times+=("$(elapsed_us "${curl_command[@]}")")
-    else
-        curl_times+=("$(elapsed_us "${curl_command[@]}")")
-        corvane_times+=("$(elapsed_us "${corvane_command[@]}")")
-    fi
-done
-corvane_ms=$(printf '%s\n' "${corvane_times[@]}" | median_ms)
-curl_ms=$(printf '%s\n' "${curl_times[@]}" | median_ms)
-awk -v a="$corvane_ms" -v b="$curl_ms" -v n="$runs" \
-    'BEGIN {printf "%d runs each: median corvane %.1f ms, curl %.1f ms, ratio %.2fx\n", n, a, b, a / b}'
+# compare NAME CORVANE_FUNCTION CURL_FUNCTION
+compare() {
+    local corvane_times=() curl_times=()
+    for run in $(seq "$runs"); do
+        if ((run % 2)); then
+            corvane_times+=("$(elapsed_us "$2")")
+            curl_times+=("$(elapsed_us "$3")")
+        else
+            curl_times+=("$(elapsed_us "$3")")
+            corvane_times+=("$(elapsed_us "$2")")
+        fi
+    done
+    local corvane_ms curl_ms
+    corvane_ms=$(printf '%s\n' "${corvane_times[@]}" | median_ms)
+    curl_ms=$(printf '%s\n' "${curl_times[@]}" | median_ms)
+    awk -v name="$1" -v a="$corvane_ms" -v b="$curl_ms" -v n="$runs" \
+        'BEGIN {printf "%s, %d runs each: median corvane %.1f ms, curl %.1f ms, ratio %.2fx\n", name, n, a, b, a / b}'
+}
+
+compare check corvane_check curl_check
+compare models corvane_models curl_models

@@ -8,6 +8,7 @@
 #include "model/setup_error.h"
 #include "platform/bundle_info.h"
 #include "platform/child_process.h"
+#include "platform/desktop_entry.h"
 #include "platform/pause.h"
 
 namespace corvane {
@@ -46,13 +47,15 @@ ApplicationControl::ApplicationControl(Workspace& workspace, std::stop_token sto
 
 std::vector<std::shared_ptr<RunningApplication>> ApplicationControl::runningApplications(
     const std::filesystem::path& url) const {
-    std::string target = matchingPath(url);
+    const std::optional<DesktopEntry> entry = readDesktopEntry(url);
+    const std::string target = matchingPath(url);
     std::vector<std::shared_ptr<RunningApplication>> matching;
-    for (auto& application : workspace_.runningApplications()) {
+    for (auto& application : workspace_.runningApplications(url)) {
         if (application->isTerminated()) continue;
-        std::optional<std::filesystem::path> bundle = application->bundleURL();
-        if (!bundle) continue;
-        if (matchingPath(*bundle) == target) matching.push_back(std::move(application));
+        const std::optional<std::filesystem::path> bundle = application->bundleURL();
+        if (entry ? runsEntry(*application, *entry) : bundle && matchingPath(*bundle) == target) {
+            matching.push_back(std::move(application));
+        }
     }
     return matching;
 }
@@ -74,13 +77,15 @@ void ApplicationControl::stopApplication(const std::filesystem::path& url) const
 
 std::shared_ptr<RunningApplication> ApplicationControl::launchApplication(
     const std::filesystem::path& url) const {
-    return workspace_.openApplication(url);
+    return workspace_.openApplication(url, stop_);
 }
 
 void ApplicationControl::stopOpenCodeService(const std::filesystem::path& url) const {
     std::optional<std::string> version = applicationVersion(url);
     if (!version || !hasLocalService(*version)) return;
-    std::filesystem::path tool = url / "Contents" / "Resources" / "opencode-cli";
+    const std::optional<DesktopEntry> entry = readDesktopEntry(url);
+    const std::filesystem::path tool = entry ? entry->program.parent_path() / "opencode-cli"
+                                             : url / "Contents" / "Resources" / "opencode-cli";
     if (!isExecutableFile(tool)) return;
 
     auto process = ChildProcess::start(tool, {"service", "stop"}, {});
@@ -97,10 +102,12 @@ void ApplicationControl::stopOpenCodeService(const std::filesystem::path& url) c
 }
 
 std::optional<std::string> applicationVersion(const std::filesystem::path& url) {
+    if (const auto entry = readDesktopEntry(url)) return entry->version;
     return bundleInfoString(url, "CFBundleShortVersionString");
 }
 
 std::string applicationDisplayName(const std::filesystem::path& url) {
+    if (const auto entry = readDesktopEntry(url)) return entry->name;
     std::filesystem::path bundle = url;
     // "Claude.app/" names the same bundle as "Claude.app".
     if (!bundle.has_filename()) bundle = bundle.parent_path();

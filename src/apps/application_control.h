@@ -19,14 +19,16 @@ struct ApplicationTiming {
     int checks = 40;
 };
 
-// Finding, stopping and starting client applications, each named by the
-// location of its bundle. Every wait ends with OperationCancelled when a stop
-// is requested on the token.
+// Finding, stopping and starting client applications, each named by its
+// location: its bundle, or on Linux its desktop entry (".desktop" file).
+// Every wait ends with OperationCancelled when a stop is requested on the
+// token.
 class ApplicationControl {
 public:
     ApplicationControl(Workspace& workspace, std::stop_token stop, ApplicationTiming timing = {});
 
-    // The running instances of the bundle (symbolic links and ".." resolved).
+    // The running instances: the processes of the bundle (symbolic links and
+    // ".." resolved), or those of the desktop entry (see runsEntry).
     std::vector<std::shared_ptr<RunningApplication>> runningApplications(
         const std::filesystem::path& url) const;
 
@@ -37,7 +39,8 @@ public:
     // Opens the application (brought to the front); PlatformError when refused.
     std::shared_ptr<RunningApplication> launchApplication(const std::filesystem::path& url) const;
 
-    // Stops the local service of OpenCode Desktop 2 and later.
+    // Stops the local service of OpenCode Desktop 2 and later with its
+    // opencode-cli (inside the bundle, or beside the desktop entry's program).
     void stopOpenCodeService(const std::filesystem::path& url) const;
 
     Workspace& workspace() const { return workspace_; }
@@ -50,15 +53,17 @@ private:
     ApplicationTiming timing_;
 };
 
-// The bundle's short version text; nothing when it is not a bundle or the
-// entry is missing or not text.
+// The bundle's short version text, or the desktop entry's X-AppImage-Version;
+// nothing when it is neither or the entry is missing or not text.
 std::optional<std::string> applicationVersion(const std::filesystem::path& url);
 
-// The bundle folder's name without its extension ("Claude" for Claude.app).
+// The bundle folder's name without its extension ("Claude" for Claude.app),
+// or the desktop entry's Name.
 std::string applicationDisplayName(const std::filesystem::path& url);
 
 // The installed application of a client: by name in the system folder, then in
-// the home folder's Applications, then by bundle identifier.
+// the home folder's Applications, then by bundle identifier, then by its
+// desktop entry.
 std::optional<std::filesystem::path> installedURL(
     Client client, Workspace& workspace,
     const std::filesystem::path& systemApplications = "/Applications");

@@ -3,6 +3,7 @@
 #include "apps/application_control.h"
 #include "platform/home.h"
 #include "platform/platform_error.h"
+#include "platform/xdg_applications.h"
 
 namespace corvane {
 
@@ -24,7 +25,8 @@ std::optional<std::filesystem::path> installedURL(Client client, Workspace& work
     for (std::string_view identifier : bundleIdentifiers(client)) {
         if (auto location = workspace.urlForApplication(identifier)) return location;
     }
-    return std::nullopt;
+    return findDesktopEntry(
+        {desktopFileIds(client), windowClasses(client), desktopPrograms(client)});
 }
 
 }  // namespace corvane

@@ -1,12 +1,5 @@
 #include "check/check_gateway.h"
 
-#include <curl/curl.h>
-
-#include <algorithm>
-#include <cstdlib>
-#include <memory>
-#include <optional>
-#include <string>
 #include <string_view>
 
 #include "check/check_request.h"
@@ -14,48 +7,16 @@
 #include "check/stream_signal.h"
 #include "model/setup_error.h"
 #include "model/text.h"
-#include "platform/platform_error.h"
 
 namespace corvane {
 
 namespace {
 
 using Clock = std::chrono::steady_clock;
+using std::chrono::milliseconds;
 
 // A gateway that streams one endless line must not grow memory without bound.
-constexpr std::size_t kMaxLineBytes = 1024 * 1024;
-
-// Upper bound of one wait for network activity; a stop request wakes it early.
-constexpr std::chrono::milliseconds kLongestPoll{1000};
-
-struct EasyDeleter {
-    void operator()(CURL* easy) const { curl_easy_cleanup(easy); }
-};
-struct MultiDeleter {
-    void operator()(CURLM* multi) const { curl_multi_cleanup(multi); }
-};
-struct HeaderListDeleter {
-    void operator()(curl_slist* list) const { curl_slist_free_all(list); }
-};
-
-// Detaches the easy handle before either handle is cleaned up, as libcurl requires.
-class Attachment {
-public:
-    Attachment(CURLM* multi, CURL* easy) : multi_(multi), easy_(easy) {
-        if (curl_multi_add_handle(multi, easy) != CURLM_OK) {
-            throw PlatformError("cannot start the test request");
-        }
-    }
-    ~Attachment() { curl_multi_remove_handle(multi_, easy_); }
-    Attachment(const Attachment&) = delete;
-    Attachment& operator=(const Attachment&) = delete;
-
-private:
-    CURLM* multi_;
-    CURL* easy_;
-};
-
-std::string cannotConnect() { return "无法连接模型接口。请检查地址和网络后重试。"; }
+constexpr std::size_t kMaxLineBytes = std::size_t{1024} * 1024;
 
 std::string quoted(const GatewaySettings::Model& model) { return "「" + model.label() + "」"; }
 
@@ -80,185 +41,101 @@ std::optional<std::string> statusFailure(long status, std::string_view contentTy
     }
 }
 
-// Everything the callbacks of one transfer share.
-struct Exchange {
-    CURL* easy = nullptr;
+// An "event:" or "data:" field line: what the first-event time waits for.
+bool isEventLine(std::string_view line) {
+    const std::string field = trimmed(line);
+    return field.starts_with("data:") || field.starts_with("event:");
+}
+
+// What the receivers of one check share.
+struct StreamReading {
     const GatewaySettings::Model* model = nullptr;
     Client client = Client::claude;
-    Clock::time_point lastData;
-    std::string contentType;
-    bool headReceived = false;
+    Clock::time_point start;
+    ModelCheck found;
     std::optional<std::string> statusMessage;
     StreamSignal verdict = StreamSignal::reading;
     StreamLines lines{kMaxLineBytes};
 
+    milliseconds sinceStart() const {
+        return std::chrono::duration_cast<milliseconds>(Clock::now() - start);
+    }
+
     bool judge(std::string_view line) {
+        if (!found.firstEvent && isEventLine(line)) found.firstEvent = sinceStart();
         verdict = streamSignal(line, client);
-        return verdict == StreamSignal::reading;
+        if (verdict == StreamSignal::reading) return true;
+        found.terminalEvent = sinceStart();
+        return false;
     }
 };
 
-bool startsWithIgnoringCase(std::string_view text, std::string_view prefix) {
-    return text.size() >= prefix.size() && asciiLowercased(text.substr(0, prefix.size())) == prefix;
+ModelCheck failedWith(ModelCheck found, std::string message) {
+    found.passed = false;
+    found.message = std::move(message);
+    return found;
 }
 
-// Header lines, one per call, status line first and an empty line last; the
-// head is complete at the empty line of the first non-informational response.
-std::size_t onHeader(char* data, std::size_t size, std::size_t count, void* user) {
-    auto& exchange = *static_cast<Exchange*>(user);
-    const std::size_t length = size * count;
-    exchange.lastData = Clock::now();
-    if (exchange.headReceived) return length;  // trailers
-    const std::string_view line(data, length);
-    if (startsWithIgnoringCase(line, "http/")) {
-        exchange.contentType.clear();
-    } else if (startsWithIgnoringCase(line, "content-type:")) {
-        exchange.contentType = trimmed(line.substr(13));
-    } else if (trimmed(line).empty()) {
-        long status = 0;
-        curl_easy_getinfo(exchange.easy, CURLINFO_RESPONSE_CODE, &status);
-        if (status >= 100 && status < 200) return length;
-        exchange.headReceived = true;
-        exchange.statusMessage =
-            statusFailure(status, exchange.contentType, *exchange.model, exchange.client);
-        // A rejected response's body is of no interest: end the transfer.
-        if (exchange.statusMessage) return 0;
+ModelCheck verdictOf(StreamReading& reading) {
+    if (reading.verdict == StreamSignal::completed) {
+        reading.found.passed = true;
+        return reading.found;
     }
-    return length;
-}
-
-std::size_t onBody(char* data, std::size_t size, std::size_t count, void* user) {
-    auto& exchange = *static_cast<Exchange*>(user);
-    const std::size_t length = size * count;
-    exchange.lastData = Clock::now();
-    const bool undecided =
-        exchange.lines.feed(std::string_view(data, length),
-                            [&](std::string_view line) { return exchange.judge(line); });
-    // Stop reading at the first verdict.
-    return undecided ? length : 0;
-}
-
-void setTrustStore(CURL* easy) {
-    // As OpenSSL-based tools do: a bundle or folder named in the environment
-    // replaces the system's trust store (enterprise CAs, local test gateways).
-    const char* file = std::getenv("SSL_CERT_FILE");
-    const char* folder = std::getenv("SSL_CERT_DIR");
-    const bool hasFile = file != nullptr && *file != '\0';
-    const bool hasFolder = folder != nullptr && *folder != '\0';
-    if (!hasFile && !hasFolder) return;
-    curl_easy_setopt(easy, CURLOPT_CAINFO, hasFile ? file : nullptr);
-    curl_easy_setopt(easy, CURLOPT_CAPATH, hasFolder ? folder : nullptr);
-}
-
-void configure(CURL* easy, const CheckRequest& request, curl_slist* headers, Exchange& exchange) {
-    curl_easy_setopt(easy, CURLOPT_URL, request.url.c_str());
-    curl_easy_setopt(easy, CURLOPT_PATH_AS_IS, 1L);
-#if LIBCURL_VERSION_NUM >= 0x075500
-    curl_easy_setopt(easy, CURLOPT_PROTOCOLS_STR, "https");
-#else
-    curl_easy_setopt(easy, CURLOPT_PROTOCOLS, static_cast<long>(CURLPROTO_HTTPS));
-#endif
-    curl_easy_setopt(easy, CURLOPT_NOSIGNAL, 1L);
-    curl_easy_setopt(easy, CURLOPT_FOLLOWLOCATION, 0L);
-    curl_easy_setopt(easy, CURLOPT_SSL_VERIFYPEER, 1L);
-    curl_easy_setopt(easy, CURLOPT_SSL_VERIFYHOST, 2L);
-    setTrustStore(easy);
-    curl_easy_setopt(easy, CURLOPT_SUPPRESS_CONNECT_HEADERS, 1L);
-    curl_easy_setopt(easy, CURLOPT_POST, 1L);
-    curl_easy_setopt(easy, CURLOPT_POSTFIELDS, request.body.data());
-    curl_easy_setopt(easy, CURLOPT_POSTFIELDSIZE, static_cast<long>(request.body.size()));
-    curl_easy_setopt(easy, CURLOPT_HTTPHEADER, headers);
-    curl_easy_setopt(easy, CURLOPT_HEADERFUNCTION, onHeader);
-    curl_easy_setopt(easy, CURLOPT_HEADERDATA, &exchange);
-    curl_easy_setopt(easy, CURLOPT_WRITEFUNCTION, onBody);
-    curl_easy_setopt(easy, CURLOPT_WRITEDATA, &exchange);
-}
-
-std::unique_ptr<curl_slist, HeaderListDeleter> headerList(const CheckRequest& request) {
-    std::unique_ptr<curl_slist, HeaderListDeleter> list;
-    for (const std::string& header : request.headers) {
-        curl_slist* extended = curl_slist_append(list.get(), header.c_str());
-        if (extended == nullptr) throw PlatformError("cannot build the test request");
-        list.release();
-        list.reset(extended);
-    }
-    return list;
+    return failedWith(reading.found, quoted(*reading.model) + "的流式响应返回错误。");
 }
 
 }  // namespace
 
+ModelCheck checkModel(const GatewaySettings& settings, const GatewaySettings::Model& model,
+                      Client client, std::stop_token stop, const CheckLimits& limits) {
+    const HttpsRequest request = checkRequest(settings, model, client);
+    StreamReading reading;
+    reading.model = &model;
+    reading.client = client;
+    const HttpsReceiver receiver{
+        .head =
+            [&](long status, std::string_view contentType) {
+                reading.found.httpStatus = status;
+                // A rejected response's body is of no interest: end the transfer.
+                reading.statusMessage = statusFailure(status, contentType, model, client);
+                return !reading.statusMessage;
+            },
+        .body =
+            [&](std::string_view bytes) {
+                // Stop reading at the first verdict.
+                return reading.lines.feed(
+                    bytes, [&](std::string_view line) { return reading.judge(line); });
+            },
+    };
+    reading.start = Clock::now();
+    const TransferResult result = transferHttps(request, receiver, stop, limits);
+
+    if (reading.statusMessage) return failedWith(reading.found, *reading.statusMessage);
+    if (reading.verdict != StreamSignal::reading) return verdictOf(reading);
+    reading.found.detail = result.detail;
+    switch (result.end) {
+        case TransferEnd::notHttp:
+            return failedWith(reading.found, "接口未返回有效的 HTTP 响应。");
+        case TransferEnd::outOfTime:
+        case TransferEnd::failed:
+        case TransferEnd::endedByReceiver:
+            if (result.headReceived) {
+                return failedWith(reading.found, quoted(model) + "的流式测试中断，请稍后重试。");
+            }
+            return failedWith(reading.found, "无法连接模型接口。请检查地址和网络后重试。");
+        case TransferEnd::complete:
+            break;
+    }
+    reading.lines.finish([&](std::string_view line) { return reading.judge(line); });
+    if (reading.verdict != StreamSignal::reading) return verdictOf(reading);
+    return failedWith(reading.found, quoted(model) + "没有完成 " + std::string(rawValue(client)) +
+                                         " 的流式测试。");
+}
+
 void checkGateway(const GatewaySettings& settings, const GatewaySettings::Model& model,
                   Client client, std::stop_token stop, const CheckLimits& limits) {
-    if (stop.stop_requested()) throw OperationCancelled();
-    const CheckRequest request = checkRequest(settings, model, client);
-    const auto headers = headerList(request);
-    const std::unique_ptr<CURL, EasyDeleter> easy(curl_easy_init());
-    const std::unique_ptr<CURLM, MultiDeleter> multi(curl_multi_init());
-    if (!easy || !multi) throw PlatformError("cannot start the test request");
-
-    Exchange exchange;
-    exchange.easy = easy.get();
-    exchange.model = &model;
-    exchange.client = client;
-    configure(easy.get(), request, headers.get(), exchange);
-
-    const Clock::time_point start = Clock::now();
-    exchange.lastData = start;
-    const Attachment attachment(multi.get(), easy.get());
-    // Declared after the handles so that it is gone before they are cleaned up.
-    const std::stop_callback wake(stop, [&multi] { curl_multi_wakeup(multi.get()); });
-
-    bool outOfTime = false;
-    bool transportFailed = false;
-    for (;;) {
-        int running = 0;
-        if (curl_multi_perform(multi.get(), &running) != CURLM_OK) {
-            transportFailed = true;
-            break;
-        }
-        if (exchange.statusMessage || exchange.verdict != StreamSignal::reading) break;
-        if (running == 0) break;
-        if (stop.stop_requested()) throw OperationCancelled();
-        const Clock::time_point now = Clock::now();
-        const auto idleLeft = exchange.lastData + limits.idle - now;
-        const auto totalLeft = start + limits.total - now;
-        if (idleLeft <= Clock::duration::zero() || totalLeft <= Clock::duration::zero()) {
-            outOfTime = true;
-            break;
-        }
-        const auto wait =
-            std::min({std::chrono::ceil<std::chrono::milliseconds>(idleLeft),
-                      std::chrono::ceil<std::chrono::milliseconds>(totalLeft), kLongestPoll});
-        curl_multi_poll(multi.get(), nullptr, 0, static_cast<int>(wait.count()), nullptr);
-    }
-    if (stop.stop_requested()) throw OperationCancelled();
-
-    if (exchange.statusMessage) throw SetupError(*exchange.statusMessage);
-    if (exchange.verdict == StreamSignal::completed) return;
-    if (exchange.verdict == StreamSignal::failed) {
-        throw SetupError(quoted(model) + "的流式响应返回错误。");
-    }
-
-    CURLcode result = CURLE_OK;
-    int queued = 0;
-    while (CURLMsg* message = curl_multi_info_read(multi.get(), &queued)) {
-        if (message->msg == CURLMSG_DONE) result = message->data.result;
-    }
-    if (outOfTime || transportFailed || result != CURLE_OK) {
-        if (exchange.headReceived) throw SetupError(quoted(model) + "的流式测试中断，请稍后重试。");
-        // Something answered, but not with HTTP (a garbled status line, HTTP/0.9).
-        if (result == CURLE_WEIRD_SERVER_REPLY || result == CURLE_UNSUPPORTED_PROTOCOL) {
-            throw SetupError("接口未返回有效的 HTTP 响应。");
-        }
-        throw SetupError(cannotConnect());
-    }
-    if (!exchange.headReceived) throw SetupError("接口未返回有效的 HTTP 响应。");
-    exchange.lines.finish([&](std::string_view line) { return exchange.judge(line); });
-    if (exchange.verdict == StreamSignal::completed) return;
-    if (exchange.verdict == StreamSignal::failed) {
-        throw SetupError(quoted(model) + "的流式响应返回错误。");
-    }
-    throw SetupError(quoted(model) + "没有完成 " + std::string(rawValue(client)) + " 的流式测试。");
+    const ModelCheck found = checkModel(settings, model, client, stop, limits);
+    if (!found.passed) throw SetupError(found.message, found.detail);
 }
 
 }  // namespace corvane

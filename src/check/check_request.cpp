@@ -43,11 +43,28 @@ nlohmann::json requestBody(const std::string& modelName, Client client) {
     }
 }
 
+// One argument for a POSIX shell, taken literally.
+std::string shellQuoted(std::string_view text) {
+    std::string quoted = "'";
+    for (char character : text) {
+        if (character == '\'') {
+            quoted += "'\\''";
+        } else {
+            quoted += character;
+        }
+    }
+    return quoted + "'";
+}
+
 }  // namespace
 
-CheckRequest checkRequest(const GatewaySettings& settings, const GatewaySettings::Model& model,
+std::string credentialHeaderPrefix(std::string_view authScheme) {
+    return authScheme == "x-api-key" ? "x-api-key: " : "Authorization: Bearer ";
+}
+
+HttpsRequest checkRequest(const GatewaySettings& settings, const GatewaySettings::Model& model,
                           Client client) {
-    CheckRequest request;
+    HttpsRequest request;
     switch (client) {
         case Client::claude:
             request.url = settings.inferenceGatewayBaseUrl()
@@ -65,19 +82,28 @@ CheckRequest checkRequest(const GatewaySettings& settings, const GatewaySettings
                               .absoluteString();
             break;
     }
-    request.body = requestBody(model.name, client).dump();
+    request.postBody = requestBody(model.name, client).dump();
     request.headers = {"Content-Type: application/json", "Accept: text/event-stream"};
     if (client == Client::claude) {
         request.headers.emplace_back("anthropic-version: 2023-06-01");
         request.headers.emplace_back("anthropic-beta: prompt-caching-2024-07-31");
     }
-    const std::string& key = settings.inferenceGatewayApiKey();
-    if (settings.inferenceGatewayAuthScheme() == "x-api-key") {
-        request.headers.push_back("x-api-key: " + key);
-    } else {
-        request.headers.push_back("Authorization: Bearer " + key);
-    }
+    request.headers.push_back(credentialHeaderPrefix(settings.inferenceGatewayAuthScheme()) +
+                              settings.inferenceGatewayApiKey());
     return request;
+}
+
+std::string curlCommand(const HttpsRequest& request, std::string_view authScheme) {
+    std::string command = "curl -N --proto =https -X " +
+                          std::string(request.postBody ? "POST" : "GET") + " " +
+                          shellQuoted(request.url);
+    for (std::size_t index = 0; index + 1 < request.headers.size(); ++index) {
+        command += " -H " + shellQuoted(request.headers[index]);
+    }
+    // Double quotes let the shell put in the key; the prefix holds nothing it expands.
+    command += " -H \"" + credentialHeaderPrefix(authScheme) + "$CORVANE_API_KEY\"";
+    if (request.postBody) command += " --data-raw " + shellQuoted(*request.postBody);
+    return command;
 }
 
 }  // namespace corvane

@@ -1,38 +1,106 @@
 #include <iostream>
+#include <nlohmann/json.hpp>
+#include <stop_token>
 
 #include "check/check_gateway.h"
+#include "check/check_request.h"
+#include "check/check_times_text.h"
+#include "check/trust_store.h"
 #include "cli/commands.h"
 #include "cli/gateway_form.h"
 #include "cli/interrupt_watcher.h"
-#include "model/setup_error.h"
 #include "platform/platform_error.h"
+#include "workflow/failure_report.h"
 
 namespace corvane::cli {
 
 namespace {
 
-int checkAllModels(const GatewayForm& form) {
+struct CheckOptions {
+    GatewayForm form;
+    bool asJson = false;
+    bool showRequest = false;
+    bool verbose = false;
+};
+
+template <typename Value>
+nlohmann::json orNull(const std::optional<Value>& value) {
+    return value ? nlohmann::json(*value) : nlohmann::json(nullptr);
+}
+
+nlohmann::json jsonOf(const GatewaySettings::Model& model, const ModelCheck& found) {
+    const auto count = [](const std::optional<std::chrono::milliseconds>& time) {
+        return time ? nlohmann::json(time->count()) : nlohmann::json(nullptr);
+    };
+    return {{"model", model.name},
+            {"label", model.label()},
+            {"ok", found.passed},
+            {"httpStatus", orNull(found.httpStatus)},
+            {"firstEventMs", count(found.firstEvent)},
+            {"totalMs", count(found.terminalEvent)},
+            {"message", found.passed ? nlohmann::json(nullptr) : nlohmann::json(found.message)}};
+}
+
+// Which way the request goes: what a failed connection most often comes down to.
+void describeConnection(const GatewaySettings& settings, std::ostream& out) {
+    const auto proxy = environmentProxy(settings.inferenceGatewayBaseUrl().host());
+    out << "代理：" << (proxy ? proxy->address + "（环境变量 " + proxy->variable + "）" : "无")
+        << '\n';
+    const TrustStore store = trustStoreFromEnvironment();
+    out << "受信任证书：";
+    if (store.file) out << "SSL_CERT_FILE " << *store.file;
+    if (store.file && store.folder) out << "，";
+    if (store.folder) out << "SSL_CERT_DIR " << *store.folder;
+    if (!store.file && !store.folder) out << "系统证书库";
+    out << '\n';
+}
+
+int checkAllModels(const CheckOptions& options) {
+    const std::string key = options.form.key();
     try {
+        const GatewayForm& form = options.form;
         const Client client = *form.client();
-        const GatewaySettings settings(form.address, form.key(), form.auth, form.rows(), client);
+        const GatewaySettings settings(form.address, key, form.auth, form.rows(), client);
         std::stop_source stop;
         const InterruptWatcher interrupt([&stop] { stop.request_stop(); });
-        const auto& models = settings.inferenceModels();
-        for (std::size_t index = 0; index < models.size(); ++index) {
-            std::cout << "验证模型 " << index + 1 << " / " << models.size() << '\n' << std::flush;
-            checkGateway(settings, models[index], client, stop.get_token());
+        // Under --json, standard output holds the array alone.
+        std::ostream& notes = options.asJson ? std::cerr : std::cout;
+        if (options.verbose) describeConnection(settings, notes);
+        nlohmann::json report = nlohmann::json::array();
+        bool allPassed = true;
+        // Every model is checked, so that one run shows all that needs fixing.
+        for (const auto& model : settings.inferenceModels()) {
+            if (options.showRequest) {
+                notes << curlCommand(checkRequest(settings, model, client),
+                                     settings.inferenceGatewayAuthScheme())
+                      << '\n'
+                      << std::flush;
+            }
+            const ModelCheck found = checkModel(settings, model, client, stop.get_token());
+            allPassed = allPassed && found.passed;
+            if (options.asJson) {
+                report.push_back(jsonOf(model, found));
+                continue;
+            }
+            const std::string verdict = found.passed ? "通过" : found.message;
+            (found.passed ? std::cout : std::cerr)
+                << model.label() << "：" << verdict << "（" << checkTimesText(found) << "）\n"
+                << std::flush;
+            if (!found.detail.empty()) std::cerr << found.detail << '\n' << std::flush;
         }
-        std::cout << "网关验证通过。" << '\n';
-        return kExitSuccess;
-    } catch (const SetupError& error) {
-        std::cerr << error.text() << '\n';
-        return kExitFailed;
+        if (options.asJson) {
+            std::cout << report.dump() << '\n';
+        } else if (allPassed) {
+            std::cout << "网关验证通过。" << '\n';
+        }
+        return allPassed ? kExitSuccess : kExitFailed;
     } catch (const OperationCancelled&) {
         std::cerr << "验证已取消。" << '\n';
         return kExitInterrupted;
-    } catch (const std::exception&) {
-        // Other errors' texts are for diagnostics, not for the user.
-        std::cerr << "网关验证失败。请稍后重试。" << '\n';
+    } catch (const std::exception& error) {
+        const FailureReport report = failureReport(error, "网关验证失败。请稍后重试。", key);
+        std::cerr << report.message << '\n';
+        if (!report.detail.empty()) std::cerr << report.detail << '\n';
         return kExitFailed;
     }
 }
@@ -42,9 +110,14 @@ int checkAllModels(const GatewayForm& form) {
 void addCheckCommand(CLI::App& app, CommandAction& run) {
     auto* command =
         app.add_subcommand("check", "validate the form and stream one test request per model");
-    auto form = std::make_shared<GatewayForm>();
-    form->addOptions(*command);
-    command->callback([&run, form] { run = [form] { return checkAllModels(*form); }; });
+    auto options = std::make_shared<CheckOptions>();
+    options->form.addOptions(*command);
+    command->add_flag("--json", options->asJson, "print one JSON array of the models' results");
+    command->add_flag("--show-request", options->showRequest,
+                      "print each model's request as a curl command (the key as $CORVANE_API_KEY)");
+    command->add_flag("--verbose", options->verbose,
+                      "say which proxy is used and where trusted certificates come from");
+    command->callback([&run, options] { run = [options] { return checkAllModels(*options); }; });
 }
 
 }  // namespace corvane::cli

@@ -19,6 +19,7 @@ using CommandAction = std::function<int()>;
 void addClientsCommand(CLI::App& app, CommandAction& run);
 void addValidateCommand(CLI::App& app, CommandAction& run);
 void addCheckCommand(CLI::App& app, CommandAction& run);
+void addModelsCommand(CLI::App& app, CommandAction& run);
 void addApplyCommand(CLI::App& app, CommandAction& run);
 void addResetCommand(CLI::App& app, CommandAction& run);
 void addStatusCommand(CLI::App& app, CommandAction& run);

@@ -29,16 +29,20 @@ void addClientOption(CLI::App& command, std::string& clientName) {
             "CLIENT"));
 }
 
-void GatewayForm::addOptions(CLI::App& command) {
+void GatewayForm::addConnectionOptions(CLI::App& command) {
     addClientOption(command, clientName);
     command.add_option("--address", address, "HTTPS base address of the gateway")->required();
     command.add_option("--auth", auth, "authentication scheme")
         ->check(CLI::IsMember({"bearer", "x-api-key"}));
+    command.add_flag("--key-stdin", keyFromStdin,
+                     "read the API key from one line of standard input instead of CORVANE_API_KEY");
+}
+
+void GatewayForm::addOptions(CLI::App& command) {
+    addConnectionOptions(command);
     command.add_option("--model", models, "model ID, optionally ID=DISPLAY NAME; repeatable")
         ->required()
         ->allow_extra_args(false);
-    command.add_flag("--key-stdin", keyFromStdin,
-                     "read the API key from one line of standard input instead of CORVANE_API_KEY");
 }
 
 std::optional<Client> GatewayForm::client() const { return clientNamed(clientName); }

@@ -21,6 +21,8 @@ struct GatewayForm {
     bool keyFromStdin = false;
 
     void addOptions(CLI::App& command);
+    // Everything but the models: for commands that ask the gateway which it has.
+    void addConnectionOptions(CLI::App& command);
 
     // A raw value or a case name in any letter case; nothing when unknown.
     std::optional<Client> client() const;

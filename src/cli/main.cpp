@@ -9,11 +9,13 @@ int main(int argc, char** argv) {
     corvane::keepMemoryPrivate();
     curl_global_init(CURL_GLOBAL_DEFAULT);
     CLI::App app{"Corvane desktop setup: points AI desktop clients at your own gateway."};
+    app.set_version_flag("--version", CORVANE_VERSION);
     app.require_subcommand(1);
     corvane::cli::CommandAction run;
     corvane::cli::addClientsCommand(app, run);
     corvane::cli::addValidateCommand(app, run);
     corvane::cli::addCheckCommand(app, run);
+    corvane::cli::addModelsCommand(app, run);
     corvane::cli::addApplyCommand(app, run);
     corvane::cli::addResetCommand(app, run);
     corvane::cli::addStatusCommand(app, run);

@@ -20,6 +20,12 @@ void TerminalHost::setFailed(bool failed) {
     failed_ = failed;
 }
 
+void TerminalHost::fail(const std::string& message, const std::string& detail) {
+    setFailed(true);
+    setStatus(message);
+    if (!detail.empty()) std::cerr << detail << std::endl;
+}
+
 void TerminalHost::setWorking(bool) {}
 
 bool TerminalHost::failed() const {

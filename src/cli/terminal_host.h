@@ -13,7 +13,8 @@ namespace corvane::cli {
 enum class RestartAnswer { ask, yes, no };
 
 // The command line's front end for a workflow: every status on its own line as
-// it changes, questions on the terminal.
+// it changes, a failure's detail on standard error after its sentence,
+// questions on the terminal.
 class TerminalHost : public WorkflowHost {
 public:
     // Statuses go to `statuses` (failures always to standard error).
@@ -22,6 +23,7 @@ public:
 
     void setStatus(const std::string& status) override;
     void setFailed(bool failed) override;
+    void fail(const std::string& message, const std::string& detail) override;
     void setWorking(bool working) override;
     void clearKey() override {}
     void resetForm() override {}

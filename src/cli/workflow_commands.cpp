@@ -134,7 +134,7 @@ int runReset(const std::string& clientName, const WorkflowOptions& options) {
     }
     std::optional<std::filesystem::path> restart;
     if (form.client != Client::cursor) {
-        if (const auto bundle = applicationBundle(form.client, session.services())) {
+        if (const auto bundle = applicationLocation(form.client, session.services())) {
             const std::string name(rawValue(form.client));
             // Claude desktop and WorkBuddy overwrite their files while they
             // run, so for them declining the restart cancels the reset.

@@ -1,5 +1,6 @@
 #include "defaults/user_defaults.h"
 
+#include <QByteArray>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -33,7 +34,10 @@ void afterWriting(QSettings& settings) {
 std::optional<std::string> UserDefaults::value(const std::string& key) const {
     const QVariant value = store().value(QString::fromStdString(key));
     if (!value.isValid()) return std::nullopt;
-    return value.toString().toStdString();
+    // Not toStdString: Qt compiles that for its own standard library, which
+    // need not be the one this program is built with (libc++ on Debian).
+    const QByteArray text = value.toString().toUtf8();
+    return std::string(text.constData(), static_cast<std::size_t>(text.size()));
 }
 
 void UserDefaults::setValue(const std::string& key, const std::string& value) {

@@ -141,9 +141,8 @@ bool isSurrogate(char32_t c) { return c >= 0xD800 && c <= 0xDFFF; }
 bool isHighSurrogate(char32_t c) { return c >= 0xD800 && c <= 0xDBFF; }
 bool isLowSurrogate(char32_t c) { return c >= 0xDC00 && c <= 0xDFFF; }
 
-// Decimal digits outside the range of a double: from_chars leaves those to
-// the caller. strtod is asked in the "C" locale, whatever the process uses.
-double outOfRangeDecimal(std::string_view digits) {
+// strtod is asked in the "C" locale, whatever the process uses.
+double decimalInCLocale(std::string_view digits) {
     const std::string text(digits);
     const locale_t c = newlocale(LC_ALL_MASK, "C", static_cast<locale_t>(0));
     if (c == static_cast<locale_t>(0)) throw std::bad_alloc();
@@ -153,10 +152,16 @@ double outOfRangeDecimal(std::string_view digits) {
 }
 
 double decimalValue(std::string_view digits) {
+#if defined(__cpp_lib_to_chars) && __cpp_lib_to_chars >= 201611L
     double value = 0;
     const auto parsed = std::from_chars(digits.data(), digits.data() + digits.size(), value);
-    if (parsed.ec == std::errc::result_out_of_range) return outOfRangeDecimal(digits);
+    // Digits outside the range of a double are left to the caller.
+    if (parsed.ec == std::errc::result_out_of_range) return decimalInCLocale(digits);
     return value;
+#else
+    // libc++ before 20 and Apple's have no from_chars for double.
+    return decimalInCLocale(digits);
+#endif
 }
 
 class Reader {
@@ -360,11 +365,11 @@ private:
     // allocates nothing, so the failure reaches the caller as an exception.
     static void discard(json& value) noexcept {
         if (value.is_array()) {
-            auto& elements = value.get_ref<json::array_t&>();
+            auto& elements = *value.get_ptr<json::array_t*>();
             for (json& element : elements) discard(element);
             elements.clear();
         } else if (value.is_object()) {
-            auto& members = value.get_ref<json::object_t&>();
+            auto& members = *value.get_ptr<json::object_t*>();
             for (auto& member : members) discard(member.second);
             members.clear();
         }

@@ -16,7 +16,7 @@ void requireFinite(const nlohmann::json& value) {
 
 // "/" appears in serialised JSON only inside strings, so escaping it after
 // serialising is exact.
-std::string escapingSlashes(std::string text) {
+std::string escapingSlashes(const std::string& text) {
     std::string result;
     result.reserve(text.size() + text.size() / 16);
     for (char c : text) {

@@ -4,9 +4,11 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
+#include <QVBoxLayout>
 
 #include "gui/accent_button.h"
 #include "gui/busy_spinner.h"
+#include "gui/failure_detail.h"
 #include "gui/form_text.h"
 
 namespace corvane {
@@ -25,6 +27,7 @@ ActionBar::ActionBar(std::function<void()> onReset, std::function<void()> onSubm
       resetButton_(new QPushButton(QStringLiteral("恢复初始设置"), this)),
       spinner_(new BusySpinner(this)),
       statusLine_(new QLabel(this)),
+      failureDetail_(new FailureDetail(this)),
       mainButton_(new AccentButton(this)) {
     auto* layout = new QHBoxLayout(this);
     layout->setContentsMargins(24, 14, 24, 14);
@@ -43,7 +46,10 @@ ActionBar::ActionBar(std::function<void()> onReset, std::function<void()> onSubm
     statusLine_->setFont(scaledFont(font(), 0.92));
     statusLine_->setTextInteractionFlags(Qt::TextSelectableByMouse);
     statusLine_->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
-    layout->addWidget(statusLine_, 1);
+    auto* statusColumn = new QVBoxLayout;
+    statusColumn->addWidget(statusLine_);
+    statusColumn->addWidget(failureDetail_);
+    layout->addLayout(statusColumn, 1);
 
     mainButton_->setObjectName(QStringLiteral("mainButton"));
     connect(mainButton_, &QPushButton::clicked, this, std::move(onSubmit));
@@ -66,10 +72,22 @@ void ActionBar::setWorking(bool working) {
 void ActionBar::setStatus(const QString& status, bool failed) {
     statusLine_->setText(status);
     failed_ = failed;
+    if (!failed) failureDetail_->setDetail({});
     paintStatus();
 }
 
-QList<QWidget*> ActionBar::focusChain() const { return {resetButton_, mainButton_}; }
+void ActionBar::setFailureDetail(const QString& detail) { failureDetail_->setDetail(detail); }
+
+void ActionBar::addButton(QPushButton* button) {
+    extraButton_ = button;
+    auto* row = static_cast<QHBoxLayout*>(layout());
+    row->insertWidget(row->indexOf(mainButton_), button);
+}
+
+QList<QWidget*> ActionBar::focusChain() const {
+    if (extraButton_) return {resetButton_, extraButton_, mainButton_};
+    return {resetButton_, mainButton_};
+}
 
 void ActionBar::changeEvent(QEvent* event) {
     if (event->type() == QEvent::PaletteChange) paintStatus();

@@ -11,9 +11,11 @@ class QPushButton;
 namespace corvane {
 
 class BusySpinner;
+class FailureDetail;
 
 // The bottom row: "恢复初始设置", the spinner while working, the status line
-// (red when it reports a failure) and the main button.
+// (red when it reports a failure, with its detail behind "详细信息" under it)
+// and the main button.
 class ActionBar : public QWidget {
 public:
     ActionBar(std::function<void()> onReset, std::function<void()> onSubmit,
@@ -21,9 +23,14 @@ public:
 
     void setClient(Client client);
     void setWorking(bool working);
+    // A status that is not a failure drops the detail.
     void setStatus(const QString& status, bool failed);
+    void setFailureDetail(const QString& detail);
 
     QPushButton* mainButton() const { return mainButton_; }
+
+    // A button of the window's own ("测试连接") before the main button.
+    void addButton(QPushButton* button);
 
     // The focusable widgets in tab order.
     QList<QWidget*> focusChain() const;
@@ -37,7 +44,9 @@ private:
     QPushButton* resetButton_;
     BusySpinner* spinner_;
     QLabel* statusLine_;
+    FailureDetail* failureDetail_;
     QPushButton* mainButton_;
+    QPushButton* extraButton_ = nullptr;
     bool failed_ = false;
 };
 

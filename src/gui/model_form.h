@@ -26,6 +26,8 @@ public:
     // The focusable widgets in tab order.
     QList<QWidget*> focusChain() const;
 
+    ModelRowsEditor* editor() const { return editor_; }
+
 private:
     QLabel* hint_;
     ModelRowsEditor* editor_;

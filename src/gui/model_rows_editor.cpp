@@ -52,6 +52,18 @@ void ModelRowsEditor::setClient(Client client) {
 
 void ModelRowsEditor::setRows(std::vector<ModelRow> rows) {
     rows_ = std::move(rows);
+    marks_.clear();
+    rebuild();
+}
+
+void ModelRowsEditor::setMark(const std::string& rowId, const QString& text, const QString& toolTip,
+                              bool passed) {
+    marks_[rowId] = {text, toolTip, passed};
+    rebuild();
+}
+
+void ModelRowsEditor::clearMarks() {
+    marks_.clear();
     rebuild();
 }
 
@@ -101,6 +113,10 @@ void ModelRowsEditor::rebuild() {
             for (ModelRow& entry : rows_) {
                 if (entry.id == id) entry.modelID = text.toStdString();
             }
+            // The mark was for the ID as it was.
+            if (marks_.erase(id) > 0) {
+                if (auto* mark = findChild<QLabel*>(qText("mark." + id))) mark->hide();
+            }
         });
         place(modelID, line, 0);
         grid_->setRowMinimumHeight(line, kModelRowHeight);
@@ -136,6 +152,17 @@ void ModelRowsEditor::rebuild() {
                     this, [this, id] { removeRow(id); }, Qt::QueuedConnection);
             });
             place(remove, line, 2);
+        }
+        if (const auto mark = marks_.find(id); mark != marks_.end()) {
+            auto* label = new QLabel(mark->second.text, this);
+            label->setObjectName(qText("mark." + id));
+            label->setToolTip(mark->second.toolTip);
+            label->setAccessibleDescription(mark->second.toolTip);
+            QPalette colours = label->palette();
+            colours.setColor(QPalette::WindowText, mark->second.passed ? QColor(0x2e, 0x7d, 0x32)
+                                                                       : QColor(0xc6, 0x28, 0x28));
+            label->setPalette(colours);
+            place(label, line, 3);
         }
         ++line;
     }

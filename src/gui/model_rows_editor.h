@@ -2,6 +2,8 @@
 
 #include <QWidget>
 #include <functional>
+#include <map>
+#include <string>
 #include <vector>
 
 #include "model/client.h"
@@ -24,6 +26,12 @@ public:
     void setRows(std::vector<ModelRow> rows);
     const std::vector<ModelRow>& rows() const { return rows_; }
 
+    // A small mark after a row: a connection test's result, `toolTip` its
+    // detail. Replacing the rows or editing the row's ID takes it away.
+    void setMark(const std::string& rowId, const QString& text, const QString& toolTip,
+                 bool passed);
+    void clearMarks();
+
     // The focusable widgets in tab order.
     QList<QWidget*> focusChain() const;
 
@@ -34,6 +42,12 @@ private:
     std::function<void()> onRebuilt_;
     Client client_ = Client::claude;
     std::vector<ModelRow> rows_{ModelRow()};
+    struct Mark {
+        QString text;
+        QString toolTip;
+        bool passed;
+    };
+    std::map<std::string, Mark> marks_;
     QGridLayout* grid_;
     QPushButton* addButton_;
     QList<QWidget*> rowWidgets_;

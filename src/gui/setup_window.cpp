@@ -21,6 +21,7 @@
 #include "gui/connection_form.h"
 #include "gui/download_control.h"
 #include "gui/form_text.h"
+#include "gui/gateway_probe_controls.h"
 #include "gui/hairline.h"
 #include "gui/icons.h"
 #include "gui/model_form.h"
@@ -85,6 +86,7 @@ SetupWindow::SetupWindow(QWidget* parent)
     detailLayout->addWidget(content, 1);
 
     actionBar_ = new ActionBar([this] { confirmReset(); }, [this] { submit(); }, detail);
+    actionBar_->addButton(probes_->testButton());
     detailLayout->addWidget(actionBar_);
     root->addWidget(detail, 1);
 
@@ -125,8 +127,11 @@ QWidget* SetupWindow::buildForms() {
     pageLayout->setSpacing(18);
     connection_ = new ConnectionForm([this] { chooseConfigurationFile(); }, page);
     models_ = new ModelForm([this] { updateTabOrder(); }, page);
+    probes_ = new GatewayProbeControls(
+        this, models_->editor(), [this] { return form(); }, [this] { return actions_; });
     pageLayout->addWidget(connection_);
     pageLayout->addWidget(models_);
+    pageLayout->addWidget(probes_->fetchButton(), 0, Qt::AlignLeft);
     pageLayout->addStretch();
     forms_->addWidget(page);
     forms_->addWidget(buildCursorGuide());
@@ -184,6 +189,7 @@ void SetupWindow::showClient() {
     connection_->setClient(client_);
     models_->setClient(client_);
     actionBar_->setClient(client_);
+    probes_->showClient(client_);
     updateTabOrder();
 }
 
@@ -203,6 +209,7 @@ void SetupWindow::showWorking() {
     sidebar_->setEnabled(!working_);
     forms_->setEnabled(!working_);
     actionBar_->setWorking(working_);
+    probes_->showWorking(working_);
     if (!working_ && focusBeforeWork_ && focusBeforeWork_->isEnabled() &&
         focusBeforeWork_->isVisible()) {
         focusBeforeWork_->setFocus();
@@ -215,7 +222,8 @@ void SetupWindow::updateTabOrder() {
     if (!actionBar_) return;  // the window is still being built
     QList<QWidget*> chain{sidebar_->list()};
     if (downloadControl_) chain.append(downloadControl_);
-    chain << connection_->focusChain() << models_->focusChain() << actionBar_->focusChain();
+    chain << connection_->focusChain() << models_->focusChain() << probes_->fetchButton()
+          << actionBar_->focusChain();
     for (qsizetype i = 1; i < chain.size(); ++i) QWidget::setTabOrder(chain[i - 1], chain[i]);
 }
 

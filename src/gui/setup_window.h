@@ -24,6 +24,7 @@ namespace corvane {
 class ActionBar;
 class ClientSidebar;
 class ConnectionForm;
+class GatewayProbeControls;
 class ModelForm;
 class PendingAnswer;
 
@@ -64,6 +65,7 @@ public:
     // WorkflowHost; callable from any thread.
     void setStatus(const std::string& status) override;
     void setFailed(bool failed) override;
+    void fail(const std::string& message, const std::string& detail) override;
     void setWorking(bool working) override;
     void clearKey() override;
     void resetForm() override;
@@ -71,6 +73,10 @@ public:
     std::optional<std::string> userDefault(const std::string& key) override;
     void setUserDefault(const std::string& key, const std::string& value) override;
     void removeUserDefault(const std::string& key) override;
+    void showGatewayModels(const std::vector<GatewayModel>& models) override;
+    void showModelCheck(std::size_t row, const ModelCheck& found) override;
+
+    GatewayProbeControls* gatewayProbes() const { return probes_; }
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -123,6 +129,7 @@ private:
     QStackedWidget* forms_ = nullptr;
     ConnectionForm* connection_ = nullptr;
     ModelForm* models_ = nullptr;
+    GatewayProbeControls* probes_ = nullptr;
     ActionBar* actionBar_ = nullptr;
 };
 

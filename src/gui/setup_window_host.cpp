@@ -4,8 +4,10 @@
 #include <QMessageBox>
 #include <QThread>
 
+#include "gui/action_bar.h"
 #include "gui/alerts.h"
 #include "gui/connection_form.h"
+#include "gui/gateway_probe_controls.h"
 #include "gui/pending_answer.h"
 #include "gui/setup_window.h"
 
@@ -58,6 +60,15 @@ void SetupWindow::setFailed(bool failed) {
     onWindowThread([this, failed] {
         failed_ = failed;
         showStatus();
+    });
+}
+
+void SetupWindow::fail(const std::string& message, const std::string& detail) {
+    onWindowThread([this, message, detail] {
+        failed_ = true;
+        status_ = message;
+        showStatus();
+        actionBar_->setFailureDetail(QString::fromStdString(detail));
     });
 }
 
@@ -125,5 +136,13 @@ void SetupWindow::setUserDefault(const std::string& key, const std::string& valu
 }
 
 void SetupWindow::removeUserDefault(const std::string& key) { defaults_.remove(key); }
+
+void SetupWindow::showGatewayModels(const std::vector<GatewayModel>& models) {
+    onWindowThread([this, models] { probes_->offerModels(models); });
+}
+
+void SetupWindow::showModelCheck(std::size_t row, const ModelCheck& found) {
+    onWindowThread([this, row, found] { probes_->markRow(row, found); });
+}
 
 }  // namespace corvane

@@ -62,6 +62,47 @@ constexpr std::array<std::string_view, 2> kHermesIds{"com.nousresearch.hermes-bu
                                                      "com.nousresearch.hermes-bundled-canary"};
 constexpr std::array<std::string_view, 1> kCursorIds{"com.todesktop.230313mzl4w4u92"};
 
+// Linux names, from the clients' own packages: OpenCode Desktop's Tauri
+// build installs OpenCode.desktop running "OpenCode" (earlier "OpenCode
+// Desktop", later "opencode-desktop"), Flathub ships it as
+// ai.opencode.opencode; Cursor's packages install cursor.desktop with
+// StartupWMClass Cursor; Hermes Desktop's Electron build is named "hermes"
+// with the product name Hermes. Hermes' own command-line program is also
+// called hermes, so its Exec program name is no sign of the desktop build.
+constexpr std::array<std::string_view, 3> kOpenCodeDesktopIds{
+    "OpenCode.desktop", "ai.opencode.desktop.desktop", "ai.opencode.opencode.desktop"};
+constexpr std::array<std::string_view, 2> kOpenCodeWindowClasses{"OpenCode", "ai.opencode.desktop"};
+constexpr std::array<std::string_view, 3> kOpenCodePrograms{"OpenCode", "OpenCode Desktop",
+                                                            "opencode-desktop"};
+constexpr std::array<std::string_view, 1> kHermesDesktopIds{"hermes.desktop"};
+constexpr std::array<std::string_view, 1> kHermesWindowClasses{"Hermes"};
+constexpr std::array<std::string_view, 1> kCursorDesktopIds{"cursor.desktop"};
+constexpr std::array<std::string_view, 1> kCursorWindowClasses{"Cursor"};
+constexpr std::array<std::string_view, 1> kCursorPrograms{"cursor"};
+
+struct LinuxNames {
+    std::span<const std::string_view> desktopFileIds;
+    std::span<const std::string_view> windowClasses;
+    std::span<const std::string_view> desktopPrograms;
+    std::string_view commandLineProgram;
+};
+
+// Claude desktop and WorkBuddy have no Linux build; Claude Code's `claude`
+// program is not Claude desktop.
+constexpr std::array<LinuxNames, 7> kLinuxNames{{
+    {{}, {}, {}, {}},
+    {{}, {}, {}, "codex"},
+    {kOpenCodeDesktopIds, kOpenCodeWindowClasses, kOpenCodePrograms, "opencode"},
+    {{}, {}, {}, "openclaw"},
+    {{}, {}, {}, {}},
+    {kHermesDesktopIds, kHermesWindowClasses, {}, "hermes"},
+    {kCursorDesktopIds, kCursorWindowClasses, kCursorPrograms, {}},
+}};
+
+const LinuxNames& linuxNames(Client client) {
+    return kLinuxNames[static_cast<std::size_t>(client)];
+}
+
 }  // namespace
 
 std::span<const Client> allClients() { return kAllClients; }
@@ -170,6 +211,23 @@ std::span<const std::string_view> bundleIdentifiers(Client client) {
             return kCursorIds;
     }
     return {};
+}
+
+std::span<const std::string_view> desktopFileIds(Client client) {
+    return linuxNames(client).desktopFileIds;
+}
+
+std::span<const std::string_view> windowClasses(Client client) {
+    return linuxNames(client).windowClasses;
+}
+
+std::span<const std::string_view> desktopPrograms(Client client) {
+    return linuxNames(client).desktopPrograms;
+}
+
+std::optional<std::string_view> commandLineProgram(Client client) {
+    const std::string_view program = linuxNames(client).commandLineProgram;
+    return program.empty() ? std::nullopt : std::optional(program);
 }
 
 }  // namespace corvane

@@ -44,4 +44,15 @@ std::span<const std::string_view> defaultPaths(Client client);
 std::span<const std::string_view> applicationNames(Client client);
 std::span<const std::string_view> bundleIdentifiers(Client client);
 
+// How the client's desktop application is known on Linux: its desktop entry
+// file IDs, StartupWMClass values and Exec program names. Empty for clients
+// without a Linux desktop build.
+std::span<const std::string_view> desktopFileIds(Client client);
+std::span<const std::string_view> windowClasses(Client client);
+std::span<const std::string_view> desktopPrograms(Client client);
+
+// The client's command-line program, looked up on PATH; nothing when it has
+// none.
+std::optional<std::string_view> commandLineProgram(Client client);
+
 }  // namespace corvane

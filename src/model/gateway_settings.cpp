@@ -132,6 +132,7 @@ GatewaySettings::Model validatedModel(const ModelRow& row, Client client) {
 std::vector<GatewaySettings::Model> validatedModels(const std::vector<ModelRow>& rows,
                                                     Client client) {
     std::vector<GatewaySettings::Model> models;
+    models.reserve(rows.size());
     for (const ModelRow& row : rows) models.push_back(validatedModel(row, client));
     std::set<std::string_view> names;
     for (const auto& model : models) {
@@ -147,6 +148,12 @@ ModelRow::ModelRow() : id(randomUUID()) {}
 
 ModelRow::ModelRow(std::string modelID, std::string displayName)
     : id(randomUUID()), modelID(std::move(modelID)), displayName(std::move(displayName)) {}
+
+GatewayConnection::GatewayConnection(std::string_view address, std::string_view key,
+                                     std::string_view auth, Client client)
+    : baseUrl(normalisedBaseUrl(address, client)),
+      apiKey(validatedKey(key)),
+      authScheme(validatedAuth(auth, client)) {}
 
 GatewaySettings::GatewaySettings(std::string_view address, std::string_view key,
                                  std::string_view auth, const std::vector<ModelRow>& rows,

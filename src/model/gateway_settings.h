@@ -24,6 +24,18 @@ struct ModelRow {
 // The DeepSeek API host, whose Responses endpoint sits directly below the base.
 inline constexpr std::string_view kDeepSeekApiHost = "api.deepseek.com";
 
+// The connection fields alone, validated by the same rules as the settings:
+// what listing the gateway's models needs before any model is chosen. Throws
+// SetupError with the message of the first broken rule.
+struct GatewayConnection {
+    GatewayConnection(std::string_view address, std::string_view key, std::string_view auth,
+                      Client client);
+
+    HttpsUrl baseUrl;
+    std::string apiKey;
+    std::string authScheme;
+};
+
 // The validated gateway configuration; built once per apply, never changed.
 class GatewaySettings {
 public:

@@ -9,7 +9,7 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <cstring>
+#include <system_error>
 #include <thread>
 #include <utility>
 
@@ -26,7 +26,8 @@ using Clock = std::chrono::steady_clock;
 constexpr std::chrono::milliseconds kWakeInterval{20};
 
 std::string errorText(const std::string& what, int error) {
-    return what + ": " + std::strerror(error);
+    // Unlike strerror, thread-safe.
+    return what + ": " + std::error_code(error, std::generic_category()).message();
 }
 
 class FileDescriptor {
@@ -293,6 +294,7 @@ std::unique_ptr<ChildProcess> ChildProcess::start(const std::filesystem::path& e
     std::vector<std::string> argumentStrings{executable.string()};
     argumentStrings.insert(argumentStrings.end(), arguments.begin(), arguments.end());
     std::vector<char*> argv;
+    argv.reserve(argumentStrings.size() + 1);
     for (std::string& argument : argumentStrings) argv.push_back(argument.data());
     argv.push_back(nullptr);
 

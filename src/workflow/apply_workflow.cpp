@@ -4,6 +4,7 @@
 #include "model/setup_error.h"
 #include "platform/bundle_info.h"
 #include "platform/platform_error.h"
+#include "workflow/failure_report.h"
 #include "workflow/installed_application.h"
 #include "workflow/restart_after_change.h"
 #include "workflow/version_order.h"
@@ -14,15 +15,12 @@ namespace {
 // Claude desktop seals the key only from this version on.
 constexpr std::string_view kClaudeSealingVersion = "4.4212.0";
 
-void refuse(WorkflowHost& host, const std::string& message) {
-    host.setFailed(true);
-    host.setStatus(message);
-}
+void refuse(WorkflowHost& host, const std::string& message) { host.fail(message, ""); }
 
 // The application's minimum system, when the bundle names one with a number
 // that this system does not reach.
 std::optional<std::string> unmetMinimumSystem(const std::filesystem::path& bundle) {
-    const auto entry = bundleInfoString(bundle, "LSMinimumSystemVersion");
+    auto entry = bundleInfoString(bundle, "LSMinimumSystemVersion");
     if (!entry) return std::nullopt;
     const auto version = parseSystemVersion(*entry);
     if (!version || isSystemVersionAtLeast(version->major, version->minor, version->patch)) {
@@ -31,30 +29,38 @@ std::optional<std::string> unmetMinimumSystem(const std::filesystem::path& bundl
     return entry;
 }
 
-void saveAndOfferRestart(const ApplyPlan& plan, WorkflowHost& host,
-                         const WorkflowServices& services, const ApplicationControl& control) {
+// What the status says when the configuration waits for the client's next
+// start: a command-line program reads it when it next runs.
+std::string savedForNextStart(const ApplyPlan& plan) {
+    if (plan.location || !plan.commandLine) return "配置已保存。重启后生效。";
+    return "配置已保存。下次启动 " + plan.commandLine->filename().string() + " 时生效。";
+}
+
+void saveAndOfferRestart(const ApplyPlan& plan, const InstalledApplication& application,
+                         WorkflowHost& host, const WorkflowServices& services,
+                         const ApplicationControl& control) {
     const SelectedClientConfiguration& configuration = plan.configuration;
     const Client client = configuration.client;
     host.setStatus("正在保存配置");
-    configuration.save(plan.application, control.stopToken());
+    configuration.save(application, control.stopToken());
     if (defaultPath(client)) {
         host.setUserDefault(configurationPathKey(client), configuration.chosenPath);
     }
-    host.setStatus("配置已保存。重启后生效。");
-    if (!services.configOnly && plan.application.bundle &&
-        confirmRestart(host, *plan.application.bundle, false)) {
-        restartAfterChange(host, control, client, *plan.application.bundle, "配置已保存",
+    host.setStatus(savedForNextStart(plan));
+    if (!services.configOnly && plan.location && confirmRestart(host, *plan.location, false)) {
+        restartAfterChange(host, control, client, *plan.location, "配置已保存",
                            client == Client::codex ? "。请新建聊天并选择已配置的模型。" : "。");
     }
 }
 
-WorkflowOutcome saveWorkBuddy(const ApplyPlan& plan, WorkflowHost& host,
-                              const WorkflowServices& services, const ApplicationControl& control) {
-    if (services.configOnly || !plan.application.bundle) {
-        saveAndOfferRestart(plan, host, services, control);
+WorkflowOutcome saveWorkBuddy(const ApplyPlan& plan, const InstalledApplication& application,
+                              WorkflowHost& host, const WorkflowServices& services,
+                              const ApplicationControl& control) {
+    if (services.configOnly || !plan.location) {
+        saveAndOfferRestart(plan, application, host, services, control);
         return WorkflowOutcome::succeeded;
     }
-    const std::filesystem::path& bundle = *plan.application.bundle;
+    const std::filesystem::path& bundle = *plan.location;
     if (!confirmRestart(host, bundle, true)) {
         host.setStatus("操作已取消。");
         return WorkflowOutcome::declined;
@@ -62,7 +68,7 @@ WorkflowOutcome saveWorkBuddy(const ApplyPlan& plan, WorkflowHost& host,
     host.setStatus("正在保存配置并重启 WorkBuddy");
     control.stopApplication(bundle);
     try {
-        plan.configuration.save(plan.application, control.stopToken());
+        plan.configuration.save(application, control.stopToken());
     } catch (...) {
         try {
             control.launchApplication(bundle);
@@ -79,7 +85,7 @@ WorkflowOutcome saveWorkBuddy(const ApplyPlan& plan, WorkflowHost& host,
 
 WorkflowOutcome applyClaude(const ApplyPlan& plan, WorkflowHost& host,
                             const WorkflowServices& services, const ApplicationControl& control) {
-    const std::filesystem::path& bundle = *plan.application.bundle;
+    const std::filesystem::path& bundle = *plan.location;
     if (!confirmRestart(host, bundle, true)) {
         host.setStatus("请在保存 Claude 中的工作后重新应用配置。");
         return WorkflowOutcome::declined;
@@ -97,7 +103,9 @@ std::optional<ApplyPlan> prepareApply(const SetupForm& form, WorkflowHost& host,
                                       const WorkflowServices& services) {
     const Client client = form.client;
     const std::string name(rawValue(client));
-    std::optional<std::filesystem::path> bundle = applicationBundle(client, services);
+    const std::optional<std::filesystem::path> location = applicationLocation(client, services);
+    const std::optional<std::filesystem::path> commandLine =
+        location ? std::nullopt : commandLineProgramPath(client);
     if (services.configOnly) {
         if (client == Client::claude) {
             refuse(host, "Claude 桌面版须由运行中的应用加密保存 Key，不能只写配置文件。");
@@ -108,19 +116,19 @@ std::optional<ApplyPlan> prepareApply(const SetupForm& form, WorkflowHost& host,
             return std::nullopt;
         }
     } else {
-        if (!bundle) {
+        if (!location && !commandLine) {
             refuse(host, "请先安装 " + name + "，再运行这个工具。");
             return std::nullopt;
         }
-        if (const auto minimum = unmetMinimumSystem(*bundle)) {
+        if (const auto minimum = location ? unmetMinimumSystem(*location) : std::nullopt) {
             refuse(host, name + " 需要 macOS " + *minimum + " 或更高版本。");
             return std::nullopt;
         }
         if (client == Client::cursor) {
             try {
-                services.workspace.openApplication(*bundle);
+                services.workspace.openApplication(*location, {});
             } catch (const PlatformError&) {
-                refuse(host, "请手动打开 " + applicationDisplayName(*bundle) + "。");
+                refuse(host, "请手动打开 " + applicationDisplayName(*location) + "。");
             }
             return std::nullopt;
         }
@@ -137,10 +145,11 @@ std::optional<ApplyPlan> prepareApply(const SetupForm& form, WorkflowHost& host,
         return std::nullopt;
     }
 
-    ApplyPlan plan{SelectedClientConfiguration{client, *settings, form.chosenPath},
-                   describeApplication(client, bundle, {})};
-    if (client == Client::claude && plan.application.version &&
-        compareVersions(*plan.application.version, kClaudeSealingVersion) < 0) {
+    ApplyPlan plan{SelectedClientConfiguration{client, *settings, form.chosenPath}, location,
+                   commandLine};
+    const auto claudeVersion =
+        client == Client::claude && location ? applicationVersion(*location) : std::nullopt;
+    if (claudeVersion && compareVersions(*claudeVersion, kClaudeSealingVersion) < 0) {
         refuse(host, "请先把 Claude 桌面版更新到支持加密保存 Key 的版本。");
         return std::nullopt;
     }
@@ -168,19 +177,21 @@ WorkflowOutcome runApply(const ApplyPlan& plan, WorkflowHost& host,
         const ApplicationControl control(services.workspace, stop, services.applicationTiming);
         if (client == Client::claude) {
             outcome = applyClaude(plan, host, services, control);
-        } else if (client == Client::workBuddy) {
-            outcome = saveWorkBuddy(plan, host, services, control);
         } else {
-            saveAndOfferRestart(plan, host, services, control);
+            const InstalledApplication application =
+                describeApplication(client, plan.location, stop);
+            if (client == Client::workBuddy) {
+                outcome = saveWorkBuddy(plan, application, host, services, control);
+            } else {
+                saveAndOfferRestart(plan, application, host, services, control);
+            }
         }
         if (outcome == WorkflowOutcome::succeeded) host.clearKey();
-    } catch (const SetupError& error) {
-        host.setFailed(true);
-        host.setStatus(error.text());
-        outcome = WorkflowOutcome::failed;
-    } catch (const std::exception&) {
-        host.setFailed(true);
-        host.setStatus("应用配置失败。请检查配置后重试。");
+    } catch (const std::exception& error) {
+        const FailureReport report =
+            failureReport(error, "应用配置失败。请检查配置后重试。",
+                          plan.configuration.settings.inferenceGatewayApiKey());
+        host.fail(report.message, report.detail);
         outcome = WorkflowOutcome::failed;
     }
     host.setWorking(false);

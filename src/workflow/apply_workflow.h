@@ -14,11 +14,16 @@ namespace corvane {
 // edits of the form do not affect it.
 struct ApplyPlan {
     SelectedClientConfiguration configuration;
-    InstalledApplication application;
+    // The application to restart (bundle or desktop entry); nothing when the
+    // run only writes files.
+    std::optional<std::filesystem::path> location;
+    // The client's command-line program, when it was found only as that.
+    std::optional<std::filesystem::path> commandLine;
 };
 
-// The synchronous checks of the main button: installed application, minimum
-// system, Cursor, validation, Claude's version. A refusal is reported through
+// The synchronous checks of the main button: installed application (or, for
+// a client that has one, its command-line program), minimum system, Cursor,
+// validation, Claude's version. A refusal is reported through
 // the host and gives nothing, as does Cursor, whose application is only opened.
 std::optional<ApplyPlan> prepareApply(const SetupForm& form, WorkflowHost& host,
                                       const WorkflowServices& services);

@@ -8,9 +8,11 @@ ClientOverview clientOverview(Client client, std::string_view chosenPath,
                               const WorkflowServices& services) {
     ClientOverview overview;
     overview.client = client;
-    if (const auto bundle = applicationBundle(client, services)) {
+    if (const auto location = applicationLocation(client, services)) {
         overview.installed = true;
-        overview.version = applicationVersion(*bundle);
+        overview.version = applicationVersion(*location);
+    } else {
+        overview.installed = commandLineProgramPath(client).has_value();
     }
     overview.configuration = clientConfigurationStatus(client, chosenPath);
     return overview;

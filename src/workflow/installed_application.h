@@ -10,15 +10,22 @@
 
 namespace corvane {
 
-// The client's application bundle: the one the front end named (nothing when
-// that folder does not exist), else the installed one.
-std::optional<std::filesystem::path> applicationBundle(Client client,
-                                                       const WorkflowServices& services);
+// The client's application that can be stopped and started again: the one
+// the front end named (nothing when it does not exist), else the installed
+// bundle or desktop entry.
+std::optional<std::filesystem::path> applicationLocation(Client client,
+                                                         const WorkflowServices& services);
 
-// The bundle with its version. Without a bundle, OpenCode's version comes from
-// an `opencode` program on PATH when there is one.
+// The client's command-line program on PATH. A client found only this way
+// reads its settings when the program next starts: there is nothing to
+// restart.
+std::optional<std::filesystem::path> commandLineProgramPath(Client client);
+
+// What the writers need to know of the application at `location`. A bundle
+// gives its own version; a desktop entry its version key, else, like a client
+// without any location, the version its command-line program prints.
 InstalledApplication describeApplication(Client client,
-                                         const std::optional<std::filesystem::path>& bundle,
+                                         const std::optional<std::filesystem::path>& location,
                                          std::stop_token stop);
 
 }  // namespace corvane

@@ -1,7 +1,7 @@
 #include "workflow/reset_workflow.h"
 
 #include "clients/client_configuration_reset.h"
-#include "model/setup_error.h"
+#include "workflow/failure_report.h"
 #include "workflow/installed_application.h"
 #include "workflow/restart_after_change.h"
 
@@ -26,7 +26,7 @@ bool resetFiles(const ResetPlan& plan, const WorkflowServices& services,
     }
     if (plan.client == Client::workBuddy && plan.restart) control.stopApplication(*plan.restart);
     const InstalledApplication application = describeApplication(
-        plan.client, applicationBundle(plan.client, services), control.stopToken());
+        plan.client, applicationLocation(plan.client, services), control.stopToken());
     return ClientConfigurationReset(plan.client, plan.chosenPath)
         .run(application, control.stopToken());
 }
@@ -59,14 +59,11 @@ WorkflowOutcome runReset(const ResetPlan& plan, WorkflowHost& host,
             host.setStatus("此应用没有本工具写入的网关配置。");
             relaunchWorkBuddy(plan, control);
         }
-    } catch (const SetupError& error) {
-        host.setFailed(true);
-        host.setStatus(error.text());
-        relaunchWorkBuddy(plan, control);
-        outcome = WorkflowOutcome::failed;
-    } catch (const std::exception&) {
-        host.setFailed(true);
-        host.setStatus("恢复失败。请检查配置后重试。");
+    } catch (const std::exception& error) {
+        // A reset knows no key; the files it reads may still hold one, which
+        // the report leaves out of what the parsers quote.
+        const FailureReport report = failureReport(error, "恢复失败。请检查配置后重试。", "");
+        host.fail(report.message, report.detail);
         relaunchWorkBuddy(plan, control);
         outcome = WorkflowOutcome::failed;
     }

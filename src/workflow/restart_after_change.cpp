@@ -1,7 +1,7 @@
 #include "workflow/restart_after_change.h"
 
-#include "model/setup_error.h"
 #include "platform/platform_error.h"
+#include "workflow/failure_report.h"
 
 namespace corvane {
 
@@ -22,7 +22,7 @@ void restartAfterChange(WorkflowHost& host, const ApplicationControl& control, C
                         const std::string& completion) {
     std::string name = applicationDisplayName(application);
     host.setStatus(savedMessage + "，正在重启 " + name + "。");
-    std::string instruction;
+    FailureReport report;
     try {
         control.stopApplication(application);
         if (target == Client::openCode) control.stopOpenCodeService(application);
@@ -31,13 +31,10 @@ void restartAfterChange(WorkflowHost& host, const ApplicationControl& control, C
         return;
     } catch (const OperationCancelled&) {
         throw;
-    } catch (const SetupError& error) {
-        instruction = error.text();
-    } catch (...) {
-        instruction = "请手动打开 " + name + "。";
+    } catch (const std::exception& error) {
+        report = failureReport(error, "请手动打开 " + name + "。", "");
     }
-    host.setFailed(true);
-    host.setStatus(savedMessage + "。" + instruction);
+    host.fail(savedMessage + "。" + report.message, report.detail);
 }
 
 }  // namespace corvane

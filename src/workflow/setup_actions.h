@@ -22,9 +22,18 @@ public:
     virtual bool resetConfiguration(const SetupForm& form,
                                     const std::optional<std::filesystem::path>& restart) = 0;
 
+    // "从网关获取": lists the gateway's models for the form's connection.
+    // True when a task was started (the list arrives through the WorkflowHost).
+    virtual bool fetchGatewayModels(const SetupForm& form) = 0;
+
+    // "测试连接": checks every model without writing anything. True when a
+    // task was started (each model's result arrives through the WorkflowHost).
+    virtual bool testConnection(const SetupForm& form) = 0;
+
     virtual bool working() const = 0;
 
-    // The client's application bundle, for the reset confirmation's buttons.
+    // The client's application that a restart can stop and start again
+    // (bundle or desktop entry), for the reset confirmation's buttons.
     virtual std::optional<std::filesystem::path> installedApplication(Client client) = 0;
 
     // Asks a running task to stop and waits for it to end.

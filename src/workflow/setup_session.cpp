@@ -3,6 +3,7 @@
 #include <utility>
 
 #include "workflow/apply_workflow.h"
+#include "workflow/gateway_probes.h"
 #include "workflow/installed_application.h"
 #include "workflow/preview_workflow.h"
 #include "workflow/reset_workflow.h"
@@ -68,18 +69,37 @@ bool SetupSession::resetConfiguration(const SetupForm& form,
     return true;
 }
 
+bool SetupSession::fetchGatewayModels(const SetupForm& form) {
+    if (working_) return false;
+    auto plan = prepareModelList(form, host_);
+    if (!plan) return false;
+    start([this, plan = std::move(*plan)](std::stop_token stop) {
+        return runModelList(plan, host_, services_, stop);
+    });
+    return true;
+}
+
 bool SetupSession::previewSubmit(const SetupForm& form) {
     if (working_) return false;
     // Opening Cursor is all its apply does, and a dry run opens nothing.
     if (form.client == Client::cursor) {
-        host_.setFailed(true);
-        host_.setStatus("Cursor / Grok Build 须在应用内完成设置。");
+        host_.fail("Cursor / Grok Build 须在应用内完成设置。", "");
         return false;
     }
     auto plan = prepareApply(form, host_, services_);
     if (!plan) return false;
     start([this, plan = std::move(*plan)](std::stop_token stop) {
         return storePreview(previewApply(plan, host_, services_, stop));
+    });
+    return true;
+}
+
+bool SetupSession::testConnection(const SetupForm& form) {
+    if (working_) return false;
+    auto plan = prepareConnectionTest(form, host_);
+    if (!plan) return false;
+    start([this, plan = std::move(*plan)](std::stop_token stop) {
+        return runConnectionTest(plan, host_, services_, stop);
     });
     return true;
 }
@@ -115,7 +135,7 @@ std::optional<WorkflowOutcome> SetupSession::wait() {
 void SetupSession::requestStop() { worker_.request_stop(); }
 
 std::optional<std::filesystem::path> SetupSession::installedApplication(Client client) {
-    return applicationBundle(client, services_);
+    return applicationLocation(client, services_);
 }
 
 void SetupSession::stopAndWait() {

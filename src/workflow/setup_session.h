@@ -33,6 +33,9 @@ public:
     bool resetConfiguration(const SetupForm& form,
                             const std::optional<std::filesystem::path>& restart) override;
 
+    bool fetchGatewayModels(const SetupForm& form) override;
+    bool testConnection(const SetupForm& form) override;
+
     // Dry runs of the two buttons: nothing is written, stopped or started.
     // True when a task was started; its diff comes from `preview()` after
     // `wait()`. Cursor has nothing to preview and is refused.

@@ -1,7 +1,12 @@
 #pragma once
 
+#include <cstddef>
 #include <optional>
 #include <string>
+#include <vector>
+
+#include "check/check_gateway.h"
+#include "check/gateway_models.h"
 
 namespace corvane {
 
@@ -23,6 +28,11 @@ public:
 
     virtual void setStatus(const std::string& status) = 0;
     virtual void setFailed(bool failed) = 0;
+
+    // A run ended in failure: `message` becomes the status line, flagged as
+    // failed; `detail` (the path and the system's reason, possibly empty) is
+    // shown beside it for those who ask. The next setFailed(false) clears it.
+    virtual void fail(const std::string& message, const std::string& detail) = 0;
     virtual void setWorking(bool working) = 0;
 
     // Empties the API key field after a successful run.
@@ -38,6 +48,13 @@ public:
     virtual std::optional<std::string> userDefault(const std::string& key) = 0;
     virtual void setUserDefault(const std::string& key, const std::string& value) = 0;
     virtual void removeUserDefault(const std::string& key) = 0;
+
+    // The two gateway probes' results; a front end without those buttons
+    // never starts them and keeps these as they are.
+    // The models the gateway lists, for the user to choose from.
+    virtual void showGatewayModels(const std::vector<GatewayModel>& /*models*/) {}
+    // What the connection test found for the model of the form's row `row`.
+    virtual void showModelCheck(std::size_t /*row*/, const ModelCheck& /*found*/) {}
 };
 
 }  // namespace corvane

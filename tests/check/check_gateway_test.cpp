@@ -70,6 +70,8 @@ protected:
             return "";
         } catch (const SetupError& error) {
             EXPECT_EQ(error.text().find(kKey), std::string::npos) << error.text();
+            EXPECT_EQ(error.detail().find(kKey), std::string::npos) << error.detail();
+            detail_ = error.detail();
             return error.text();
         }
     }
@@ -83,6 +85,7 @@ protected:
 
     TestGateway gateway_;
     testing::TempHome home_;
+    std::string detail_;  // of the last failure
 };
 
 TEST_F(CheckGatewayTest, JudgesTheStatusCode) {
@@ -311,6 +314,7 @@ TEST_F(CheckGatewayTest, ReportsNoResponseHeadAsCannotConnect) {
     GatewayReply late = streamOf({kChatDone});
     late.headDelay = 10s;
     EXPECT_EQ(failureWith(late, Client::openCode, {.idle = 300ms, .total = 20s}), cannotConnect);
+    EXPECT_EQ(detail_, "the gateway sent nothing in time");
 
     // A certificate from an unknown authority is refused.
     TestGateway stranger({streamOf({kChatDone})});
@@ -330,6 +334,8 @@ TEST_F(CheckGatewayTest, ReportsNoResponseHeadAsCannotConnect) {
     const GatewaySettings closed("https://127.0.0.1:" + std::to_string(ntohs(address.sin_port)),
                                  kKey, "bearer", {{"m", ""}}, Client::openCode);
     EXPECT_EQ(failureOf(closed, Client::openCode), cannotConnect);
+    // libcurl's own words name the port.
+    EXPECT_NE(detail_.find(std::to_string(ntohs(address.sin_port))), std::string::npos) << detail_;
 }
 
 TEST_F(CheckGatewayTest, ReportsAnAnswerThatIsNotHttp) {
@@ -397,6 +403,38 @@ TEST_F(CheckGatewayTest, TrustsACertificateFolderNamedInTheEnvironment) {
     std::filesystem::remove_all(folder);
     std::filesystem::create_directory(folder);
     EXPECT_EQ(failureWith(streamOf({kChatDone})), "无法连接模型接口。请检查地址和网络后重试。");
+}
+
+TEST_F(CheckGatewayTest, TimesTheFirstAndTheDecidingEvent) {
+    struct TimingCase {
+        GatewayReply reply;
+        std::optional<long> status;
+        bool firstEventSeen;
+        bool decided;
+    };
+    GatewayReply paced = streamOf({});
+    paced.headDelay = 100ms;
+    paced.chunks = {{": comment\n\n", 0ms}, {"data: {}\n\n", 200ms}, {"data: [DONE]\n\n", 300ms}};
+    const std::vector<TimingCase> cases = {
+        {paced, 200, true, true},
+        {statusOnly(401), 401, false, false},
+        {streamOf({"data: {}\n\n"}), 200, true, false},
+    };
+    const GatewaySettings chat = settings(Client::openCode);
+    for (const TimingCase& c : cases) {
+        gateway_.setScript({c.reply});
+        const ModelCheck found =
+            checkModel(chat, chat.inferenceModels().front(), Client::openCode, {});
+        EXPECT_EQ(found.httpStatus, c.status);
+        EXPECT_EQ(found.firstEvent.has_value(), c.firstEventSeen);
+        EXPECT_EQ(found.terminalEvent.has_value(), c.decided);
+        if (&c != &cases.front()) continue;
+        EXPECT_TRUE(found.passed);
+        // The comment line is no event: the first one comes after both waits.
+        EXPECT_GE(found.firstEvent->count(), 300);
+        EXPECT_GE(found.terminalEvent->count(), 600);
+        EXPECT_LT(found.terminalEvent->count(), 5000);
+    }
 }
 
 }  // namespace

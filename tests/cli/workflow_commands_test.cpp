@@ -29,6 +29,14 @@ std::vector<std::string> lines(const std::string& text) {
     return result;
 }
 
+// Runs the program; neither output may ever show the key.
+ProgramResult runWithoutLeaks(const testing::ProgramRun& run) {
+    const ProgramResult result = testing::runProgram(run);
+    EXPECT_EQ(result.output.find(kWorkflowKey), std::string::npos) << result.output;
+    EXPECT_EQ(result.error.find(kWorkflowKey), std::string::npos) << result.error;
+    return result;
+}
+
 // The real `corvane` program in the environment's temporary home (inherited
 // from this process's environment), with its fake bundles and local gateway.
 class CommandLine {
@@ -43,10 +51,7 @@ public:
         run.environment["CORVANE_API_KEY"] = std::move(key);
         // Only the test's own programs and the system's: no real opencode.
         run.environment["PATH"] = (env_.home.path() / "bin").string() + ":/usr/bin:/bin";
-        const ProgramResult result = testing::runProgram(run);
-        EXPECT_EQ(result.output.find(kWorkflowKey), std::string::npos) << result.output;
-        EXPECT_EQ(result.error.find(kWorkflowKey), std::string::npos) << result.error;
-        return result;
+        return runWithoutLeaks(run);
     }
 
     ProgramResult apply(const std::string& client, std::vector<std::string> more = {}) const {
@@ -290,6 +295,24 @@ TEST(WorkflowCommands, FailingModelCheckWritesNothing) {
     EXPECT_TRUE(env.events().empty());
 }
 
+TEST(WorkflowCommands, FailureDetailFollowsTheSentenceOnStandardError) {
+    WorkflowEnvironment env;
+    const CommandLine cli(env);
+    env.install("OpenClaw");
+    env.gateway.setScript({passingReply(Client::openClaw)});
+    const std::filesystem::path folder = env.home.path() / "openclaw.json";
+    std::filesystem::create_directory(folder);
+    const ProgramResult result =
+        cli.apply("openClaw", {"--model", "m1", "--config", folder.string(), "--yes"});
+    EXPECT_EQ(result.exitStatus, 1);
+    const std::string sentence = "应用配置失败。请检查配置后重试。";
+    EXPECT_NE((result.output + result.error).find(sentence), std::string::npos);
+    // The detail is the line of standard error after the sentence, wherever that went.
+    EXPECT_EQ(result.error.substr(result.error.find('\n', result.error.find(sentence)) + 1),
+              "filesystem error: read: Is a directory [" + folder.string() + "]\n")
+        << result.error;
+}
+
 TEST(WorkflowCommands, DecliningTheRestart) {
     struct Case {
         std::string name;
@@ -445,9 +468,10 @@ TEST(WorkflowCommands, ResetOutcomes) {
         if (!c.file.empty()) writeFile(env.home.path() / c.file, c.before);
         const ProgramResult result = cli.reset(c.bundle, {"--yes"});
         EXPECT_EQ(result.exitStatus, c.exitStatus) << result.output << result.error;
-        EXPECT_EQ(c.exitStatus == 0 ? tail(result, 1) : lines(result.error),
-                  std::vector<std::string>{c.last})
-            << result.output;
+        // A failure's sentence comes first on standard error; its detail may follow.
+        const auto said = c.exitStatus == 0 ? tail(result, 1) : lines(result.error);
+        ASSERT_FALSE(said.empty()) << result.output;
+        EXPECT_EQ(said.front(), c.last) << result.output;
         if (!c.file.empty()) {
             EXPECT_EQ(readFile(env.home.path() / c.file), c.before);
         }
@@ -475,7 +499,7 @@ TEST(WorkflowCommands, ChosenPathAndNamedBundle) {
         app.string(), "--yes",    "--key-stdin"};
     run.environment["CORVANE_API_KEY"] = std::nullopt;
     run.input = std::string(kWorkflowKey) + "\n";
-    const ProgramResult applied = testing::runProgram(run);
+    const ProgramResult applied = runWithoutLeaks(run);
     EXPECT_EQ(applied.exitStatus, 0) << applied.output << applied.error;
     EXPECT_EQ(tail(applied, 1), std::vector<std::string>{"配置已保存，已重新打开 OpenClaw。"});
     EXPECT_FALSE(std::filesystem::exists(env.home.path() / ".openclaw"));
@@ -513,6 +537,9 @@ TEST(WorkflowCommands, ConfigOnly) {
     };
     const std::vector<std::string> saved = {"验证模型 1 / 1", "正在保存配置",
                                             "配置已保存。重启后生效。"};
+    // Found only as its program: that program reads the settings when it next starts.
+    const std::vector<std::string> savedForOpenCode = {"验证模型 1 / 1", "正在保存配置",
+                                                       "配置已保存。下次启动 opencode 时生效。"};
     const Case cases[] = {
         {"Claude refused",
          Client::claude,
@@ -533,9 +560,9 @@ TEST(WorkflowCommands, ConfigOnly) {
          {"Cursor / Grok Build 须在应用内完成设置。"},
          ""},
         {"OpenCode 1.x from the program on PATH", Client::openCode, "m", "opencode 1.4.2",
-         ".config/opencode/opencode.json", "", 0, saved, "provider"},
+         ".config/opencode/opencode.json", "", 0, savedForOpenCode, "provider"},
         {"OpenCode 2 from the program on PATH", Client::openCode, "m", "v2.0.1",
-         ".config/opencode/opencode.json", "", 0, saved, "providers"},
+         ".config/opencode/opencode.json", "", 0, savedForOpenCode, "providers"},
         {"OpenCode without a program", Client::openCode, "m", std::nullopt,
          ".config/opencode/opencode.json", "", 0, saved, "providers"},
         {"WorkBuddy without a bundle", Client::workBuddy, "wb", std::nullopt,
@@ -643,7 +670,7 @@ TEST(WorkflowCommands, RelativeChosenPathIsRememberedFromAnyFolder) {
         "--model", "m1",       "--config", "mine/openclaw.json", "--no-restart"};
     apply.environment["CORVANE_API_KEY"] = kWorkflowKey;
     apply.workingDirectory = work;
-    const ProgramResult applied = testing::runProgram(apply);
+    const ProgramResult applied = runWithoutLeaks(apply);
     ASSERT_EQ(applied.exitStatus, 0) << applied.output << applied.error;
     EXPECT_NE(readFile(file).find("corvane-desktop"), std::string::npos);
 
@@ -651,7 +678,7 @@ TEST(WorkflowCommands, RelativeChosenPathIsRememberedFromAnyFolder) {
     reset.program = CORVANE_CLI_PATH;
     reset.arguments = {"reset", "--client", "openClaw", "--no-restart"};
     reset.workingDirectory = env.home.path();
-    const ProgramResult result = testing::runProgram(reset);
+    const ProgramResult result = runWithoutLeaks(reset);
     EXPECT_EQ(result.exitStatus, 0) << result.output << result.error;
     EXPECT_EQ(tail(result, 1), std::vector<std::string>{"配置已恢复。重启后生效。"});
     EXPECT_EQ(readFile(file).find("corvane-desktop"), std::string::npos);
@@ -679,7 +706,7 @@ TEST(WorkflowCommands, InterruptStopsTheRunBeforeAnythingIsWritten) {
             }
         });
     };
-    const ProgramResult result = testing::runProgram(run);
+    const ProgramResult result = runWithoutLeaks(run);
     interrupter.join();
     EXPECT_EQ(result.exitStatus, 130) << result.output << result.error;
     EXPECT_EQ(lines(result.output).front(), "验证模型 1 / 1");

@@ -13,6 +13,16 @@ bool RecordingActions::resetConfiguration(const SetupForm&,
     return true;
 }
 
+bool RecordingActions::fetchGatewayModels(const SetupForm& form) {
+    fetched.push_back(form);
+    return true;
+}
+
+bool RecordingActions::testConnection(const SetupForm& form) {
+    tested.push_back(form);
+    return true;
+}
+
 std::optional<std::filesystem::path> RecordingActions::installedApplication(Client client) {
     installedAskedFor.push_back(client);
     return installed;

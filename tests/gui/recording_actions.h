@@ -15,12 +15,16 @@ public:
     bool submit(const SetupForm& form) override;
     bool resetConfiguration(const SetupForm& form,
                             const std::optional<std::filesystem::path>& restart) override;
+    bool fetchGatewayModels(const SetupForm& form) override;
+    bool testConnection(const SetupForm& form) override;
     bool working() const override { return busy; }
     std::optional<std::filesystem::path> installedApplication(Client client) override;
     void stopAndWait() override { ++stopCalls; }
 
     std::vector<SetupForm> submitted;
     std::vector<std::optional<std::filesystem::path>> resets;
+    std::vector<SetupForm> fetched;
+    std::vector<SetupForm> tested;
     std::optional<std::filesystem::path> installed;
     std::vector<Client> installedAskedFor;
     std::atomic<int> stopCalls = 0;

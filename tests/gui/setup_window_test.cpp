@@ -12,6 +12,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QTest>
+#include <QToolButton>
 
 #include "defaults/user_defaults.h"
 #include "recording_actions.h"
@@ -267,6 +268,31 @@ TEST_F(SetupWindowTest, AFailedStatusIsRedAndOthersAreNot) {
     EXPECT_NE(plain, red);
 }
 
+TEST_F(SetupWindowTest, FailureDetailOpensOnRequestAndGoesWithTheFailure) {
+    auto* toggle = driver.find<QToolButton>("failureDetailToggle");
+    auto* text = driver.find<QLabel>("failureDetailText");
+    ASSERT_NE(toggle, nullptr);
+    EXPECT_FALSE(toggle->isVisible());
+
+    window.fail("应用配置失败。请检查配置后重试。", "read: Is a directory [/home/u/x.json]");
+    EXPECT_EQ(driver.find<QLabel>("statusLine")->text(), "应用配置失败。请检查配置后重试。");
+    EXPECT_TRUE(window.failed());
+    EXPECT_TRUE(toggle->isVisible());
+    EXPECT_EQ(toggle->text(), "详细信息");
+    EXPECT_FALSE(text->isVisible());
+    QTest::mouseClick(toggle, Qt::LeftButton);
+    EXPECT_TRUE(text->isVisible());
+    EXPECT_EQ(text->text(), "read: Is a directory [/home/u/x.json]");
+
+    window.fail("请先安装 Codex，再运行这个工具。", "");
+    EXPECT_FALSE(toggle->isVisible());
+    window.fail("应用配置失败。请检查配置后重试。", "write: No space left on device");
+    EXPECT_TRUE(toggle->isVisible());
+    EXPECT_FALSE(text->isVisible());
+    window.setFailed(false);
+    EXPECT_FALSE(toggle->isVisible());
+}
+
 TEST_F(SetupWindowTest, DownloadLinkOrMenuOpensTheVendorPages) {
     auto* link = driver.find<QPushButton>("downloadControl");
     ASSERT_NE(link, nullptr);
@@ -290,14 +316,15 @@ TEST_F(SetupWindowTest, TabWalksTheFormInReadingOrder) {
     driver.click("addModelButton");
     driver.find<QLineEdit>("address")->setFocus();
     QStringList order;
-    for (int step = 0; step < 17; ++step) {
+    for (int step = 0; step < 19; ++step) {
         QWidget* focused = QApplication::focusWidget();
         order.append(focused->objectName().section('.', 0, 0));
         QTest::keyClick(focused, Qt::Key_Tab);
     }
     EXPECT_EQ(order, QStringList({"address", "key", "auth", "chosenPath", "choosePath", "modelID",
                                   "displayName", "remove", "modelID", "displayName", "remove",
-                                  "addModelButton", "resetButton", "mainButton", "clientList",
+                                  "addModelButton", "fetchModelsButton", "resetButton",
+                                  "testConnectionButton", "mainButton", "clientList",
                                   "downloadControl", "address"}));
 }
 

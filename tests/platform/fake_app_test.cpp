@@ -28,7 +28,7 @@ TEST(FakeApp, SealsTheKeyOnlyForTheAppliedProfile) {
         options.behaviour.quitAfterMs = 30;
         auto app = testing::makeFakeBundle(home.path() / "Applications", "Claude", options);
         PosixWorkspace workspace(home.path() / "System");
-        auto running = workspace.openApplication(app);
+        auto running = workspace.openApplication(app, {});
         ASSERT_TRUE(testing::waitUntil([&] { return running->isTerminated(); }));
 
         auto after = nlohmann::json::parse(testing::readFile(profilePath));

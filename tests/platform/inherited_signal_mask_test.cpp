@@ -36,7 +36,7 @@ TEST(InheritedSignalMask, OpenedApplicationStillQuitsWhenAsked) {
     const auto app = testing::makeFakeBundle(home.path() / "Applications", "Quitter", options);
     PosixWorkspace workspace(home.path() / "System");
     const auto running =
-        withInterruptSignalsBlocked([&] { return workspace.openApplication(app); });
+        withInterruptSignalsBlocked([&] { return workspace.openApplication(app, {}); });
     ASSERT_TRUE(
         testing::waitUntil([&] { return testing::logLines(*options.behaviour.log).size() == 1; }));
     running->terminate();

@@ -15,8 +15,8 @@ TEST(ProcessHandle, ProcessWithAnotherStartTimeIsNotTheApplication) {
     auto startTime = ProcessHandle::startTimeOf(self);
     ASSERT_TRUE(startTime);
     // A reused PID: same number, different start time.
-    EXPECT_TRUE(ProcessHandle(self, *startTime + 1, std::nullopt, false).isTerminated());
-    EXPECT_FALSE(ProcessHandle(self, *startTime, std::nullopt, false).isTerminated());
+    EXPECT_TRUE(ProcessHandle(self, *startTime + 1, std::nullopt).isTerminated());
+    EXPECT_FALSE(ProcessHandle(self, *startTime, std::nullopt).isTerminated());
 }
 
 TEST(ProcessHandle, EndedChildIsReapedAndStaysTerminated) {
@@ -25,7 +25,7 @@ TEST(ProcessHandle, EndedChildIsReapedAndStaysTerminated) {
     options.behaviour.exitAtOnce = true;
     auto bundle = testing::makeFakeBundle(home.path(), "Brief", options);
     PosixWorkspace workspace(home.path() / "System");
-    auto handle = workspace.openApplication(bundle);
+    auto handle = workspace.openApplication(bundle, {});
     EXPECT_TRUE(testing::waitUntil([&] { return handle->isTerminated(); }));
     EXPECT_TRUE(testing::zombieChildren().empty());
     EXPECT_TRUE(handle->isTerminated());
@@ -36,10 +36,10 @@ TEST(PosixWorkspace, ListsOnlyProcessesOfABundle) {
     testing::TempHome home;
     auto bundle = testing::makeFakeBundle(home.path(), "Listed");
     PosixWorkspace workspace(home.path() / "System");
-    auto opened = workspace.openApplication(bundle);
+    auto opened = workspace.openApplication(bundle, {});
     std::size_t inBundle = 0;
     bool sawSelfInBundle = false;
-    for (const auto& application : workspace.runningApplications()) {
+    for (const auto& application : workspace.runningApplications(bundle)) {
         auto handle = std::dynamic_pointer_cast<ProcessHandle>(application);
         ASSERT_TRUE(handle);
         if (application->bundleURL() == std::filesystem::canonical(bundle)) ++inBundle;

@@ -8,9 +8,10 @@ ObservingWorkspace::ObservingWorkspace(Workspace& inner, std::filesystem::path f
                                        std::string marker)
     : inner_(inner), file_(std::move(file)), marker_(std::move(marker)) {}
 
-std::vector<std::shared_ptr<RunningApplication>> ObservingWorkspace::runningApplications() {
+std::vector<std::shared_ptr<RunningApplication>> ObservingWorkspace::runningApplications(
+    const std::filesystem::path& bundle) {
     moments.emplace_back("list", marked());
-    return inner_.runningApplications();
+    return inner_.runningApplications(bundle);
 }
 
 std::optional<std::filesystem::path> ObservingWorkspace::urlForApplication(std::string_view id) {
@@ -18,9 +19,9 @@ std::optional<std::filesystem::path> ObservingWorkspace::urlForApplication(std::
 }
 
 std::shared_ptr<RunningApplication> ObservingWorkspace::openApplication(
-    const std::filesystem::path& bundle) {
+    const std::filesystem::path& bundle, std::stop_token stop) {
     moments.emplace_back("open", marked());
-    return inner_.openApplication(bundle);
+    return inner_.openApplication(bundle, std::move(stop));
 }
 
 void ObservingWorkspace::openURL(const std::string& url) { inner_.openURL(url); }

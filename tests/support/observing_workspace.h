@@ -16,10 +16,11 @@ class ObservingWorkspace : public Workspace {
 public:
     ObservingWorkspace(Workspace& inner, std::filesystem::path file, std::string marker);
 
-    std::vector<std::shared_ptr<RunningApplication>> runningApplications() override;
-    std::optional<std::filesystem::path> urlForApplication(std::string_view id) override;
-    std::shared_ptr<RunningApplication> openApplication(
+    std::vector<std::shared_ptr<RunningApplication>> runningApplications(
         const std::filesystem::path& bundle) override;
+    std::optional<std::filesystem::path> urlForApplication(std::string_view id) override;
+    std::shared_ptr<RunningApplication> openApplication(const std::filesystem::path& bundle,
+                                                        std::stop_token stop) override;
     void openURL(const std::string& url) override;
 
     std::vector<std::pair<std::string, bool>> moments;

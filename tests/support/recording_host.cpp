@@ -1,8 +1,23 @@
 #include "support/recording_host.h"
 
+#include <gtest/gtest.h>
+
+#include "support/gateway_samples.h"
+#include "support/workflow_environment.h"
+
 namespace corvane::testing {
+namespace {
+
+void expectNoKey(const std::string& text) {
+    for (const char* key : {kWorkflowKey, kSampleKey}) {
+        EXPECT_EQ(text.find(key), std::string::npos) << "a key reached the user: " << text;
+    }
+}
+
+}  // namespace
 
 void RecordingHost::setStatus(const std::string& status) {
+    expectNoKey(status);
     std::lock_guard lock(mutex_);
     statuses_.push_back(status);
 }
@@ -10,6 +25,16 @@ void RecordingHost::setStatus(const std::string& status) {
 void RecordingHost::setFailed(bool failed) {
     std::lock_guard lock(mutex_);
     failed_ = failed;
+    if (!failed) detail_.clear();
+}
+
+void RecordingHost::fail(const std::string& message, const std::string& detail) {
+    expectNoKey(message);
+    expectNoKey(detail);
+    std::lock_guard lock(mutex_);
+    failed_ = true;
+    detail_ = detail;
+    statuses_.push_back(message);
 }
 
 void RecordingHost::setWorking(bool working) {
@@ -27,6 +52,7 @@ void RecordingHost::resetForm() {
     ++formResets_;
     statuses_.push_back("");
     failed_ = false;
+    detail_.clear();
 }
 
 bool RecordingHost::ask(const Question& question) {
@@ -69,6 +95,11 @@ std::string RecordingHost::status() const {
 bool RecordingHost::failed() const {
     std::lock_guard lock(mutex_);
     return failed_;
+}
+
+std::string RecordingHost::detail() const {
+    std::lock_guard lock(mutex_);
+    return detail_;
 }
 
 bool RecordingHost::working() const {

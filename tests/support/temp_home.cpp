@@ -16,6 +16,10 @@ TempHome::TempHome() {
     setEnvironment("HOME", path_.string());
     setEnvironment("CODEX_HOME", std::nullopt);
     setEnvironment("XDG_CONFIG_HOME", std::nullopt);
+    // Desktop entries are looked for only inside the home: the data home's
+    // default, and one system data folder of its own.
+    setEnvironment("XDG_DATA_HOME", std::nullopt);
+    setEnvironment("XDG_DATA_DIRS", (path_ / "share").string());
 }
 
 TempHome::~TempHome() {

@@ -8,7 +8,8 @@
 namespace corvane::testing {
 
 // A fresh temporary folder that stands in as the user's home for one test.
-// Points HOME at it and clears CODEX_HOME and XDG_CONFIG_HOME; restores the
+// Points HOME at it, clears CODEX_HOME, XDG_CONFIG_HOME and XDG_DATA_HOME and
+// points XDG_DATA_DIRS at its "share" folder; restores the
 // previous environment and removes the folder on destruction. No test ever
 // touches the real home directory.
 class TempHome {

@@ -132,7 +132,7 @@ private:
     }
 
     void answer(const httplib::Request& request, httplib::Response& response) {
-        RecordedRequest recorded{request.method, request.path, {}, request.body};
+        RecordedRequest recorded{request.method, request.path, {}, request.body, request.target};
         for (const auto& [name, value] : request.headers) {
             // httplib adds these itself; they did not come from the client.
             if (name == "REMOTE_ADDR" || name == "REMOTE_PORT" || name == "LOCAL_ADDR" ||

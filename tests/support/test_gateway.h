@@ -61,6 +61,7 @@ struct RecordedRequest {
     std::string path;
     std::vector<std::pair<std::string, std::string>> headers;
     std::string body;
+    std::string target;  // the path as sent, with its query
 
     // The value of a header, matched without regard to case.
     std::optional<std::string> header(std::string_view name) const;

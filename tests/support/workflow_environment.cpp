@@ -1,5 +1,7 @@
 #include "support/workflow_environment.h"
 
+#include <cstdlib>
+
 namespace corvane::testing {
 
 using namespace std::chrono_literals;
@@ -63,9 +65,20 @@ std::filesystem::path WorkflowEnvironment::installHermes() {
     return install("Hermes", options);
 }
 
+std::filesystem::path WorkflowEnvironment::installDesktopEntry(const std::string& id,
+                                                               const std::string& name) {
+    FakeBundleOptions options;
+    options.behaviour.log = log();
+    bundles_.push_back(makeFakeBundle(home.path() / "opt", name, options));
+    const auto program = bundles_.back() / "Contents" / "MacOS" / "fake-app";
+    const auto entry = home.path() / ".local/share/applications" / id;
+    writeFile(entry, desktopEntryText(name, "\"" + program.string() + "\" %U"));
+    return entry;
+}
+
 void WorkflowEnvironment::launch(const std::filesystem::path& bundle) {
     const std::size_t before = events().size();
-    workspace.openApplication(bundle);
+    workspace.openApplication(bundle, {});
     waitUntil([&] { return events().size() > before; });
 }
 
@@ -85,6 +98,23 @@ SetupForm WorkflowEnvironment::form(Client client, std::vector<ModelRow> rows) c
                     ? std::vector{ModelRow(client == Client::claude ? "claude-a" : "model-a", "")}
                     : std::move(rows);
     return form;
+}
+
+std::string desktopEntryText(const std::string& name, const std::string& exec,
+                             const std::string& lines) {
+    return "[Desktop Entry]\nType=Application\nName=" + name + "\nExec=" + exec + "\n" + lines;
+}
+
+std::filesystem::path installProgram(TempHome& home, const std::string& name) {
+    const auto program = home.path() / "bin" / name;
+    writeFile(program, "#!/bin/sh\necho " + name + " 1.2.3\n");
+    std::filesystem::permissions(program, std::filesystem::perms::owner_all);
+    const char* path = std::getenv("PATH");
+    const std::string folder = program.parent_path().string();
+    if (!path || std::string(path).rfind(folder, 0) != 0) {
+        home.setEnvironment("PATH", folder + (path ? ":" + std::string(path) : ""));
+    }
+    return program;
 }
 
 SetupForm blankForm(Client client) {

@@ -36,7 +36,12 @@ public:
     std::filesystem::path install(const std::string& name, FakeBundleOptions options = {});
     // Hermes.app whose converter is Debian's python3 with PyYAML.
     std::filesystem::path installHermes();
-    // Starts the application and waits for its "start" line.
+    // A desktop entry `id` in the data home whose program is the fake
+    // application, in a bundle under the home's "opt" folder where the bundle
+    // search does not look. Gives the entry's path.
+    std::filesystem::path installDesktopEntry(const std::string& id, const std::string& name);
+    // Starts the application (bundle or desktop entry) and waits for its
+    // "start" line.
     void launch(const std::filesystem::path& bundle);
 
     // The log's words without process ids, e.g. {"start", "term", "start"}.
@@ -55,6 +60,14 @@ public:
 private:
     std::vector<std::filesystem::path> bundles_;
 };
+
+// A desktop entry that runs `exec`, with `lines` added to its group.
+std::string desktopEntryText(const std::string& name, const std::string& exec,
+                             const std::string& lines = "");
+
+// An executable script `name` in home/bin that prints "<name> 1.2.3"; home/bin
+// comes first on PATH until the home is gone.
+std::filesystem::path installProgram(TempHome& home, const std::string& name);
 
 // An empty form for `client`.
 SetupForm blankForm(Client client);

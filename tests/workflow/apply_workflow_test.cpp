@@ -3,10 +3,12 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <iostream>
 #include <nlohmann/json.hpp>
 
 #include "support/observing_workspace.h"
 #include "support/recording_host.h"
+#include "support/tmpfs_mount.h"
 #include "support/workflow_environment.h"
 
 namespace corvane {
@@ -159,8 +161,57 @@ TEST(ApplyWorkflow, EndStates) {
         if (!c.outcome) {
             EXPECT_TRUE(env.gateway.requests().empty());
         }
-        for (const std::string& status : host.statuses()) {
-            EXPECT_EQ(status.find(kWorkflowKey), std::string::npos);
+    }
+}
+
+// The sentence stays fixed; the detail names the file and the system's reason.
+TEST(ApplyWorkflow, FailuresKeepThePathAndTheReason) {
+    struct Case {
+        std::string name;
+        std::string mountOptions;  // empty: no file system of its own
+        std::string chosen;        // relative to the folder
+        std::string reason;
+        bool namesPath;
+    };
+    const Case cases[] = {
+        {"read-only folder", "ro", "openclaw/openclaw.json", "Read-only file system", true},
+        {"unreadable file", "", "openclaw.json", "Is a directory", true},
+        // The write itself reports only the reason.
+        {"full disk", "size=16k", "openclaw.json", "No space left on device", false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        WorkflowEnvironment env;
+        env.install("OpenClaw");
+        env.gateway.setScript({passingReply(Client::openClaw)});
+        const std::filesystem::path folder = env.home.path() / "volume";
+        std::filesystem::create_directories(folder);
+        std::optional<testing::TmpfsMount> volume;
+        if (!c.mountOptions.empty()) {
+            volume.emplace(folder, c.mountOptions);
+            if (!volume->mounted()) {
+                std::cerr << "skipped: cannot mount a tmpfs here\n";
+                continue;
+            }
+        }
+        const std::filesystem::path file = folder / c.chosen;
+        if (c.name == "unreadable file") std::filesystem::create_directory(file);
+        if (c.name == "full disk") {
+            writeFile(file, "{\"gateway\": {}}");
+            volume->fill();
+        }
+        RecordingHost host;
+        host.answer(false);
+        SetupForm form = env.form(Client::openClaw);
+        form.chosenPath = file.string();
+
+        EXPECT_EQ(submit(env, host, form), WorkflowOutcome::failed);
+        EXPECT_TRUE(host.failed());
+        EXPECT_EQ(host.status(), "应用配置失败。请检查配置后重试。");
+        EXPECT_NE(host.detail().find(c.reason), std::string::npos) << host.detail();
+        if (c.namesPath) {
+            EXPECT_NE(host.detail().find(file.parent_path().string()), std::string::npos)
+                << host.detail();
         }
     }
 }
@@ -175,6 +226,40 @@ TEST(ApplyWorkflow, CursorIsOpened) {
     EXPECT_TRUE(
         testing::waitUntil([&] { return env.events() == std::vector<std::string>{"start"}; }));
     EXPECT_TRUE(host.questions().empty());
+}
+
+TEST(ApplyWorkflow, LinuxApplications) {
+    {
+        WorkflowEnvironment env;
+        env.launch(env.installDesktopEntry("OpenCode.desktop", "OpenCode"));
+        env.gateway.setScript({passingReply(Client::openCode)});
+        RecordingHost host;
+        EXPECT_EQ(submit(env, host, env.form(Client::openCode)), WorkflowOutcome::succeeded);
+        EXPECT_TRUE(testing::waitUntil([&] {
+            return env.events() == std::vector<std::string>{"start", "term", "start"};
+        }));
+        EXPECT_EQ(host.status(), "配置已保存，已重新打开 OpenCode。");
+    }
+    {
+        WorkflowEnvironment env;
+        testing::installProgram(env.home, "openclaw");
+        env.gateway.setScript({passingReply(Client::openClaw)});
+        RecordingHost host;
+        EXPECT_EQ(submit(env, host, env.form(Client::openClaw)), WorkflowOutcome::succeeded);
+        EXPECT_EQ(host.status(), "配置已保存。下次启动 openclaw 时生效。");
+        EXPECT_TRUE(host.questions().empty());
+        EXPECT_NE(readFile(env.home.path() / ".openclaw/openclaw.json").find("corvane-desktop"),
+                  std::string::npos);
+    }
+    {
+        WorkflowEnvironment env;
+        env.installDesktopEntry("cursor.desktop", "Cursor");
+        RecordingHost host;
+        EXPECT_EQ(submit(env, host, testing::blankForm(Client::cursor)), std::nullopt);
+        EXPECT_TRUE(
+            testing::waitUntil([&] { return env.events() == std::vector<std::string>{"start"}; }));
+        EXPECT_FALSE(host.failed());
+    }
 }
 
 TEST(ApplyWorkflow, ModelsAreCheckedOneAfterAnother) {

@@ -7,6 +7,7 @@
 #include "platform/platform_error.h"
 #include "platform/posix/posix_workspace.h"
 #include "support/fake_bundle.h"
+#include "support/recording_host.h"
 #include "support/temp_home.h"
 
 namespace corvane {
@@ -15,28 +16,7 @@ namespace {
 using testing::ExtraFile;
 using testing::FakeBundleOptions;
 using testing::logLines;
-
-// Records what a workflow tells its front end; answers questions from a queue.
-class RecordingHost : public WorkflowHost {
-public:
-    void setStatus(const std::string& status) override { statuses.push_back(status); }
-    void setFailed(bool value) override { failed = value; }
-    void setWorking(bool) override {}
-    void clearKey() override {}
-    void resetForm() override {}
-    bool ask(const Question& question) override {
-        questions.push_back(question);
-        return answer;
-    }
-    std::optional<std::string> userDefault(const std::string&) override { return std::nullopt; }
-    void setUserDefault(const std::string&, const std::string&) override {}
-    void removeUserDefault(const std::string&) override {}
-
-    std::vector<std::string> statuses;
-    std::vector<Question> questions;
-    bool failed = false;
-    bool answer = true;
-};
+using testing::RecordingHost;
 
 TEST(ConfirmRestart, TextsAndAnswer) {
     struct Case {
@@ -54,16 +34,17 @@ TEST(ConfirmRestart, TextsAndAnswer) {
     };
     for (const Case& c : cases) {
         RecordingHost host;
-        host.answer = c.answer;
+        host.answer(c.answer);
         EXPECT_EQ(confirmRestart(host, "/Applications/WorkBuddy.app", c.needsRestartToApply),
                   c.answer);
-        ASSERT_EQ(host.questions.size(), 1u);
-        EXPECT_EQ(host.questions[0].messageText, c.message);
-        EXPECT_EQ(host.questions[0].informativeText,
+        const std::vector<Question> questions = host.questions();
+        ASSERT_EQ(questions.size(), 1u);
+        EXPECT_EQ(questions[0].messageText, c.message);
+        EXPECT_EQ(questions[0].informativeText,
                   "请先保存该应用中的工作。重启会结束正在运行的任务。");
-        EXPECT_EQ(host.questions[0].proceedButton, c.proceed);
-        EXPECT_EQ(host.questions[0].declineButton, c.decline);
-        EXPECT_TRUE(host.statuses.empty());
+        EXPECT_EQ(questions[0].proceedButton, c.proceed);
+        EXPECT_EQ(questions[0].declineButton, c.decline);
+        EXPECT_TRUE(host.statuses().empty());
     }
 }
 
@@ -107,9 +88,9 @@ TEST_F(RestartAfterChangeTest, RunningApplicationIsStoppedAndOpenedAgain) {
     auto app = bundle("WorkBuddy");
     launchAndWait(app);
     restartAfterChange(host_, control_, Client::workBuddy, app, "配置已保存", "。");
-    EXPECT_EQ(host_.statuses, (std::vector<std::string>{"配置已保存，正在重启 WorkBuddy。",
-                                                        "配置已保存，已重新打开 WorkBuddy。"}));
-    EXPECT_FALSE(host_.failed);
+    EXPECT_EQ(host_.statuses(), (std::vector<std::string>{"配置已保存，正在重启 WorkBuddy。",
+                                                          "配置已保存，已重新打开 WorkBuddy。"}));
+    EXPECT_FALSE(host_.failed());
     ASSERT_TRUE(testing::waitUntil([&] { return events().size() == 3; }));
     EXPECT_EQ(events(), (std::vector<std::string>{"start", "term", "start"}));
     EXPECT_EQ(control_.runningApplications(app).size(), 1u);
@@ -118,10 +99,10 @@ TEST_F(RestartAfterChangeTest, RunningApplicationIsStoppedAndOpenedAgain) {
 TEST_F(RestartAfterChangeTest, ApplicationThatWasNotRunningIsLaunched) {
     auto app = bundle("Hermes");
     restartAfterChange(host_, control_, Client::hermes, app, "配置已恢复", "。新的设置已生效。");
-    EXPECT_EQ(host_.statuses,
+    EXPECT_EQ(host_.statuses(),
               (std::vector<std::string>{"配置已恢复，正在重启 Hermes。",
                                         "配置已恢复，已重新打开 Hermes。新的设置已生效。"}));
-    EXPECT_FALSE(host_.failed);
+    EXPECT_FALSE(host_.failed());
     EXPECT_EQ(control_.runningApplications(app).size(), 1u);
 }
 
@@ -132,10 +113,11 @@ TEST_F(RestartAfterChangeTest, ApplicationThatDoesNotQuitIsNotLaunched) {
     launchAndWait(app);
     ApplicationControl control(workspace_, stop_.get_token(), {std::chrono::milliseconds(1), 5});
     restartAfterChange(host_, control, Client::workBuddy, app, "配置已保存", "。");
-    EXPECT_EQ(host_.statuses, (std::vector<std::string>{
-                                  "配置已保存，正在重启 WorkBuddy。",
+    EXPECT_EQ(
+        host_.statuses(),
+        (std::vector<std::string>{"配置已保存，正在重启 WorkBuddy。",
                                   "配置已保存。WorkBuddy 未退出。请保存手头任务后重新打开应用。"}));
-    EXPECT_TRUE(host_.failed);
+    EXPECT_TRUE(host_.failed());
     EXPECT_EQ(events(), (std::vector<std::string>{"start", "term"}));
 }
 
@@ -145,9 +127,9 @@ TEST_F(RestartAfterChangeTest, RefusedLaunchAsksToOpenByHand) {
     auto app = bundle("WorkBuddy", options);
     std::filesystem::remove(app / "Contents/MacOS/gone");
     restartAfterChange(host_, control_, Client::workBuddy, app, "配置已保存", "。");
-    EXPECT_EQ(host_.statuses, (std::vector<std::string>{"配置已保存，正在重启 WorkBuddy。",
-                                                        "配置已保存。请手动打开 WorkBuddy。"}));
-    EXPECT_TRUE(host_.failed);
+    EXPECT_EQ(host_.statuses(), (std::vector<std::string>{"配置已保存，正在重启 WorkBuddy。",
+                                                          "配置已保存。请手动打开 WorkBuddy。"}));
+    EXPECT_TRUE(host_.failed());
 }
 
 TEST_F(RestartAfterChangeTest, OpenCodeServiceStopsBetweenQuitAndLaunch) {
@@ -160,7 +142,7 @@ TEST_F(RestartAfterChangeTest, OpenCodeServiceStopsBetweenQuitAndLaunch) {
         auto app = bundle("OpenCode", options);
         launchAndWait(app);
         restartAfterChange(host_, control_, target, app, "配置已保存", "。");
-        EXPECT_FALSE(host_.failed);
+        EXPECT_FALSE(host_.failed());
         ASSERT_TRUE(testing::waitUntil([&] { return events().back() == "start"; }));
         auto expected = target == Client::openCode
                             ? std::vector<std::string>{"start", "term", "service", "start"}
@@ -176,9 +158,9 @@ TEST_F(RestartAfterChangeTest, FailingServiceToolIsReported) {
     options.extraFiles["Contents/Resources/opencode-cli"] = ExtraFile{"#!/bin/sh\nexit 1\n", true};
     auto app = bundle("OpenCode", options);
     restartAfterChange(host_, control_, Client::openCode, app, "配置已保存", "。");
-    EXPECT_EQ(host_.statuses.back(),
+    EXPECT_EQ(host_.status(),
               "配置已保存。无法停止 OpenCode 本地服务。请检查 OpenCode 的服务状态。");
-    EXPECT_TRUE(host_.failed);
+    EXPECT_TRUE(host_.failed());
     EXPECT_TRUE(control_.runningApplications(app).empty());
 }
 
@@ -190,7 +172,7 @@ TEST_F(RestartAfterChangeTest, StopRequestEndsTheRestart) {
     stop_.request_stop();
     EXPECT_THROW(restartAfterChange(host_, control_, Client::workBuddy, app, "配置已保存", "。"),
                  OperationCancelled);
-    EXPECT_EQ(host_.statuses.size(), 1u);
+    EXPECT_EQ(host_.statuses().size(), 1u);
 }
 
 }  // namespace

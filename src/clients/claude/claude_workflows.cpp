@@ -2,6 +2,7 @@
 
 #include <exception>
 #include <system_error>
+#include <utility>
 
 #include "clients/claude/claude_files.h"
 #include "model/setup_error.h"
@@ -49,7 +50,7 @@ bool isManaged(const std::filesystem::path& managedPreferences) {
     } catch (...) {
         // The error that caused the roll back is the one worth reporting.
     }
-    std::rethrow_exception(error);
+    std::rethrow_exception(std::move(error));
 }
 
 // Nothing when Claude sealed the key; otherwise why the wait failed.

@@ -46,12 +46,17 @@ std::string convert(const std::filesystem::path& converter, const Bytes& data, s
         child->writeInput(data, deadline, stop);
         child->closeInput();
         std::string output = child->readOutputToEnd(deadline, stop);
-        if (child->waitForExit(deadline, stop) != 0)
-            throw SetupError(kMalformedHermesConfiguration);
+        const int status = child->waitForExit(deadline, stop);
+        if (status != 0) {
+            throw SetupError(kMalformedHermesConfiguration,
+                             converter.string() + " exited with status " + std::to_string(status));
+        }
         return output;
     } catch (const ChildProcessTimeout&) {
         child->terminate();
-        throw SetupError(kMalformedHermesConfiguration);
+        throw SetupError(
+            kMalformedHermesConfiguration,
+            converter.string() + " did not finish within " + std::to_string(limit.count()) + " ms");
     }
 }
 

@@ -9,13 +9,15 @@
 #include <cerrno>
 #include <charconv>
 #include <cstdlib>
-#include <cstring>
+#include <system_error>
 
 #include "platform/bundle_info.h"
 #include "platform/child_process.h"
+#include "platform/desktop_entry.h"
 #include "platform/home.h"
 #include "platform/platform_error.h"
 #include "platform/posix/process_handle.h"
+#include "platform/program_path.h"
 
 extern char** environ;
 
@@ -28,18 +30,6 @@ std::filesystem::path canonicalOrNormal(const std::filesystem::path& path) {
     std::error_code error;
     std::filesystem::path resolved = std::filesystem::weakly_canonical(path, error);
     return error ? path.lexically_normal() : resolved;
-}
-
-std::optional<std::filesystem::path> findInPath(const std::string& program) {
-    const char* path = std::getenv("PATH");
-    std::string_view folders = path ? path : "/usr/local/bin:/usr/bin:/bin";
-    while (!folders.empty()) {
-        std::size_t colon = folders.find(':');
-        std::filesystem::path candidate = std::filesystem::path(folders.substr(0, colon)) / program;
-        if (::access(candidate.c_str(), X_OK) == 0) return candidate;
-        folders.remove_prefix(colon == std::string_view::npos ? folders.size() : colon + 1);
-    }
-    return std::nullopt;
 }
 
 class SpawnSetup {
@@ -59,7 +49,7 @@ public:
     posix_spawnattr_t attributes_;
 };
 
-pid_t spawnDetached(const std::filesystem::path& executable) {
+pid_t spawnDetached(const std::filesystem::path& executable, std::vector<std::string> arguments) {
     SpawnSetup setup;
     posix_spawn_file_actions_addopen(&setup.actions_, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
     posix_spawn_file_actions_addopen(&setup.actions_, STDOUT_FILENO, "/dev/null", O_WRONLY, 0);
@@ -79,15 +69,23 @@ pid_t spawnDetached(const std::filesystem::path& executable) {
     posix_spawnattr_setsigdefault(&setup.attributes_, &defaults);
     posix_spawnattr_setflags(&setup.attributes_,
                              POSIX_SPAWN_SETSID | POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF);
-    std::string program = executable.string();
-    char* argv[] = {program.data(), nullptr};
+    std::vector<char*> argv;
+    argv.reserve(arguments.size() + 1);
+    for (std::string& argument : arguments) argv.push_back(argument.data());
+    argv.push_back(nullptr);
     pid_t pid = 0;
-    int result =
-        posix_spawn(&pid, program.c_str(), &setup.actions_, &setup.attributes_, argv, environ);
+    int result = posix_spawn(&pid, executable.c_str(), &setup.actions_, &setup.attributes_,
+                             argv.data(), environ);
     if (result != 0) {
-        throw PlatformError("cannot open " + program + ": " + std::strerror(result));
+        throw PlatformError("cannot open " + executable.string() + ": " +
+                            std::error_code(result, std::generic_category()).message());
     }
     return pid;
+}
+
+std::shared_ptr<RunningApplication> started(pid_t pid, const std::filesystem::path& executable) {
+    std::optional<unsigned long long> startTime = ProcessHandle::startTimeOf(pid);
+    return std::make_shared<ProcessHandle>(pid, startTime.value_or(0), executable);
 }
 
 }  // namespace
@@ -95,7 +93,8 @@ pid_t spawnDetached(const std::filesystem::path& executable) {
 PosixWorkspace::PosixWorkspace(std::filesystem::path systemApplications)
     : systemApplications_(std::move(systemApplications)) {}
 
-std::vector<std::shared_ptr<RunningApplication>> PosixWorkspace::runningApplications() {
+std::vector<std::shared_ptr<RunningApplication>> PosixWorkspace::runningApplications(
+    const std::filesystem::path&) {
     std::vector<pid_t> pids;
     std::error_code error;
     for (const auto& entry : std::filesystem::directory_iterator("/proc", error)) {
@@ -112,11 +111,11 @@ std::vector<std::shared_ptr<RunningApplication>> PosixWorkspace::runningApplicat
     for (pid_t pid : pids) {
         std::optional<unsigned long long> startTime = ProcessHandle::startTimeOf(pid);
         if (!startTime) continue;
-        std::optional<std::filesystem::path> bundle = ProcessHandle::bundleOf(pid);
+        std::optional<std::filesystem::path> executable = ProcessHandle::executableOf(pid);
         // The executable may have been replaced between the two reads.
         if (ProcessHandle::startTimeOf(pid) != startTime) continue;
         applications.push_back(
-            std::make_shared<ProcessHandle>(pid, *startTime, std::move(bundle), false));
+            std::make_shared<ProcessHandle>(pid, *startTime, std::move(executable)));
     }
     return applications;
 }
@@ -143,10 +142,12 @@ std::optional<std::filesystem::path> PosixWorkspace::urlForApplication(
     return std::nullopt;
 }
 
+// Starting a process does not wait, so there is nothing to stop.
 std::shared_ptr<RunningApplication> PosixWorkspace::openApplication(
-    const std::filesystem::path& bundle) {
+    const std::filesystem::path& bundle, std::stop_token) {
+    if (bundle.extension() == ".desktop") return openDesktopEntry(bundle);
     std::filesystem::path target = canonicalOrNormal(bundle);
-    for (const auto& application : runningApplications()) {
+    for (const auto& application : runningApplications(target)) {
         std::optional<std::filesystem::path> running = application->bundleURL();
         if (running && *running == target && !application->isTerminated()) return application;
     }
@@ -156,13 +157,22 @@ std::shared_ptr<RunningApplication> PosixWorkspace::openApplication(
         throw PlatformError("not an application bundle: " + bundle.string());
     }
     std::filesystem::path executable = target / "Contents" / "MacOS" / *executableName;
-    pid_t pid = spawnDetached(executable);
-    std::optional<unsigned long long> startTime = ProcessHandle::startTimeOf(pid);
-    return std::make_shared<ProcessHandle>(pid, startTime.value_or(0), target, true);
+    return started(spawnDetached(executable, {executable.string()}), executable);
+}
+
+std::shared_ptr<RunningApplication> PosixWorkspace::openDesktopEntry(
+    const std::filesystem::path& file) {
+    std::optional<DesktopEntry> entry = readDesktopEntry(file);
+    if (!entry) throw PlatformError("not a desktop entry that can be started: " + file.string());
+    for (const auto& application : runningApplications(file)) {
+        if (runsEntry(*application, *entry) && !application->isTerminated()) return application;
+    }
+    return started(spawnDetached(entry->program, entry->command),
+                   canonicalOrNormal(entry->program));
 }
 
 void PosixWorkspace::openURL(const std::string& url) {
-    std::optional<std::filesystem::path> opener = findInPath("xdg-open");
+    std::optional<std::filesystem::path> opener = resolveProgram("xdg-open");
     if (!opener) throw PlatformError("xdg-open is not installed");
     auto child = ChildProcess::start(*opener, {url}, {});
     int status = 0;

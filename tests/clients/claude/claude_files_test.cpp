@@ -309,7 +309,7 @@ TEST_F(ClaudeFilesTest, NullEntriesAreAnEmptyList) {
     writeJson(files.meta(), {{"appliedId", nullptr}, {"entries", nullptr}});
     files.apply(settings());
     EXPECT_EQ(readFile(files.recovery()), "{}");
-    EXPECT_EQ(readJson(files.meta())["entries"], json({toolEntry()}));
+    EXPECT_EQ(readJson(files.meta())["entries"], json::array({toolEntry()}));
 }
 
 TEST_F(ClaudeFilesTest, TheKeyCountsAsSealedOnlyForTheAppliedToolProfile) {

@@ -38,17 +38,18 @@ GatewaySettings settings(const std::string& key = "sk-test-0123456789") {
 // opened, so that a test can act between the write and Claude's start.
 class HookedWorkspace : public Workspace {
 public:
-    std::vector<std::shared_ptr<RunningApplication>> runningApplications() override {
-        return system_->runningApplications();
+    std::vector<std::shared_ptr<RunningApplication>> runningApplications(
+        const std::filesystem::path& bundle) override {
+        return system_->runningApplications(bundle);
     }
     std::optional<std::filesystem::path> urlForApplication(std::string_view id) override {
         return system_->urlForApplication(id);
     }
-    std::shared_ptr<RunningApplication> openApplication(
-        const std::filesystem::path& bundle) override {
+    std::shared_ptr<RunningApplication> openApplication(const std::filesystem::path& bundle,
+                                                        std::stop_token stop) override {
         ++opened;
         if (beforeOpen) beforeOpen();
-        return system_->openApplication(bundle);
+        return system_->openApplication(bundle, std::move(stop));
     }
     void openURL(const std::string& url) override { system_->openURL(url); }
 
@@ -103,7 +104,7 @@ protected:
     }
 
     void startClaude() {
-        workspace.openApplication(claude);
+        workspace.openApplication(claude, {});
         workspace.opened = 0;
         ASSERT_TRUE(testing::waitUntil([&] { return starts() == 1; }));
     }

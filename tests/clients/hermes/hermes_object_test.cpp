@@ -96,6 +96,14 @@ TEST(HermesObject, RefusesWhatCannotBeMergedSafely) {
         SCOPED_TRACE(c.name);
         EXPECT_EQ(setupErrorText([&] { hermesObject(c.data, hermes.bundle(), {}); }), c.message);
     }
+    // The converter's exit status says why; its own output, which may quote
+    // the file, does not reach the user.
+    try {
+        hermesObject(testing::readFile(kData / "invalid.yaml"), hermes.bundle(), {});
+        ADD_FAILURE() << "invalid YAML was merged";
+    } catch (const SetupError& error) {
+        EXPECT_NE(error.detail().find("exited with status 1"), std::string::npos) << error.detail();
+    }
 }
 
 TEST(HermesObject, YamlNeedsAnInitialisedHermes) {

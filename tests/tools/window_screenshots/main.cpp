@@ -30,6 +30,8 @@ public:
                             const std::optional<std::filesystem::path>&) override {
         return false;
     }
+    bool fetchGatewayModels(const corvane::SetupForm&) override { return false; }
+    bool testConnection(const corvane::SetupForm&) override { return false; }
     bool working() const override { return false; }
     std::optional<std::filesystem::path> installedApplication(corvane::Client) override {
         return "/Applications/Example.app";

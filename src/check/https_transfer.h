@@ -1,0 +1,59 @@
+#pragma once
+
+#include <chrono>
+#include <functional>
+#include <optional>
+#include <stop_token>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace corvane {
+
+// How long a request to the gateway may take: `idle` without any data
+// arriving, `total` for the whole exchange.
+struct CheckLimits {
+    std::chrono::milliseconds idle{12000};
+    std::chrono::milliseconds total{20000};
+};
+
+struct HttpsRequest {
+    std::string url;
+    // "Name: value" lines in sending order. One carries the key: never log them.
+    std::vector<std::string> headers;
+    // Sent with POST; nothing: a GET.
+    std::optional<std::string> postBody;
+};
+
+// What the exchange hands over as it arrives. Either returning false ends the
+// transfer at once.
+struct HttpsReceiver {
+    // The head of the final (non-informational) response.
+    std::function<bool(long status, std::string_view contentType)> head;
+    std::function<bool(std::string_view bytes)> body;
+};
+
+enum class TransferEnd {
+    complete,         // the body ended normally
+    endedByReceiver,  // a receiver returned false
+    outOfTime,        // one of the limits ran out
+    failed,           // no connection, TLS refused, or the connection broke
+    notHttp,          // something answered, but not with HTTP
+};
+
+struct TransferResult {
+    TransferEnd end = TransferEnd::failed;
+    bool headReceived = false;
+    // Why a transfer that failed or ran out of time ended, in libcurl's words.
+    std::string detail;
+};
+
+// One exchange over a connection of its own, as every request to the gateway
+// is made: HTTPS only, the peer verified against the trust store (SSL_CERT_FILE
+// or SSL_CERT_DIR replace the system's), proxies taken from the environment,
+// redirects never followed, so the key reaches only the named host. Throws
+// OperationCancelled when a stop is requested.
+TransferResult transferHttps(const HttpsRequest& request, const HttpsReceiver& receiver,
+                             std::stop_token stop, const CheckLimits& limits);
+
+}  // namespace corvane

@@ -1,0 +1,68 @@
+#include <iostream>
+#include <nlohmann/json.hpp>
+
+#include "check/gateway_models.h"
+#include "cli/commands.h"
+#include "cli/gateway_form.h"
+#include "cli/interrupt_watcher.h"
+#include "model/setup_error.h"
+#include "platform/platform_error.h"
+
+namespace corvane::cli {
+
+namespace {
+
+struct ModelsOptions {
+    GatewayForm form;
+    bool asJson = false;
+};
+
+void print(const std::vector<GatewayModel>& models, bool asJson) {
+    if (!asJson) {
+        for (const GatewayModel& model : models) std::cout << model.id << '\n';
+        return;
+    }
+    nlohmann::json list = nlohmann::json::array();
+    for (const GatewayModel& model : models) {
+        list.push_back({{"id", model.id},
+                        {"name", model.name ? nlohmann::json(*model.name) : nlohmann::json()}});
+    }
+    std::cout << list.dump() << '\n';
+}
+
+int listModels(const ModelsOptions& options) {
+    try {
+        const GatewayForm& form = options.form;
+        const Client client = *form.client();
+        const GatewayConnection connection(form.address, form.key(), form.auth, client);
+        std::stop_source stop;
+        const InterruptWatcher interrupt([&stop] { stop.request_stop(); });
+        const std::vector<GatewayModel> models =
+            gatewayModels(connection, client, stop.get_token());
+        print(models, options.asJson);
+        if (models.empty()) std::cerr << "网关没有列出任何模型。" << '\n';
+        return kExitSuccess;
+    } catch (const SetupError& error) {
+        std::cerr << error.text() << '\n';
+        return kExitFailed;
+    } catch (const OperationCancelled&) {
+        std::cerr << "已取消。" << '\n';
+        return kExitInterrupted;
+    } catch (const std::exception&) {
+        // Other errors' texts are for diagnostics, not for the user.
+        std::cerr << "获取模型列表失败。请稍后重试。" << '\n';
+        return kExitFailed;
+    }
+}
+
+}  // namespace
+
+void addModelsCommand(CLI::App& app, CommandAction& run) {
+    auto* command = app.add_subcommand("models", "list the models the gateway offers");
+    auto options = std::make_shared<ModelsOptions>();
+    options->form.addConnectionOptions(*command);
+    command->add_flag("--json", options->asJson, "print a JSON array of {\"id\", \"name\"}");
+    command->callback([&run, options] { run = [options] { return listModels(*options); }; });
+}
+
+}  // namespace corvane::cli

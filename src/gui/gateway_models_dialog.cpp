@@ -1,0 +1,74 @@
+#include "gui/gateway_models_dialog.h"
+
+#include <QDialogButtonBox>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+namespace corvane {
+
+namespace {
+
+QString lineText(const GatewayModel& model) {
+    const QString id = QString::fromStdString(model.id);
+    if (!model.name || model.name->empty() || *model.name == model.id) return id;
+    return id + QStringLiteral("（") + QString::fromStdString(*model.name) + QStringLiteral("）");
+}
+
+}  // namespace
+
+GatewayModelsDialog::GatewayModelsDialog(std::vector<GatewayModel> models, QWidget* parent)
+    : QDialog(parent),
+      models_(std::move(models)),
+      search_(new QLineEdit(this)),
+      list_(new QListWidget(this)) {
+    setObjectName(QStringLiteral("gatewayModelsDialog"));
+    setWindowTitle(QStringLiteral("从网关获取"));
+    setModal(true);
+    resize(420, 460);
+    auto* layout = new QVBoxLayout(this);
+    search_->setObjectName(QStringLiteral("gatewayModelsSearch"));
+    search_->setPlaceholderText(QStringLiteral("搜索模型"));
+    search_->setClearButtonEnabled(true);
+    layout->addWidget(search_);
+    list_->setObjectName(QStringLiteral("gatewayModelsList"));
+    for (const GatewayModel& model : models_) {
+        auto* item = new QListWidgetItem(lineText(model), list_);
+        item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsUserCheckable);
+        item->setCheckState(Qt::Unchecked);
+    }
+    layout->addWidget(list_);
+    auto* buttons = new QDialogButtonBox(this);
+    QPushButton* add = buttons->addButton(QStringLiteral("添加所选"), QDialogButtonBox::AcceptRole);
+    add->setObjectName(QStringLiteral("gatewayModelsAdd"));
+    buttons->addButton(QStringLiteral("取消"), QDialogButtonBox::RejectRole);
+    layout->addWidget(buttons);
+    connect(search_, &QLineEdit::textChanged, this, &GatewayModelsDialog::setFilter);
+    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
+    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+}
+
+void GatewayModelsDialog::setFilter(const QString& text) {
+    const QString wanted = text.trimmed();
+    for (int row = 0; row < list_->count(); ++row) {
+        list_->item(row)->setHidden(!lineText(models_[row]).contains(wanted, Qt::CaseInsensitive));
+    }
+}
+
+void GatewayModelsDialog::setChecked(const std::string& id, bool checked) {
+    for (int row = 0; row < list_->count(); ++row) {
+        if (models_[row].id == id)
+            list_->item(row)->setCheckState(checked ? Qt::Checked : Qt::Unchecked);
+    }
+}
+
+std::vector<GatewayModel> GatewayModelsDialog::chosen() const {
+    std::vector<GatewayModel> checked;
+    for (int row = 0; row < list_->count(); ++row) {
+        if (list_->item(row)->checkState() == Qt::Checked) checked.push_back(models_[row]);
+    }
+    return checked;
+}
+
+}  // namespace corvane

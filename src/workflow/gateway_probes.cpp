@@ -1,0 +1,112 @@
+#include "workflow/gateway_probes.h"
+
+#include <set>
+#include <string>
+
+#include "model/setup_error.h"
+#include "model/text.h"
+
+namespace corvane {
+namespace {
+
+void refuse(WorkflowHost& host, const std::string& message) {
+    host.setFailed(true);
+    host.setStatus(message);
+}
+
+template <typename Plan, typename Build>
+std::optional<Plan> prepared(WorkflowHost& host, Build build) {
+    try {
+        std::optional<Plan> plan = build();
+        host.setWorking(true);
+        host.setFailed(false);
+        return plan;
+    } catch (const SetupError& error) {
+        refuse(host, error.text());
+    } catch (const std::exception&) {
+        refuse(host, "请检查填写的信息。");
+    }
+    return std::nullopt;
+}
+
+// Runs a task's body, turning its errors into the status line.
+template <typename Body>
+WorkflowOutcome reported(WorkflowHost& host, const char* fallback, Body body) {
+    WorkflowOutcome outcome = WorkflowOutcome::failed;
+    try {
+        outcome = body();
+    } catch (const SetupError& error) {
+        refuse(host, error.text());
+    } catch (const std::exception&) {
+        refuse(host, fallback);
+    }
+    host.setWorking(false);
+    return outcome;
+}
+
+}  // namespace
+
+std::optional<ModelListPlan> prepareModelList(const SetupForm& form, WorkflowHost& host) {
+    return prepared<ModelListPlan>(host, [&] {
+        return ModelListPlan{form.client,
+                             GatewayConnection(form.address, form.key, form.auth, form.client)};
+    });
+}
+
+WorkflowOutcome runModelList(const ModelListPlan& plan, WorkflowHost& host,
+                             const WorkflowServices& services, std::stop_token stop) {
+    return reported(host, "获取模型列表失败。请稍后重试。", [&] {
+        host.setStatus("正在获取模型列表");
+        const std::vector<GatewayModel> models =
+            gatewayModels(plan.connection, plan.client, stop, services.checkLimits);
+        host.setStatus(models.empty() ? "网关没有列出任何模型。"
+                                      : "网关列出 " + std::to_string(models.size()) + " 个模型。");
+        if (!models.empty()) host.showGatewayModels(models);
+        return WorkflowOutcome::succeeded;
+    });
+}
+
+std::optional<ConnectionTestPlan> prepareConnectionTest(const SetupForm& form, WorkflowHost& host) {
+    return prepared<ConnectionTestPlan>(host, [&] {
+        return ConnectionTestPlan{form.client, GatewaySettings(form.address, form.key, form.auth,
+                                                               form.rows, form.client)};
+    });
+}
+
+WorkflowOutcome runConnectionTest(const ConnectionTestPlan& plan, WorkflowHost& host,
+                                  const WorkflowServices& services, std::stop_token stop) {
+    return reported(host, "网关验证失败。请稍后重试。", [&] {
+        const auto& models = plan.settings.inferenceModels();
+        std::optional<std::string> firstFailure;
+        // Every model is tried, so that each row gets its mark.
+        for (std::size_t k = 0; k < models.size(); ++k) {
+            host.setStatus("验证模型 " + std::to_string(k + 1) + " / " +
+                           std::to_string(models.size()));
+            const ModelCheck found =
+                checkModel(plan.settings, models[k], plan.client, stop, services.checkLimits);
+            host.showModelCheck(k, found);
+            if (!found.passed && !firstFailure) firstFailure = found.message;
+        }
+        if (firstFailure) throw SetupError(*firstFailure);
+        host.setStatus("连接测试通过，未写入任何配置。");
+        return WorkflowOutcome::succeeded;
+    });
+}
+
+std::vector<ModelRow> rowsWithGatewayModels(std::vector<ModelRow> rows,
+                                            const std::vector<GatewayModel>& chosen,
+                                            Client client) {
+    std::set<std::string> present;
+    for (const ModelRow& row : rows) present.insert(trimmed(row.modelID));
+    std::size_t next = 0;  // rows before it hold an ID
+    for (const GatewayModel& model : chosen) {
+        if (!present.insert(model.id).second) continue;
+        while (next < rows.size() && !trimmed(rows[next].modelID).empty()) ++next;
+        if (next == rows.size()) rows.emplace_back();
+        rows[next].modelID = model.id;
+        rows[next].displayName = supportsDisplayName(client) ? model.name.value_or("") : "";
+    }
+    return rows;
+}
+
+}  // namespace corvane

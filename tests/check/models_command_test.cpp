@@ -1,0 +1,129 @@
+#include <gtest/gtest.h>
+
+#include <nlohmann/json.hpp>
+#include <string>
+#include <vector>
+
+#include "support/run_program.h"
+#include "support/test_gateway.h"
+
+namespace corvane {
+namespace {
+
+using testing::GatewayReply;
+
+constexpr const char* kKey = "sk-models-KEY-7e21";
+
+GatewayReply listReply(const nlohmann::json& list, int status = 200) {
+    GatewayReply reply;
+    reply.status = status;
+    reply.contentType = "application/json";
+    reply.chunks = {{list.dump()}};
+    return reply;
+}
+
+nlohmann::json anthropicPage(const std::string& id, bool hasMore) {
+    return {{"data", {{{"type", "model"}, {"id", id}, {"display_name", "Name " + id}}}},
+            {"has_more", hasMore},
+            {"first_id", id},
+            {"last_id", id}};
+}
+
+TEST(ModelsCommandTest, ReadsEachListShapeAndRefusesWhatIsNotAList) {
+    struct ListCase {
+        std::string name;
+        std::vector<GatewayReply> script;
+        std::vector<std::string> arguments;
+        int status;
+        std::string out;
+        std::string err;
+        std::vector<std::string> targets;
+    };
+    const nlohmann::json openAi = {
+        {"object", "list"},
+        {"data", {{{"id", "gpt-a"}, {"object", "model"}}, {{"id", "gpt-b"}}, {{"object", "x"}}}}};
+    std::vector<GatewayReply> endless;
+    for (int page = 0; page < 25; ++page) {
+        endless.push_back(listReply(anthropicPage("claude-" + std::to_string(page), true)));
+    }
+    std::string twenty;
+    for (int page = 0; page < 20; ++page) twenty += "claude-" + std::to_string(page) + "\n";
+    GatewayReply huge = listReply(openAi);
+    huge.chunks = {{std::string(5 * 1024 * 1024, ' ')}, {std::string(4 * 1024 * 1024, ' ')}};
+    const std::string notFound =
+        "网关没有提供模型列表（/v1/models 返回 HTTP 404）。请核对接口地址，或手动填写 Model ID。\n";
+    const std::vector<ListCase> cases = {
+        {"openai", {listReply(openAi)}, {}, 0, "gpt-a\ngpt-b\n", "", {"/api/v1/models"}},
+        {"openai json",
+         {listReply(openAi)},
+         {"--json"},
+         0,
+         R"([{"id":"gpt-a","name":null},{"id":"gpt-b","name":null}])"
+         "\n",
+         "",
+         {"/api/v1/models"}},
+        {"anthropic pages",
+         {listReply(anthropicPage("claude a/1", true)),
+          listReply(anthropicPage("claude-b", false))},
+         {"--json"},
+         0,
+         R"([{"id":"claude a/1","name":"Name claude a/1"},{"id":"claude-b","name":"Name claude-b"}])"
+         "\n",
+         "",
+         {"/api/v1/models", "/api/v1/models?after_id=claude%20a%2F1"}},
+        {"twenty pages at most", endless, {}, 0, twenty, "", {}},
+        {"empty",
+         {listReply({{"data", nlohmann::json::array()}})},
+         {},
+         0,
+         "",
+         "网关没有列出任何模型。\n",
+         {}},
+        {"unauthorised",
+         {listReply({{"error", "no"}}, 401)},
+         {},
+         1,
+         "",
+         "获取模型列表返回 HTTP 401。请核对 Key 和认证方式。\n",
+         {}},
+        {"no endpoint", {listReply({{"error", "no"}}, 404)}, {}, 1, "", notFound, {}},
+        {"huge", {huge}, {}, 1, "", "网关返回的模型列表超过 8 MiB，已拒绝读取。\n", {}},
+        {"not a list",
+         {listReply({{"models", openAi["data"]}})},
+         {},
+         1,
+         "",
+         "网关返回的模型列表无法识别。\n",
+         {}},
+    };
+    for (const ListCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        testing::TestGateway gateway(c.script);
+        const bool claude = c.name == "anthropic pages";
+        testing::ProgramRun run{CORVANE_PROGRAM,
+                                {"models", "--client", claude ? "Claude" : "openCode", "--address",
+                                 gateway.address() + "/api", "--auth", "x-api-key"}};
+        run.arguments.insert(run.arguments.end(), c.arguments.begin(), c.arguments.end());
+        run.environment = {{"CORVANE_API_KEY", kKey},
+                           {"SSL_CERT_FILE", gateway.caFile().string()},
+                           {"NO_PROXY", "127.0.0.1"},
+                           {"no_proxy", "127.0.0.1"}};
+        const testing::ProgramResult result = testing::runProgram(run);
+        EXPECT_EQ(result.exitStatus, c.status);
+        EXPECT_EQ(result.output, c.out);
+        EXPECT_EQ(result.error, c.err);
+        const auto requests = gateway.requests();
+        if (c.name == "twenty pages at most") EXPECT_EQ(requests.size(), 20u);
+        for (std::size_t index = 0; index < c.targets.size() && index < requests.size(); ++index) {
+            EXPECT_EQ(requests[index].target, c.targets[index]);
+        }
+        for (const auto& request : requests) {
+            EXPECT_EQ(request.method, "GET");
+            EXPECT_EQ(request.header("x-api-key"), kKey);
+            EXPECT_EQ(request.header("anthropic-version").has_value(), claude);
+        }
+    }
+}
+
+}  // namespace
+}  // namespace corvane

@@ -1,0 +1,61 @@
+#include "workflow/failure_report.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <nlohmann/json.hpp>
+#include <system_error>
+
+#include "model/setup_error.h"
+
+namespace corvane {
+namespace {
+
+constexpr std::string_view kKey = "sk-report-7f3a";
+
+nlohmann::json::parse_error parseErrorQuoting(const std::string& text) {
+    try {
+        [[maybe_unused]] const nlohmann::json value = nlohmann::json::parse(text);
+    } catch (const nlohmann::json::parse_error& error) {
+        return error;
+    }
+    throw std::logic_error("the text parsed");
+}
+
+TEST(FailureReport, KeepsTheSentenceAndTheReasonButNeverAKey) {
+    struct Case {
+        std::string name;
+        std::exception_ptr error;
+        std::string message;
+        std::string detail;
+    };
+    const Case cases[] = {
+        {"own sentence and detail", std::make_exception_ptr(SetupError("句子。", "/a/b: denied")),
+         "句子。", "/a/b: denied"},
+        {"own sentence, no detail", std::make_exception_ptr(SetupError("句子。")), "句子。", ""},
+        {"file system error keeps path and reason",
+         std::make_exception_ptr(
+             std::filesystem::filesystem_error("read", "/home/u/.openclaw/openclaw.json",
+                                               std::make_error_code(std::errc::permission_denied))),
+         "兜底。", "filesystem error: read: Permission denied [/home/u/.openclaw/openclaw.json]"},
+        {"key in an error text is taken out",
+         std::make_exception_ptr(std::runtime_error("bad header: Bearer " + std::string(kKey))),
+         "兜底。", "bad header: Bearer [key]"},
+        {"parser does not quote the file",
+         std::make_exception_ptr(parseErrorQuoting("{\"apiKey\": \"sk-other-secret")), "兜底。",
+         "JSON parse error at byte 28"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        try {
+            std::rethrow_exception(c.error);
+        } catch (const std::exception& error) {
+            const FailureReport report = failureReport(error, "兜底。", kKey);
+            EXPECT_EQ(report.message, c.message);
+            EXPECT_EQ(report.detail, c.detail);
+        }
+    }
+}
+
+}  // namespace
+}  // namespace corvane
