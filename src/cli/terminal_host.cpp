@@ -12,7 +12,7 @@ void TerminalHost::setStatus(const std::string& status) {
     status_ = status;
     if (status.empty()) return;
     // Scripts read results from standard output and problems from standard error.
-    (failed_ ? std::cerr : std::cout) << status << std::endl;
+    (failed_ ? std::cerr : statuses_) << status << std::endl;
 }
 
 void TerminalHost::setFailed(bool failed) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <iostream>
 #include <mutex>
 #include <string>
 
@@ -16,7 +17,9 @@ enum class RestartAnswer { ask, yes, no };
 // questions on the terminal.
 class TerminalHost : public WorkflowHost {
 public:
-    explicit TerminalHost(RestartAnswer answer) : answer_(answer) {}
+    // Statuses go to `statuses` (failures always to standard error).
+    explicit TerminalHost(RestartAnswer answer, std::ostream& statuses = std::cout)
+        : answer_(answer), statuses_(statuses) {}
 
     void setStatus(const std::string& status) override;
     void setFailed(bool failed) override;
@@ -33,6 +36,7 @@ public:
 
 private:
     RestartAnswer answer_;
+    std::ostream& statuses_;
     UserDefaults defaults_;
     mutable std::mutex mutex_;
     std::string status_;

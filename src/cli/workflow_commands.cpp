@@ -1,4 +1,5 @@
 #include <atomic>
+#include <iostream>
 #include <memory>
 
 #include "cli/commands.h"
@@ -23,6 +24,7 @@ struct WorkflowOptions {
     bool yes = false;
     bool noRestart = false;
     bool configOnly = false;
+    bool dryRun = false;
 
     void addOptions(CLI::App& command, bool withConfigOnly) {
         configOption =
@@ -31,6 +33,8 @@ struct WorkflowOptions {
         auto* yesFlag = command.add_flag("--yes", yes, "restart the client without asking");
         auto* noFlag = command.add_flag("--no-restart", noRestart, "do not restart the client");
         yesFlag->excludes(noFlag);
+        command.add_flag("--dry-run", dryRun,
+                         "print the changes as a unified diff (key redacted); write nothing");
         if (withConfigOnly) {
             command.add_flag("--config-only", configOnly,
                              "only write the configuration files (for command-line clients)");
@@ -79,9 +83,17 @@ int exitStatus(const TerminalHost& host, std::optional<WorkflowOutcome> outcome,
     return kExitSuccess;
 }
 
+// A dry run prints its diff alone on standard output, where patch can take
+// it; its statuses go to standard error.
+int printPreview(SetupSession& session, const TerminalHost& host, bool interrupted) {
+    const auto outcome = session.wait();
+    if (const auto diff = session.preview()) std::cout << *diff << std::flush;
+    return exitStatus(host, outcome, interrupted);
+}
+
 int runApply(const GatewayForm& gateway, const WorkflowOptions& options) {
     const auto workspace = makeSystemWorkspace();
-    TerminalHost host(options.answer());
+    TerminalHost host(options.answer(), options.dryRun ? std::cerr : std::cout);
     SetupForm form;
     form.client = *gateway.client();
     form.address = gateway.address;
@@ -95,6 +107,10 @@ int runApply(const GatewayForm& gateway, const WorkflowOptions& options) {
         interrupted = true;
         session.requestStop();
     });
+    if (options.dryRun) {
+        session.previewSubmit(form);
+        return printPreview(session, host, interrupted);
+    }
     session.submit(form);
     const auto outcome = session.wait();
     return exitStatus(host, outcome, interrupted);
@@ -102,11 +118,20 @@ int runApply(const GatewayForm& gateway, const WorkflowOptions& options) {
 
 int runReset(const std::string& clientName, const WorkflowOptions& options) {
     const auto workspace = makeSystemWorkspace();
-    TerminalHost host(options.answer());
+    TerminalHost host(options.answer(), options.dryRun ? std::cerr : std::cout);
     SetupForm form;
     form.client = *clientNamed(clientName);
     form.chosenPath = options.chosenPath(host, form.client);
     SetupSession session(host, options.services(*workspace));
+    if (options.dryRun) {
+        std::atomic<bool> interrupted = false;
+        InterruptWatcher interrupt([&] {
+            interrupted = true;
+            session.requestStop();
+        });
+        session.previewReset(form);
+        return printPreview(session, host, interrupted);
+    }
     std::optional<std::filesystem::path> restart;
     if (form.client != Client::cursor) {
         if (const auto bundle = applicationLocation(form.client, session.services())) {

@@ -14,25 +14,30 @@ namespace corvane {
 ClientConfigurationReset::ClientConfigurationReset(Client client, std::string chosenPath)
     : client_(client), chosenPath_(std::move(chosenPath)) {}
 
-bool ClientConfigurationReset::run(const InstalledApplication& application,
-                                   std::stop_token stop) const {
+std::optional<FilePlan> ClientConfigurationReset::plan(const InstalledApplication& application,
+                                                       std::stop_token stop) const {
     switch (client_) {
         case Client::codex:
-            return resetCodex();
+            return resetCodexPlan();
         case Client::openCode:
-            return resetOpenCode();
+            return resetOpenCodePlan();
         case Client::openClaw:
-            return resetOpenClaw(localClientConfigURL(client_, chosenPath_));
+            return resetOpenClawPlan(localClientConfigURL(client_, chosenPath_));
         case Client::workBuddy:
-            return resetWorkBuddy(localClientConfigURL(client_, chosenPath_));
+            return resetWorkBuddyPlan(localClientConfigURL(client_, chosenPath_));
         case Client::hermes:
-            return resetHermes(localClientConfigURL(client_, chosenPath_), application,
-                               knownHermesHostFingerprint(), stop);
+            return resetHermesPlan(localClientConfigURL(client_, chosenPath_), application,
+                                   knownHermesHostFingerprint(), stop);
         case Client::claude:
         case Client::cursor:
             break;
     }
-    return false;
+    return std::nullopt;
+}
+
+bool ClientConfigurationReset::run(const InstalledApplication& application,
+                                   std::stop_token stop) const {
+    return commitPlanIfAny(plan(application, stop));
 }
 
 }  // namespace corvane

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <optional>
 #include <stop_token>
 #include <string>
 
@@ -17,6 +18,11 @@ public:
     // True when a configuration file was rewritten or deleted, false when it
     // held nothing of the tool's. Claude and Cursor always give false.
     bool run(const InstalledApplication& application, std::stop_token stop = {}) const;
+
+    // The changes `run` makes, computed; nothing when there is nothing to
+    // take out.
+    std::optional<FilePlan> plan(const InstalledApplication& application,
+                                 std::stop_token stop = {}) const;
 
 private:
     Client client_;

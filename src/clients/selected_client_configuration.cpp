@@ -8,24 +8,29 @@ HttpsUrl SelectedClientConfiguration::compatibleURL() const {
     return settings.inferenceGatewayBaseUrl().appendingPathComponents("v1");
 }
 
-void SelectedClientConfiguration::save(const InstalledApplication& application,
-                                       std::stop_token stop) const {
+FilePlan SelectedClientConfiguration::plan(const InstalledApplication& application,
+                                           std::stop_token stop) const {
     switch (client) {
         case Client::codex:
-            return saveCodex();
+            return planCodex();
         case Client::openCode:
-            return saveOpenCode(application);
+            return planOpenCode(application);
         case Client::openClaw:
-            return saveOpenClaw();
+            return planOpenClaw();
         case Client::workBuddy:
-            return saveWorkBuddy();
+            return planWorkBuddy();
         case Client::hermes:
-            return saveHermes(application, stop);
+            return planHermes(application, stop);
         case Client::claude:
         case Client::cursor:
             break;
     }
     throw SetupError("请在选定的应用中完成设置。");
+}
+
+void SelectedClientConfiguration::save(const InstalledApplication& application,
+                                       std::stop_token stop) const {
+    commitPlan(plan(application, stop));
 }
 
 }  // namespace corvane

@@ -5,6 +5,7 @@
 #include <stop_token>
 #include <string>
 
+#include "files/file_plan.h"
 #include "model/client.h"
 #include "model/gateway_settings.h"
 
@@ -29,17 +30,25 @@ struct SelectedClientConfiguration {
     // The base address with "v1" appended: the OpenAI-compatible endpoint.
     HttpsUrl compatibleURL() const;
 
-    // Writes the selected client's configuration with its writer. Claude and
-    // Cursor have none: SetupError "请在选定的应用中完成设置。". A stop request
-    // ends a writer's wait for a helper program with OperationCancelled.
+    // The file changes of the selected client's writer, computed from the
+    // files as they are now; nothing is written. Claude and Cursor have none:
+    // SetupError "请在选定的应用中完成设置。". A stop request ends a writer's
+    // wait for a helper program with OperationCancelled.
+    FilePlan plan(const InstalledApplication& application, std::stop_token stop = {}) const;
+
+    // Makes those changes; files written before a failure are put back.
     void save(const InstalledApplication& application, std::stop_token stop = {}) const;
 
     // One writer per client, each in its own file.
-    void saveCodex() const;
-    void saveOpenCode(const InstalledApplication& application) const;
-    void saveOpenClaw() const;
-    void saveWorkBuddy() const;
-    void saveHermes(const InstalledApplication& application, std::stop_token stop = {}) const;
+    FilePlan planCodex() const;
+    FilePlan planOpenCode(const InstalledApplication& application) const;
+    FilePlan planOpenClaw() const;
+    FilePlan planWorkBuddy() const;
+    FilePlan planHermes(const InstalledApplication& application, std::stop_token stop = {}) const;
+    void saveCodex() const { commitPlan(planCodex()); }
+    void saveHermes(const InstalledApplication& application, std::stop_token stop = {}) const {
+        commitPlan(planHermes(application, stop));
+    }
 };
 
 }  // namespace corvane

@@ -40,8 +40,18 @@ using FilePlan = std::vector<FileChange>;
 // and the first error is passed on.
 void commitPlan(const FilePlan& plan);
 
-// The unified diff of every change, with the API key written as "<redacted>"
-// wherever it appears, also in the escaped forms JSON and TOML give it.
+// Commits `plan` when there is one (a reset that found something of the
+// tool's); false when there is none.
+bool commitPlanIfAny(const std::optional<FilePlan>& plan);
+
+// The unified diff of every change, secrets redacted (below).
 std::string planDiff(const FilePlan& plan, std::string_view key);
+
+// `text` with `key` (when not empty) written as "<redacted>" wherever it
+// appears, also in the escaped forms JSON and TOML give it, and with the value
+// of every member that holds a key in the clients' files (apiKey, api_key,
+// x-api-key, experimental_bearer_token, inferenceGatewayApiKey) redacted too:
+// a reset does not know the key it takes out.
+std::string redactedSecrets(std::string text, std::string_view key);
 
 }  // namespace corvane

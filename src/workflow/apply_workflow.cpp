@@ -158,18 +158,22 @@ std::optional<ApplyPlan> prepareApply(const SetupForm& form, WorkflowHost& host,
     return plan;
 }
 
+void checkEveryModel(const ApplyPlan& plan, WorkflowHost& host, const WorkflowServices& services,
+                     std::stop_token stop) {
+    const GatewaySettings& settings = plan.configuration.settings;
+    const auto& models = settings.inferenceModels();
+    for (std::size_t k = 0; k < models.size(); ++k) {
+        host.setStatus("验证模型 " + std::to_string(k + 1) + " / " + std::to_string(models.size()));
+        checkGateway(settings, models[k], plan.configuration.client, stop, services.checkLimits);
+    }
+}
+
 WorkflowOutcome runApply(const ApplyPlan& plan, WorkflowHost& host,
                          const WorkflowServices& services, std::stop_token stop) {
     WorkflowOutcome outcome = WorkflowOutcome::succeeded;
     try {
-        const GatewaySettings& settings = plan.configuration.settings;
         const Client client = plan.configuration.client;
-        const auto& models = settings.inferenceModels();
-        for (std::size_t k = 0; k < models.size(); ++k) {
-            host.setStatus("验证模型 " + std::to_string(k + 1) + " / " +
-                           std::to_string(models.size()));
-            checkGateway(settings, models[k], client, stop, services.checkLimits);
-        }
+        checkEveryModel(plan, host, services, stop);
         const ApplicationControl control(services.workspace, stop, services.applicationTiming);
         if (client == Client::claude) {
             outcome = applyClaude(plan, host, services, control);

@@ -28,6 +28,11 @@ struct ApplyPlan {
 std::optional<ApplyPlan> prepareApply(const SetupForm& form, WorkflowHost& host,
                                       const WorkflowServices& services);
 
+// One test request per model, in order, each announced through the host; the
+// first failure is thrown.
+void checkEveryModel(const ApplyPlan& plan, WorkflowHost& host, const WorkflowServices& services,
+                     std::stop_token stop);
+
 // The apply task: one test request per model, the write, the remembered path
 // and the restart. Reports through the host; never throws.
 WorkflowOutcome runApply(const ApplyPlan& plan, WorkflowHost& host,

@@ -5,6 +5,7 @@
 #include "workflow/apply_workflow.h"
 #include "workflow/gateway_probes.h"
 #include "workflow/installed_application.h"
+#include "workflow/preview_workflow.h"
 #include "workflow/reset_workflow.h"
 
 namespace corvane {
@@ -23,6 +24,7 @@ void SetupSession::start(Task task) {
     {
         std::lock_guard lock(mutex_);
         outcome_.reset();
+        preview_.reset();
     }
     working_ = true;
     worker_ = std::jthread([this, task = std::move(task)](std::stop_token stop) {
@@ -77,6 +79,21 @@ bool SetupSession::fetchGatewayModels(const SetupForm& form) {
     return true;
 }
 
+bool SetupSession::previewSubmit(const SetupForm& form) {
+    if (working_) return false;
+    // Opening Cursor is all its apply does, and a dry run opens nothing.
+    if (form.client == Client::cursor) {
+        host_.fail("Cursor / Grok Build 须在应用内完成设置。", "");
+        return false;
+    }
+    auto plan = prepareApply(form, host_, services_);
+    if (!plan) return false;
+    start([this, plan = std::move(*plan)](std::stop_token stop) {
+        return storePreview(previewApply(plan, host_, services_, stop));
+    });
+    return true;
+}
+
 bool SetupSession::testConnection(const SetupForm& form) {
     if (working_) return false;
     auto plan = prepareConnectionTest(form, host_);
@@ -85,6 +102,28 @@ bool SetupSession::testConnection(const SetupForm& form) {
         return runConnectionTest(plan, host_, services_, stop);
     });
     return true;
+}
+
+bool SetupSession::previewReset(const SetupForm& form) {
+    if (working_) return false;
+    auto plan = prepareReset(form, std::nullopt, host_);
+    if (!plan) return false;
+    start([this, plan = std::move(*plan)](std::stop_token stop) {
+        return storePreview(corvane::previewReset(plan, host_, services_, stop));
+    });
+    return true;
+}
+
+WorkflowOutcome SetupSession::storePreview(std::optional<std::string> diff) {
+    std::lock_guard lock(mutex_);
+    const WorkflowOutcome outcome = diff ? WorkflowOutcome::succeeded : WorkflowOutcome::failed;
+    preview_ = std::move(diff);
+    return outcome;
+}
+
+std::optional<std::string> SetupSession::preview() {
+    std::lock_guard lock(mutex_);
+    return preview_;
 }
 
 std::optional<WorkflowOutcome> SetupSession::wait() {

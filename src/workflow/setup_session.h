@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <mutex>
 #include <optional>
+#include <string>
 #include <thread>
 
 #include "workflow/setup_actions.h"
@@ -35,6 +36,15 @@ public:
     bool fetchGatewayModels(const SetupForm& form) override;
     bool testConnection(const SetupForm& form) override;
 
+    // Dry runs of the two buttons: nothing is written, stopped or started.
+    // True when a task was started; its diff comes from `preview()` after
+    // `wait()`. Cursor has nothing to preview and is refused.
+    bool previewSubmit(const SetupForm& form);
+    bool previewReset(const SetupForm& form);
+
+    // The diff of the last dry run; nothing when it failed or none ran.
+    std::optional<std::string> preview();
+
     bool working() const override { return working_; }
 
     std::optional<std::filesystem::path> installedApplication(Client client) override;
@@ -53,12 +63,14 @@ public:
 private:
     template <typename Task>
     void start(Task task);
+    WorkflowOutcome storePreview(std::optional<std::string> diff);
 
     WorkflowHost& host_;
     WorkflowServices services_;
     std::atomic<bool> working_ = false;
     std::mutex mutex_;
     std::optional<WorkflowOutcome> outcome_;
+    std::optional<std::string> preview_;
     std::jthread worker_;
 };
 

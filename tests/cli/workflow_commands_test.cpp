@@ -2,10 +2,13 @@
 #include <signal.h>
 
 #include <functional>
+#include <map>
 #include <nlohmann/json.hpp>
 #include <sstream>
 #include <thread>
 
+#include "files/file_plan.h"
+#include "support/apply_patch.h"
 #include "support/fake_hermes.h"
 #include "support/gateway_samples.h"
 #include "support/run_program.h"
@@ -84,6 +87,17 @@ std::vector<std::string> tail(const ProgramResult& result, std::size_t count) {
     const auto all = lines(result.output);
     if (all.size() < count) return all;
     return std::vector(all.end() - static_cast<std::ptrdiff_t>(count), all.end());
+}
+
+// Every file below `folder` with its bytes and modification time.
+std::map<std::string, std::pair<std::string, std::filesystem::file_time_type>> filesWithTimes(
+    const std::filesystem::path& folder) {
+    std::map<std::string, std::pair<std::string, std::filesystem::file_time_type>> files;
+    for (const auto& entry : std::filesystem::recursive_directory_iterator(folder)) {
+        if (!entry.is_regular_file()) continue;
+        files[entry.path().string()] = {readFile(entry.path()), entry.last_write_time()};
+    }
+    return files;
 }
 
 std::filesystem::path backupOf(const std::filesystem::path& file) {
@@ -218,6 +232,7 @@ TEST(WorkflowCommands, EveryClientAppliesAndResets) {
         EXPECT_EQ(before["configured"], false);
 
         const ProgramResult applied = cli.apply(c.client, c.options);
+        const std::string appliedText = readFile(file);
         EXPECT_EQ(applied.exitStatus, 0) << applied.output << applied.error;
         EXPECT_EQ(tail(applied, c.applyTail.size()), c.applyTail) << applied.output;
         EXPECT_EQ(lines(applied.output).front(),
@@ -253,6 +268,14 @@ TEST(WorkflowCommands, EveryClientAppliesAndResets) {
             writeFile(receipt, kept);
         }
 
+        // The reset's dry run shows what goes, the key redacted though the
+        // reset never knew it (the runner checks the key appears nowhere).
+        const auto applyState = filesWithTimes(env.home.path());
+        const ProgramResult resetPreview = cli.reset(c.client, {"--dry-run"});
+        EXPECT_EQ(resetPreview.exitStatus, 0) << resetPreview.error;
+        EXPECT_NE(resetPreview.output.find("--- a/"), std::string::npos) << resetPreview.output;
+        EXPECT_EQ(filesWithTimes(env.home.path()), applyState);
+
         const ProgramResult reset = cli.reset(c.client, {c.options.back()});
         EXPECT_EQ(reset.exitStatus, 0) << reset.output << reset.error;
         EXPECT_EQ(tail(reset, c.resetTail.size()), c.resetTail) << reset.output;
@@ -276,6 +299,21 @@ TEST(WorkflowCommands, EveryClientAppliesAndResets) {
         const nlohmann::json undone = cli.status(c.client);
         EXPECT_EQ(undone["configured"], false) << undone;
         EXPECT_EQ(undone["files"][0]["backup"], false) << undone;
+
+        // A dry run changes nothing on disk, and its diff, applied with patch,
+        // gives what the apply wrote, key aside (WorkBuddy's ids are new on
+        // every first save, and Claude seals its key after the write).
+        const auto untouched = filesWithTimes(env.home.path());
+        std::vector<std::string> dryRun = c.options;
+        dryRun.push_back("--dry-run");
+        const ProgramResult preview = cli.apply(c.client, dryRun);
+        EXPECT_EQ(preview.exitStatus, 0) << preview.error;
+        EXPECT_EQ(filesWithTimes(env.home.path()), untouched);
+        EXPECT_NE(preview.output.find("+++ b/"), std::string::npos) << preview.output;
+        if (c.value != Client::workBuddy && c.value != Client::claude) {
+            ASSERT_TRUE(testing::applyPatch(preview.output)) << preview.output;
+            EXPECT_EQ(readFile(file), redactedSecrets(appliedText, kWorkflowKey));
+        }
     }
 }
 

@@ -131,17 +131,17 @@ std::optional<Bytes> splicedText(CodexConfigDocument document, const CodexConfig
 
 }  // namespace
 
-bool resetCodex() {
+std::optional<FilePlan> resetCodexPlan() {
     const std::filesystem::path config = codexConfigURL();
     const std::optional<Bytes> current = configurationData(config);
-    if (!current) return false;
+    if (!current) return std::nullopt;
     if (!isValidUtf8(*current)) throw SetupError("Codex 配置编码无效。");
 
     const auto [byteOrderMark, body] = splitByteOrderMark(*current);
     const CodexConfigDocument document(body);
     if (!document.selectsOwnedCatalog() && !document.hasOwnedProvider() &&
         !document.selectsOwnedProvider()) {
-        return false;
+        return std::nullopt;
     }
 
     const std::optional<Bytes> backup = originalConfiguration(config);
@@ -156,9 +156,11 @@ bool resetCodex() {
         throw EditCheckFailed("the Codex configuration still holds the tool's provider");
     }
 
-    finishReset(restored, config, current);
-    removeFileIfPresent(codexModelCatalogURL());
-    return true;
+    const std::filesystem::path catalog = codexModelCatalogURL();
+    return FilePlan{{FileChange::Kind::restoredConfiguration, config, current, restored},
+                    {FileChange::Kind::ownFile, catalog, configurationData(catalog), std::nullopt}};
 }
+
+bool resetCodex() { return commitPlanIfAny(resetCodexPlan()); }
 
 }  // namespace corvane

@@ -1,5 +1,9 @@
 #pragma once
 
+#include <optional>
+
+#include "files/file_plan.h"
+
 namespace corvane {
 
 // Takes the Codex writer's lines out of config.toml, brings back the user's
@@ -8,5 +12,7 @@ namespace corvane {
 // config.toml was rewritten or deleted, false when it held nothing of the
 // tool's (then nothing is touched).
 bool resetCodex();
+// The same changes, computed; nothing when there is nothing to take out.
+std::optional<FilePlan> resetCodexPlan();
 
 }  // namespace corvane

@@ -60,20 +60,6 @@ nlohmann::json catalogEntry(const GatewaySettings::Model& model, std::size_t pri
     };
 }
 
-// Puts the catalog back as it was before this save: the earlier bytes, or no
-// file when there was none (a failure to remove it is not worth reporting
-// over the error that caused the roll-back).
-void restoreCatalog(const std::filesystem::path& catalog, const std::optional<Bytes>& previous) {
-    if (previous) {
-        writePrivateFile(*previous, catalog);
-        return;
-    }
-    try {
-        removeFileIfPresent(catalog);
-    } catch (const std::exception&) {
-    }
-}
-
 }  // namespace
 
 std::string tomlString(std::string_view value) {
@@ -175,25 +161,19 @@ nlohmann::json codexModelCatalog(const GatewaySettings& settings) {
     return {{"models", std::move(models)}};
 }
 
-void SelectedClientConfiguration::saveCodex() const {
+// The catalog goes first, so that config.toml never names a catalog that is
+// not there.
+FilePlan SelectedClientConfiguration::planCodex() const {
     const std::filesystem::path config = codexConfigURL();
     const std::filesystem::path catalog = codexModelCatalogURL();
 
     const std::optional<Bytes> existing = configurationData(config);
     const std::string_view text = existing ? std::string_view(*existing) : std::string_view();
     if (!isValidUtf8(text)) throw SetupError("现有 Codex 配置不是 UTF-8 格式。");
-    const std::string updated = codexConfiguration(*this, text, catalog);
-
-    const std::optional<Bytes> previousCatalog = configurationData(catalog);
-    createPrivateDirectories(catalog.parent_path());
-    writePrivateFile(prettyJSONEscapingSlashes(codexModelCatalog(settings)), catalog);
-
-    try {
-        replaceConfiguration(updated, config, existing);
-    } catch (...) {
-        restoreCatalog(catalog, previousCatalog);
-        throw;
-    }
+    return {{FileChange::Kind::ownFile, catalog, configurationData(catalog),
+             prettyJSONEscapingSlashes(codexModelCatalog(settings))},
+            {FileChange::Kind::configuration, config, existing,
+             codexConfiguration(*this, text, catalog)}};
 }
 
 }  // namespace corvane

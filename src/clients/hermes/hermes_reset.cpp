@@ -96,14 +96,16 @@ bool sameBaseURL(const nlohmann::json& earlier, const nlohmann::json& current) {
 
 std::string_view knownHermesHostFingerprint() { return CORVANE_KNOWN_HERMES_HOST_SHA256; }
 
-bool resetHermes(const std::filesystem::path& url, const InstalledApplication& application,
-                 std::string_view knownHostFingerprint, std::stop_token stop) {
+std::optional<FilePlan> resetHermesPlan(const std::filesystem::path& url,
+                                        const InstalledApplication& application,
+                                        std::string_view knownHostFingerprint,
+                                        std::stop_token stop) {
     const std::filesystem::path receiptURL = hermesReceiptURL(url);
     const std::optional<Bytes> receipt = configurationData(receiptURL);
     const std::optional<Bytes> backup = originalConfiguration(url);
-    if (!receipt && !backup) return false;
+    if (!receipt && !backup) return std::nullopt;
     const std::optional<Bytes> previous = configurationData(url);
-    if (!previous) return false;
+    if (!previous) return std::nullopt;
 
     const std::filesystem::path hermes = application.bundle.value_or(kDefaultHermesApplication);
     const nlohmann::json before = hermesObject(previous, hermes, stop);
@@ -115,7 +117,7 @@ bool resetHermes(const std::filesystem::path& url, const InstalledApplication& a
             throw SetupError("Hermes 的连接已另行修改。请在应用内核对当前配置。");
         }
     } else if (!isKnownHostConnection(model, knownHostFingerprint)) {
-        return false;
+        return std::nullopt;
     }
 
     const nlohmann::json earlier = hermesObject(backup, hermes, stop);
@@ -144,9 +146,14 @@ bool resetHermes(const std::filesystem::path& url, const InstalledApplication& a
         current.empty() && !backup ? std::nullopt
                                    : std::optional<Bytes>(hermesConfigurationText(
                                          previous, before, current, backup, earlier, hermes, stop));
-    finishReset(replacement, url, previous);
-    if (receipt) removeFileIfPresent(receiptURL);
-    return true;
+    FilePlan plan{{FileChange::Kind::restoredConfiguration, url, previous, replacement}};
+    if (receipt) plan.push_back({FileChange::Kind::ownFile, receiptURL, receipt, std::nullopt});
+    return plan;
+}
+
+bool resetHermes(const std::filesystem::path& url, const InstalledApplication& application,
+                 std::string_view knownHostFingerprint, std::stop_token stop) {
+    return commitPlanIfAny(resetHermesPlan(url, application, knownHostFingerprint, stop));
 }
 
 }  // namespace corvane

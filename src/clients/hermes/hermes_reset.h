@@ -5,6 +5,7 @@
 #include <string_view>
 
 #include "clients/selected_client_configuration.h"
+#include "files/file_plan.h"
 
 namespace corvane {
 
@@ -21,5 +22,10 @@ std::string_view knownHermesHostFingerprint();
 bool resetHermes(const std::filesystem::path& url, const InstalledApplication& application,
                  std::string_view knownHostFingerprint = knownHermesHostFingerprint(),
                  std::stop_token stop = {});
+// The same changes, computed; nothing when there is nothing to take out.
+std::optional<FilePlan> resetHermesPlan(
+    const std::filesystem::path& url, const InstalledApplication& application,
+    std::string_view knownHostFingerprint = knownHermesHostFingerprint(),
+    std::stop_token stop = {});
 
 }  // namespace corvane

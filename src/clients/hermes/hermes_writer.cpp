@@ -6,8 +6,8 @@
 
 namespace corvane {
 
-void SelectedClientConfiguration::saveHermes(const InstalledApplication& application,
-                                             std::stop_token stop) const {
+FilePlan SelectedClientConfiguration::planHermes(const InstalledApplication& application,
+                                                 std::stop_token stop) const {
     const std::filesystem::path file = localClientConfigURL(Client::hermes, chosenPath);
     const std::optional<Bytes> original = configurationData(file);
     const nlohmann::json current = hermesObject(original, application.bundle, stop);
@@ -26,26 +26,11 @@ void SelectedClientConfiguration::saveHermes(const InstalledApplication& applica
                                                nlohmann::json::object(), application.bundle, stop);
 
     // The receipt goes first, so that a configuration holding the tool's
-    // connection never lacks one; it is put back when the configuration write
-    // fails.
+    // connection never lacks one.
     const std::filesystem::path receiptURL = hermesReceiptURL(file);
-    const std::optional<Bytes> previousReceipt = configurationData(receiptURL);
-    createPrivateDirectories(receiptURL.parent_path());
-    writePrivateFile(hermesReceipt(model), receiptURL);
-    try {
-        replaceConfiguration(text, file, original);
-    } catch (...) {
-        if (previousReceipt) {
-            writePrivateFile(*previousReceipt, receiptURL);
-        } else {
-            try {
-                removeFileIfPresent(receiptURL);
-            } catch (...) {
-                // The configuration error is the one worth reporting.
-            }
-        }
-        throw;
-    }
+    return {{FileChange::Kind::ownFile, receiptURL, configurationData(receiptURL),
+             hermesReceipt(model)},
+            {FileChange::Kind::configuration, file, original, text}};
 }
 
 }  // namespace corvane

@@ -55,15 +55,15 @@ void restoreModelSelection(nlohmann::json& defaults, const nlohmann::json& earli
 
 }  // namespace
 
-bool resetOpenClaw(const std::filesystem::path& url) {
+std::optional<FilePlan> resetOpenClawPlan(const std::filesystem::path& url) {
     const std::optional<Bytes> previous = configurationData(url);
-    if (!previous) return false;
+    if (!previous) return std::nullopt;
     const std::optional<EditableJson> document = editableJson(previous);
     nlohmann::json root = jsonObject(document);
 
     nlohmann::json models = objectMember(root, "models");
     nlohmann::json providers = objectMember(models, "providers");
-    if (providers.erase(kProviderID) == 0) return false;
+    if (providers.erase(kProviderID) == 0) return std::nullopt;
 
     const std::optional<Bytes> earlierData = originalConfiguration(url);
     const std::optional<EditableJson> earlierDocument = editableJson(earlierData);
@@ -86,11 +86,14 @@ bool resetOpenClaw(const std::filesystem::path& url) {
 
     // A file that existed before the tool's first save stays, even when empty.
     const bool deleteFile = root.empty() && !earlierData;
-    finishReset(deleteFile
-                    ? std::nullopt
-                    : std::optional<Bytes>(jsonConfigurationText(document, root, earlierDocument)),
-                url, previous);
-    return true;
+    return FilePlan{{FileChange::Kind::restoredConfiguration, url, previous,
+                     deleteFile ? std::nullopt
+                                : std::optional<Bytes>(
+                                      jsonConfigurationText(document, root, earlierDocument))}};
+}
+
+bool resetOpenClaw(const std::filesystem::path& url) {
+    return commitPlanIfAny(resetOpenClawPlan(url));
 }
 
 }  // namespace corvane

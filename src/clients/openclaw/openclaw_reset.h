@@ -1,6 +1,9 @@
 #pragma once
 
 #include <filesystem>
+#include <optional>
+
+#include "files/file_plan.h"
 
 namespace corvane {
 
@@ -8,5 +11,7 @@ namespace corvane {
 // at `url` and puts back the earlier primary model. False when the file holds
 // no provider of the tool's.
 bool resetOpenClaw(const std::filesystem::path& url);
+// The same change, computed; nothing when there is nothing to take out.
+std::optional<FilePlan> resetOpenClawPlan(const std::filesystem::path& url);
 
 }  // namespace corvane

@@ -76,10 +76,10 @@ Bytes openClawConfiguration(const SelectedClientConfiguration& configuration,
     return jsonConfigurationText(document, root);
 }
 
-void SelectedClientConfiguration::saveOpenClaw() const {
+FilePlan SelectedClientConfiguration::planOpenClaw() const {
     const std::filesystem::path url = localClientConfigURL(client, chosenPath);
     const std::optional<Bytes> holding = configurationData(url);
-    replaceConfiguration(openClawConfiguration(*this, holding), url, holding);
+    return {{FileChange::Kind::configuration, url, holding, openClawConfiguration(*this, holding)}};
 }
 
 }  // namespace corvane

@@ -20,17 +20,17 @@ constexpr const char* kProviderID = "corvane-desktop";
 
 constexpr const char* kProviderKeys[] = {"provider", "providers"};
 
-bool resetOpenCodeFile(const std::filesystem::path& url) {
+std::optional<FileChange> openCodeFileReset(const std::filesystem::path& url) {
     const std::optional<Bytes> previous = configurationData(url);
     // A file without the marker is not even parsed: a broken file of the
     // user's that the tool never wrote is none of the reset's business.
-    if (!previous || previous->find(kProviderID) == Bytes::npos) return false;
+    if (!previous || previous->find(kProviderID) == Bytes::npos) return std::nullopt;
     const std::optional<EditableJson> document = editableJson(previous);
     nlohmann::json root = jsonObject(document);
     const bool holdsProvider =
         std::any_of(std::begin(kProviderKeys), std::end(kProviderKeys),
                     [&](const char* key) { return objectMember(root, key).contains(kProviderID); });
-    if (!holdsProvider) return false;
+    if (!holdsProvider) return std::nullopt;
 
     const std::optional<Bytes> earlierData = originalConfiguration(url);
     const std::optional<EditableJson> earlierDocument = editableJson(earlierData);
@@ -51,20 +51,24 @@ bool resetOpenCodeFile(const std::filesystem::path& url) {
 
     // A file that existed before the tool's first save stays, even when empty.
     const bool deleteFile = root.empty() && !earlierData;
-    finishReset(deleteFile
-                    ? std::nullopt
-                    : std::optional<Bytes>(jsonConfigurationText(document, root, earlierDocument)),
-                url, previous);
-    return true;
+    return FileChange{
+        FileChange::Kind::restoredConfiguration, url, previous,
+        deleteFile ? std::nullopt
+                   : std::optional<Bytes>(jsonConfigurationText(document, root, earlierDocument))};
 }
 
 }  // namespace
 
-bool resetOpenCode() {
+std::optional<FilePlan> resetOpenCodePlan() {
     const OpenCodeConfigURLs urls = openCodeConfigURLs();
-    const bool jsonReset = resetOpenCodeFile(urls.json);
-    const bool jsoncReset = resetOpenCodeFile(urls.jsonc);
-    return jsonReset || jsoncReset;
+    FilePlan plan;
+    for (const auto& url : {urls.json, urls.jsonc}) {
+        if (auto change = openCodeFileReset(url)) plan.push_back(std::move(*change));
+    }
+    if (plan.empty()) return std::nullopt;
+    return plan;
 }
+
+bool resetOpenCode() { return commitPlanIfAny(resetOpenCodePlan()); }
 
 }  // namespace corvane

@@ -115,13 +115,14 @@ Bytes openCodeConfiguration(const SelectedClientConfiguration& configuration,
     return jsonConfigurationText(document, root);
 }
 
-void SelectedClientConfiguration::saveOpenCode(const InstalledApplication& application) const {
+FilePlan SelectedClientConfiguration::planOpenCode(const InstalledApplication& application) const {
     const OpenCodeConfigURLs urls = openCodeConfigURLs();
     std::error_code ignored;
     const std::filesystem::path& url =
         std::filesystem::exists(urls.jsonc, ignored) ? urls.jsonc : urls.json;
     const std::optional<Bytes> holding = configurationData(url);
-    replaceConfiguration(openCodeConfiguration(*this, holding, application), url, holding);
+    return {{FileChange::Kind::configuration, url, holding,
+             openCodeConfiguration(*this, holding, application)}};
 }
 
 }  // namespace corvane

@@ -10,10 +10,10 @@
 
 namespace corvane {
 
-bool resetWorkBuddy(const std::filesystem::path& url) {
-    if (url.filename() != "models.json") return false;
+std::optional<FilePlan> resetWorkBuddyPlan(const std::filesystem::path& url) {
+    if (url.filename() != "models.json") return std::nullopt;
     const std::optional<Bytes> previous = configurationData(url);
-    if (!previous) return false;
+    if (!previous) return std::nullopt;
 
     const std::optional<EditableJson> document = editableJson(previous);
     const std::vector<nlohmann::json> entries = workBuddyModels(document);
@@ -21,7 +21,7 @@ bool resetWorkBuddy(const std::filesystem::path& url) {
     for (const auto& entry : entries) {
         if (!isOwnedWorkBuddyModel(entry)) kept.push_back(entry);
     }
-    if (kept.size() == entries.size()) return false;
+    if (kept.size() == entries.size()) return std::nullopt;
 
     // Without a backup (or with an empty one) the file did not exist before
     // the tool wrote it, so a list left empty goes with it.
@@ -29,8 +29,11 @@ bool resetWorkBuddy(const std::filesystem::path& url) {
     const std::optional<Bytes> data =
         existedBefore || !kept.empty() ? std::optional<Bytes>(jsonConfigurationText(document, kept))
                                        : std::nullopt;
-    finishReset(data, url, previous);
-    return true;
+    return FilePlan{{FileChange::Kind::restoredConfiguration, url, previous, data}};
+}
+
+bool resetWorkBuddy(const std::filesystem::path& url) {
+    return commitPlanIfAny(resetWorkBuddyPlan(url));
 }
 
 }  // namespace corvane

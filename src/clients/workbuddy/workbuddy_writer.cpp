@@ -78,13 +78,14 @@ Bytes workBuddyConfiguration(const SelectedClientConfiguration& configuration,
     return jsonConfigurationText(document, entries);
 }
 
-void SelectedClientConfiguration::saveWorkBuddy() const {
+FilePlan SelectedClientConfiguration::planWorkBuddy() const {
     const std::filesystem::path url = localClientConfigURL(client, chosenPath);
     if (url.filename() != "models.json") {
         throw SetupError("请选择 WorkBuddy 正在使用的 models.json。");
     }
     const std::optional<Bytes> holding = configurationData(url);
-    replaceConfiguration(workBuddyConfiguration(*this, holding), url, holding);
+    return {
+        {FileChange::Kind::configuration, url, holding, workBuddyConfiguration(*this, holding)}};
 }
 
 }  // namespace corvane
