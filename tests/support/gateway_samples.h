@@ -8,12 +8,9 @@
 #include "clients/selected_client_configuration.h"
 #include "model/client.h"
 #include "model/gateway_settings.h"
+#include "support/test_keys.h"
 
 namespace corvane::testing {
-
-// The gateway every writer test points at: https://gw.example.com/api with
-// the key kSampleKey.
-inline constexpr const char* kSampleKey = "sk-sample-0123456789";
 
 // A validated save request for `client`.
 SelectedClientConfiguration sampleConfiguration(

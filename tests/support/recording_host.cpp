@@ -2,8 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "support/gateway_samples.h"
-#include "support/workflow_environment.h"
+#include "support/test_keys.h"
 
 namespace corvane::testing {
 namespace {

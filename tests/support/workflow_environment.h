@@ -10,6 +10,7 @@
 #include "support/fake_bundle.h"
 #include "support/temp_home.h"
 #include "support/test_gateway.h"
+#include "support/test_keys.h"
 #include "workflow/setup_form.h"
 #include "workflow/workflow_services.h"
 
@@ -71,7 +72,5 @@ std::filesystem::path installProgram(TempHome& home, const std::string& name);
 
 // An empty form for `client`.
 SetupForm blankForm(Client client);
-
-inline constexpr const char* kWorkflowKey = "sk-workflow-5c1d0e77";
 
 }  // namespace corvane::testing
