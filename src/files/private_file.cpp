@@ -31,7 +31,12 @@ constexpr std::time_t kStaleTemporarySeconds = 60;
     throw fs::filesystem_error(what, path, std::error_code(error, std::generic_category()));
 }
 
-void writeAll(int descriptor, const Bytes& data) {
+// The system's own wording of a failed call on `path`, as the detail of a sentence.
+std::string fileErrorText(const char* what, const fs::path& path, int error = errno) {
+    return fs::filesystem_error(what, path, std::error_code(error, std::generic_category())).what();
+}
+
+void writeAll(int descriptor, const Bytes& data, const fs::path& target) {
     const char* next = data.data();
     std::size_t left = data.size();
     while (left > 0) {
@@ -39,9 +44,9 @@ void writeAll(int descriptor, const Bytes& data) {
         const ssize_t written = ::write(descriptor, next, chunk);
         if (written < 0) {
             if (errno == EINTR) continue;
-            throw std::system_error(errno, std::generic_category(), "write");
+            throwFileError("write", target);
         }
-        if (written == 0) throw std::system_error(EIO, std::generic_category(), "write");
+        if (written == 0) throwFileError("write", target, EIO);
         next += written;
         left -= static_cast<std::size_t>(written);
     }
@@ -106,8 +111,7 @@ void removeStaleTemporaries(const fs::path& folder) {
 }
 
 [[noreturn]] void refuseLink(const std::string& reason) {
-    // The reason is the second line, for the user to act on.
-    throw SetupError("无法应用所选应用的本地配置。\n" + reason);
+    throw SetupError("无法应用所选应用的本地配置。", reason);
 }
 
 bool isInside(const fs::path& path, const fs::path& folder) {
@@ -122,11 +126,12 @@ fs::path replacedFile(const fs::path& url) {
     struct stat info {};
     if (::lstat(url.c_str(), &info) != 0 || !S_ISLNK(info.st_mode)) return url;
     std::error_code error;
-    const fs::path target = fs::canonical(url, error);
-    if (error) refuseLink("符号链接指向的文件不存在：" + url.string());
+    fs::path target = fs::canonical(url, error);
+    if (error) refuseLink("the symbolic link points to nothing: " + url.string());
     const fs::path home = fs::canonical(homeDirectory(), error);
     if (error || !isInside(target, home)) {
-        refuseLink("符号链接指向主目录之外：" + url.string() + " -> " + target.string());
+        refuseLink("the symbolic link points outside the home folder: " + url.string() + " -> " +
+                   target.string());
     }
     return target;
 }
@@ -148,18 +153,21 @@ void writeAtomically(const Bytes& data, const fs::path& url,
     const fs::path temporaryPath = folder / (std::string(kTemporaryPrefix) + randomUUID());
     const int descriptor =
         ::open(temporaryPath.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
-    if (descriptor < 0) throw SetupError("无法写入所选应用的本地配置目录。");
+    if (descriptor < 0) {
+        throw SetupError("无法写入所选应用的本地配置目录。",
+                         fileErrorText("cannot create a file in", folder));
+    }
     TemporaryFile temporary(temporaryPath);
     FileDescriptor file(descriptor);
     // The creation mode passes through the umask; the file must be exactly 0600.
     if (::fchmod(file.get(), 0600) != 0) throwFileError("fchmod", temporaryPath);
     keepOwner(file.get(), target);
-    writeAll(file.get(), data);
+    writeAll(file.get(), data, target);
     if (::fsync(file.get()) != 0) throwFileError("fsync", temporaryPath);
     file.close();
     if (beforeRename) beforeRename();
     if (::rename(temporaryPath.c_str(), target.c_str()) != 0) {
-        throw SetupError("无法应用所选应用的本地配置。");
+        throw SetupError("无法应用所选应用的本地配置。", fileErrorText("cannot replace", target));
     }
     temporary.markMoved();
     syncFolder(folder);

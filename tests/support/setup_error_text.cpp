@@ -4,13 +4,17 @@
 
 namespace corvane::testing {
 
-std::string setupErrorText(const std::function<void()>& action) {
+ThrownSetupError thrownSetupError(const std::function<void()>& action) {
     try {
         action();
     } catch (const SetupError& error) {
-        return error.text();
+        return {error.text(), error.detail()};
     }
-    return "(no SetupError)";
+    return {"(no SetupError)", {}};
+}
+
+std::string setupErrorText(const std::function<void()>& action) {
+    return thrownSetupError(action).text;
 }
 
 }  // namespace corvane::testing

@@ -171,13 +171,14 @@ TEST(ApplyWorkflow, FailuresKeepThePathAndTheReason) {
         std::string mountOptions;  // empty: no file system of its own
         std::string chosen;        // relative to the folder
         std::string reason;
-        bool namesPath;
+        std::string sentence = "应用配置失败。请检查配置后重试。";
     };
     const Case cases[] = {
-        {"read-only folder", "ro", "openclaw/openclaw.json", "Read-only file system", true},
-        {"unreadable file", "", "openclaw.json", "Is a directory", true},
-        // The write itself reports only the reason.
-        {"full disk", "size=16k", "openclaw.json", "No space left on device", false},
+        {"read-only folder", "ro", "openclaw/openclaw.json", "Read-only file system"},
+        {"read-only file system", "ro", "openclaw.json", "Read-only file system",
+         "无法写入所选应用的本地配置目录。"},
+        {"unreadable file", "", "openclaw.json", "Is a directory"},
+        {"full disk", "size=16k", "openclaw.json", "No space left on device"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -207,12 +208,10 @@ TEST(ApplyWorkflow, FailuresKeepThePathAndTheReason) {
 
         EXPECT_EQ(submit(env, host, form), WorkflowOutcome::failed);
         EXPECT_TRUE(host.failed());
-        EXPECT_EQ(host.status(), "应用配置失败。请检查配置后重试。");
+        EXPECT_EQ(host.status(), c.sentence);
         EXPECT_NE(host.detail().find(c.reason), std::string::npos) << host.detail();
-        if (c.namesPath) {
-            EXPECT_NE(host.detail().find(file.parent_path().string()), std::string::npos)
-                << host.detail();
-        }
+        EXPECT_NE(host.detail().find(file.parent_path().string()), std::string::npos)
+            << host.detail();
     }
 }
 
