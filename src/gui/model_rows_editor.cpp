@@ -11,6 +11,7 @@
 
 #include "gui/form_text.h"
 #include "gui/icons.h"
+#include "gui/signal_colours.h"
 
 namespace corvane {
 namespace {
@@ -159,8 +160,8 @@ void ModelRowsEditor::rebuild() {
             label->setToolTip(mark->second.toolTip);
             label->setAccessibleDescription(mark->second.toolTip);
             QPalette colours = label->palette();
-            colours.setColor(QPalette::WindowText, mark->second.passed ? QColor(0x2e, 0x7d, 0x32)
-                                                                       : QColor(0xc6, 0x28, 0x28));
+            colours.setColor(QPalette::WindowText,
+                             mark->second.passed ? successColor(colours) : failureColor(colours));
             label->setPalette(colours);
             place(label, line, 3);
         }
