@@ -18,6 +18,7 @@ namespace corvane {
 namespace {
 
 using testing::FakeBundleOptions;
+using testing::filesWithTimes;
 using testing::kWorkflowKey;
 using testing::passingReply;
 using testing::ProgramResult;
@@ -87,17 +88,6 @@ std::vector<std::string> tail(const ProgramResult& result, std::size_t count) {
     const auto all = lines(result.output);
     if (all.size() < count) return all;
     return std::vector(all.end() - static_cast<std::ptrdiff_t>(count), all.end());
-}
-
-// Every file below `folder` with its bytes and modification time.
-std::map<std::string, std::pair<std::string, std::filesystem::file_time_type>> filesWithTimes(
-    const std::filesystem::path& folder) {
-    std::map<std::string, std::pair<std::string, std::filesystem::file_time_type>> files;
-    for (const auto& entry : std::filesystem::recursive_directory_iterator(folder)) {
-        if (!entry.is_regular_file()) continue;
-        files[entry.path().string()] = {readFile(entry.path()), entry.last_write_time()};
-    }
-    return files;
 }
 
 std::filesystem::path backupOf(const std::filesystem::path& file) {

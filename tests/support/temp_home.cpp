@@ -69,4 +69,13 @@ unsigned permissions(const std::filesystem::path& path) {
     return info.st_mode & 07777;
 }
 
+FilesWithTimes filesWithTimes(const std::filesystem::path& folder) {
+    FilesWithTimes files;
+    for (const auto& entry : std::filesystem::recursive_directory_iterator(folder)) {
+        if (!entry.is_regular_file()) continue;
+        files[entry.path().string()] = {readFile(entry.path()), entry.last_write_time()};
+    }
+    return files;
+}
+
 }  // namespace corvane::testing

@@ -4,6 +4,7 @@
 #include <map>
 #include <optional>
 #include <string>
+#include <utility>
 
 namespace corvane::testing {
 
@@ -33,5 +34,10 @@ private:
 std::string readFile(const std::filesystem::path& path);
 void writeFile(const std::filesystem::path& path, const std::string& content);
 unsigned permissions(const std::filesystem::path& path);
+
+// Every file below `folder` with its bytes and modification time.
+using FilesWithTimes =
+    std::map<std::string, std::pair<std::string, std::filesystem::file_time_type>>;
+FilesWithTimes filesWithTimes(const std::filesystem::path& folder);
 
 }  // namespace corvane::testing
