@@ -10,24 +10,18 @@
 #include "gui/busy_spinner.h"
 #include "gui/failure_detail.h"
 #include "gui/form_text.h"
+#include "gui/signal_colours.h"
 
 namespace corvane {
-namespace {
 
-// A red that stays readable on the window's background, light or dark.
-QColor failureColor(const QPalette& palette) {
-    const bool dark = palette.color(QPalette::Window).lightness() < 128;
-    return dark ? QColor(0xff, 0x6b, 0x5f) : QColor(0xc6, 0x28, 0x28);
-}
-
-}  // namespace
-
-ActionBar::ActionBar(std::function<void()> onReset, std::function<void()> onSubmit, QWidget* parent)
+ActionBar::ActionBar(std::function<void()> onReset, std::function<void()> onPreview,
+                     std::function<void()> onSubmit, QWidget* parent)
     : QWidget(parent),
       resetButton_(new QPushButton(QStringLiteral("恢复初始设置"), this)),
       spinner_(new BusySpinner(this)),
       statusLine_(new QLabel(this)),
       failureDetail_(new FailureDetail(this)),
+      previewButton_(new QPushButton(QStringLiteral("预览更改"), this)),
       mainButton_(new AccentButton(this)) {
     auto* layout = new QHBoxLayout(this);
     layout->setContentsMargins(24, 14, 24, 14);
@@ -51,6 +45,10 @@ ActionBar::ActionBar(std::function<void()> onReset, std::function<void()> onSubm
     statusColumn->addWidget(failureDetail_);
     layout->addLayout(statusColumn, 1);
 
+    previewButton_->setObjectName(QStringLiteral("previewButton"));
+    connect(previewButton_, &QPushButton::clicked, this, std::move(onPreview));
+    layout->addWidget(previewButton_);
+
     mainButton_->setObjectName(QStringLiteral("mainButton"));
     connect(mainButton_, &QPushButton::clicked, this, std::move(onSubmit));
     layout->addWidget(mainButton_);
@@ -60,11 +58,14 @@ ActionBar::ActionBar(std::function<void()> onReset, std::function<void()> onSubm
 void ActionBar::setClient(Client client) {
     const bool cursor = client == Client::cursor;
     resetButton_->setVisible(!cursor);
+    // Opening Cursor is all its main button does: there is nothing to preview.
+    previewButton_->setVisible(!cursor);
     mainButton_->setText(cursor ? QStringLiteral("打开应用") : QStringLiteral("应用并重启"));
 }
 
 void ActionBar::setWorking(bool working) {
     resetButton_->setEnabled(!working);
+    previewButton_->setEnabled(!working);
     mainButton_->setEnabled(!working);
     spinner_->setVisible(working);
 }
@@ -81,12 +82,12 @@ void ActionBar::setFailureDetail(const QString& detail) { failureDetail_->setDet
 void ActionBar::addButton(QPushButton* button) {
     extraButton_ = button;
     auto* row = static_cast<QHBoxLayout*>(layout());
-    row->insertWidget(row->indexOf(mainButton_), button);
+    row->insertWidget(row->indexOf(previewButton_), button);
 }
 
 QList<QWidget*> ActionBar::focusChain() const {
-    if (extraButton_) return {resetButton_, extraButton_, mainButton_};
-    return {resetButton_, mainButton_};
+    if (extraButton_) return {resetButton_, extraButton_, previewButton_, mainButton_};
+    return {resetButton_, previewButton_, mainButton_};
 }
 
 void ActionBar::changeEvent(QEvent* event) {

@@ -14,12 +14,12 @@ class BusySpinner;
 class FailureDetail;
 
 // The bottom row: "恢复初始设置", the spinner while working, the status line
-// (red when it reports a failure, with its detail behind "详细信息" under it)
-// and the main button.
+// (red when it reports a failure, with its detail behind "详细信息" under it),
+// "预览更改" and the main button.
 class ActionBar : public QWidget {
 public:
-    ActionBar(std::function<void()> onReset, std::function<void()> onSubmit,
-              QWidget* parent = nullptr);
+    ActionBar(std::function<void()> onReset, std::function<void()> onPreview,
+              std::function<void()> onSubmit, QWidget* parent = nullptr);
 
     void setClient(Client client);
     void setWorking(bool working);
@@ -29,7 +29,7 @@ public:
 
     QPushButton* mainButton() const { return mainButton_; }
 
-    // A button of the window's own ("测试连接") before the main button.
+    // A button of the window's own ("测试连接") before "预览更改".
     void addButton(QPushButton* button);
 
     // The focusable widgets in tab order.
@@ -45,6 +45,7 @@ private:
     BusySpinner* spinner_;
     QLabel* statusLine_;
     FailureDetail* failureDetail_;
+    QPushButton* previewButton_;
     QPushButton* mainButton_;
     QPushButton* extraButton_ = nullptr;
     bool failed_ = false;

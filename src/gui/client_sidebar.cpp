@@ -5,10 +5,15 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QListWidget>
+#include <QPainter>
+#include <QPainterPath>
 #include <QSignalBlocker>
+#include <QStyledItemDelegate>
 #include <QVBoxLayout>
+#include <algorithm>
 
 #include "gui/icons.h"
+#include "gui/signal_colours.h"
 
 namespace corvane {
 namespace {
@@ -17,6 +22,35 @@ constexpr int kWidth = 195;
 constexpr int kIconSize = 26;
 // Pixel sizes: the sizes are macOS points, where a point is one pixel.
 constexpr int kClientFontSize = 13;
+constexpr int kMarkWidth = 10;
+constexpr int kMarkHeight = 8;
+constexpr int kMarkInset = 10;
+constexpr int kConfiguredRole = Qt::UserRole;
+
+// A check at the right end of a configured client's row, in the colour that
+// means "worked" for the palette.
+class ConfiguredMarkDelegate : public QStyledItemDelegate {
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+
+    void paint(QPainter* painter, const QStyleOptionViewItem& option,
+               const QModelIndex& index) const override {
+        QStyledItemDelegate::paint(painter, option, index);
+        if (!index.data(kConfiguredRole).toBool()) return;
+        const QRectF box(option.rect.right() - kMarkInset - kMarkWidth,
+                         option.rect.center().y() - kMarkHeight / 2.0, kMarkWidth, kMarkHeight);
+        QPainterPath check;
+        check.moveTo(box.left(), box.top() + box.height() * 0.55);
+        check.lineTo(box.left() + box.width() * 0.38, box.bottom());
+        check.lineTo(box.right(), box.top());
+        painter->save();
+        painter->setRenderHint(QPainter::Antialiasing);
+        painter->setPen(
+            QPen(successColor(option.palette), 1.8, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+        painter->drawPath(check);
+        painter->restore();
+    }
+};
 
 QFont captionFont(const QFont& base, bool semibold) {
     QFont font = base;
@@ -77,6 +111,7 @@ ClientSidebar::ClientSidebar(std::function<void(Client)> onSelect, QWidget* pare
     list_->setTextElideMode(Qt::ElideRight);
     list_->setAccessibleName(QStringLiteral("应用"));
     list_->viewport()->setAutoFillBackground(false);
+    list_->setItemDelegate(new ConfiguredMarkDelegate(list_));
     paintSelection();
     for (Client client : allClients()) {
         auto* item =
@@ -122,6 +157,15 @@ void ClientSidebar::setSelected(Client client) {
         item->setFont(itemFont);
         if (selected) list_->setCurrentRow(row);
     }
+}
+
+void ClientSidebar::setConfigured(Client client, bool configured) {
+    const auto position = std::find(allClients().begin(), allClients().end(), client);
+    QListWidgetItem* item = list_->item(static_cast<int>(position - allClients().begin()));
+    item->setData(kConfiguredRole, configured);
+    const QVariant text = configured ? QVariant(QStringLiteral("已配置")) : QVariant();
+    item->setData(Qt::ToolTipRole, text);
+    item->setData(Qt::AccessibleDescriptionRole, text);
 }
 
 }  // namespace corvane

@@ -17,6 +17,7 @@
 
 #include "gui/action_bar.h"
 #include "gui/alerts.h"
+#include "gui/change_preview_dialog.h"
 #include "gui/client_sidebar.h"
 #include "gui/connection_form.h"
 #include "gui/download_control.h"
@@ -85,7 +86,8 @@ SetupWindow::SetupWindow(QWidget* parent)
     contentLayout->addWidget(buildForms(), 1);
     detailLayout->addWidget(content, 1);
 
-    actionBar_ = new ActionBar([this] { confirmReset(); }, [this] { submit(); }, detail);
+    actionBar_ = new ActionBar([this] { confirmReset(); }, [this] { previewSubmit(); },
+                               [this] { submit(); }, detail);
     actionBar_->addButton(probes_->testButton());
     detailLayout->addWidget(actionBar_);
     root->addWidget(detail, 1);
@@ -100,17 +102,31 @@ SetupWindow::SetupWindow(QWidget* parent)
     connection_->addressField()->setFocus();
 }
 
+void SetupWindow::setActions(SetupActions* actions) {
+    actions_ = actions;
+    readConfigurationStatus();
+}
+
 QWidget* SetupWindow::buildHeader() {
     auto* header = new QWidget(this);
     auto* layout = new QHBoxLayout(header);
     layout->setContentsMargins(0, 0, 0, 0);
+    auto* titles = new QVBoxLayout;
+    titles->setSpacing(4);
     clientName_ = new QLabel(header);
     clientName_->setObjectName(QStringLiteral("clientName"));
     QFont nameFont = clientName_->font();
     nameFont.setPixelSize(kClientNamePixels);
     nameFont.setWeight(QFont::DemiBold);
     clientName_->setFont(nameFont);
-    layout->addWidget(clientName_);
+    titles->addWidget(clientName_);
+    configuredLine_ = new QLabel(header);
+    configuredLine_->setObjectName(QStringLiteral("configuredLine"));
+    configuredLine_->setForegroundRole(QPalette::PlaceholderText);
+    configuredLine_->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    configuredLine_->hide();
+    titles->addWidget(configuredLine_);
+    layout->addLayout(titles);
     layout->addStretch();
     downloadSlot_ = new QWidget(header);
     auto* slotLayout = new QHBoxLayout(downloadSlot_);
@@ -190,7 +206,32 @@ void SetupWindow::showClient() {
     models_->setClient(client_);
     actionBar_->setClient(client_);
     probes_->showClient(client_);
+    showConfiguredLine();
     updateTabOrder();
+}
+
+void SetupWindow::readConfigurationStatus() {
+    if (!actions_) return;
+    for (Client client : allClients()) {
+        const std::string chosenPath = userDefault(configurationPathKey(client)).value_or("");
+        ClientConfigurationStatus status = actions_->configurationStatus(client, chosenPath);
+        sidebar_->setConfigured(client, status.configured.value_or(false));
+        configuration_[client] = std::move(status);
+    }
+    showConfiguredLine();
+}
+
+// Only what the files show for sure: a configured client whose address is
+// known.
+void SetupWindow::showConfiguredLine() {
+    const auto found = configuration_.find(client_);
+    const bool known = found != configuration_.end() && found->second.configured.value_or(false) &&
+                       found->second.address;
+    configuredLine_->setVisible(known);
+    if (!known) return;
+    configuredLine_->setText(QStringLiteral("当前已指向 %1（%2 个模型）")
+                                 .arg(qText(*found->second.address))
+                                 .arg(found->second.models.size()));
 }
 
 void SetupWindow::showDownloads() {
@@ -247,6 +288,11 @@ void SetupWindow::chooseConfigurationFile() {
 void SetupWindow::submit() {
     if (working_ || !actions_) return;
     actions_->submit(form());
+}
+
+void SetupWindow::previewSubmit() {
+    if (working_ || client_ == Client::cursor || !actions_) return;
+    actions_->previewSubmit(form());
 }
 
 void SetupWindow::confirmReset() {

@@ -5,6 +5,7 @@
 #include <QWidget>
 #include <filesystem>
 #include <functional>
+#include <map>
 #include <memory>
 #include <mutex>
 #include <optional>
@@ -37,8 +38,9 @@ public:
     explicit SetupWindow(QWidget* parent = nullptr);
     ~SetupWindow() override;
 
-    // The workflows behind the two buttons; the window does not own them.
-    void setActions(SetupActions* actions) { actions_ = actions; }
+    // The workflows behind the buttons; the window does not own them. Their
+    // look at the clients' files marks the configured clients.
+    void setActions(SetupActions* actions);
 
     // Opens download pages; the desktop's browser unless replaced.
     void setOpenURL(std::function<void(const QUrl&)> openURL) { openURL_ = std::move(openURL); }
@@ -55,6 +57,7 @@ public:
 
     void chooseConfigurationFile();
     void submit();
+    void previewSubmit();
     void confirmReset();
     void resetConfiguration(const std::optional<std::filesystem::path>& restart);
 
@@ -75,6 +78,7 @@ public:
     void removeUserDefault(const std::string& key) override;
     void showGatewayModels(const std::vector<GatewayModel>& models) override;
     void showModelCheck(std::size_t row, const ModelCheck& found) override;
+    void showPreview(const std::string& diff) override;
 
     GatewayProbeControls* gatewayProbes() const { return probes_; }
 
@@ -95,6 +99,10 @@ private:
     void showDownloads();
     void showWorking();
     void showStatus();
+    // Reads every client's files again (small local files, so on this
+    // thread): at the start and whenever a run has ended.
+    void readConfigurationStatus();
+    void showConfiguredLine();
     void showQuestion(const Question& question, std::shared_ptr<PendingAnswer> answer);
     void clearForm();
     void updateTabOrder();
@@ -108,6 +116,7 @@ private:
     bool working_ = false;
     bool failed_ = false;
     std::string status_;
+    std::map<Client, ClientConfigurationStatus> configuration_;
 
     // Guards the question handed between the worker and the window.
     std::mutex questionMutex_;
@@ -123,6 +132,7 @@ private:
 
     ClientSidebar* sidebar_;
     QLabel* clientName_ = nullptr;
+    QLabel* configuredLine_ = nullptr;
     QWidget* downloadSlot_ = nullptr;
     QWidget* downloadControl_ = nullptr;
     QScrollArea* scroll_ = nullptr;

@@ -6,6 +6,7 @@
 
 #include "gui/action_bar.h"
 #include "gui/alerts.h"
+#include "gui/change_preview_dialog.h"
 #include "gui/connection_form.h"
 #include "gui/gateway_probe_controls.h"
 #include "gui/pending_answer.h"
@@ -74,8 +75,11 @@ void SetupWindow::fail(const std::string& message, const std::string& detail) {
 
 void SetupWindow::setWorking(bool working) {
     onWindowThread([this, working] {
+        // Any run may have changed the clients' files.
+        const bool ended = working_ && !working;
         working_ = working;
         showWorking();
+        if (ended) readConfigurationStatus();
     });
 }
 
@@ -143,6 +147,14 @@ void SetupWindow::showGatewayModels(const std::vector<GatewayModel>& models) {
 
 void SetupWindow::showModelCheck(std::size_t row, const ModelCheck& found) {
     onWindowThread([this, row, found] { probes_->markRow(row, found); });
+}
+
+void SetupWindow::showPreview(const std::string& diff) {
+    onWindowThread([this, diff] {
+        auto* dialog = new ChangePreviewDialog(diff, this);
+        dialog->setAttribute(Qt::WA_DeleteOnClose);
+        dialog->open();
+    });
 }
 
 }  // namespace corvane

@@ -2,7 +2,9 @@
 
 #include <filesystem>
 #include <optional>
+#include <string>
 
+#include "clients/client_status.h"
 #include "model/client.h"
 #include "workflow/setup_form.h"
 
@@ -30,11 +32,20 @@ public:
     // task was started (each model's result arrives through the WorkflowHost).
     virtual bool testConnection(const SetupForm& form) = 0;
 
+    // "预览更改": the main button's dry run. True when a task was started (the
+    // diff arrives through the WorkflowHost).
+    virtual bool previewSubmit(const SetupForm& form) = 0;
+
     virtual bool working() const = 0;
 
     // The client's application that a restart can stop and start again
     // (bundle or desktop entry), for the reset confirmation's buttons.
     virtual std::optional<std::filesystem::path> installedApplication(Client client) = 0;
+
+    // What the client's files hold of the tool's configuration now; read on
+    // the caller's thread, nothing written. `chosenPath` as the form takes it.
+    virtual ClientConfigurationStatus configurationStatus(Client client,
+                                                          const std::string& chosenPath) = 0;
 
     // Asks a running task to stop and waits for it to end.
     virtual void stopAndWait() = 0;

@@ -89,7 +89,9 @@ bool SetupSession::previewSubmit(const SetupForm& form) {
     auto plan = prepareApply(form, host_, services_);
     if (!plan) return false;
     start([this, plan = std::move(*plan)](std::stop_token stop) {
-        return storePreview(previewApply(plan, host_, services_, stop));
+        std::optional<std::string> diff = previewApply(plan, host_, services_, stop);
+        if (diff) host_.showPreview(*diff);
+        return storePreview(std::move(diff));
     });
     return true;
 }
@@ -136,6 +138,11 @@ void SetupSession::requestStop() { worker_.request_stop(); }
 
 std::optional<std::filesystem::path> SetupSession::installedApplication(Client client) {
     return applicationLocation(client, services_);
+}
+
+ClientConfigurationStatus SetupSession::configurationStatus(Client client,
+                                                            const std::string& chosenPath) {
+    return clientConfigurationStatus(client, chosenPath);
 }
 
 void SetupSession::stopAndWait() {

@@ -38,8 +38,9 @@ public:
 
     // Dry runs of the two buttons: nothing is written, stopped or started.
     // True when a task was started; its diff comes from `preview()` after
-    // `wait()`. Cursor has nothing to preview and is refused.
-    bool previewSubmit(const SetupForm& form);
+    // `wait()`, and the main button's also through the host. Cursor has
+    // nothing to preview and is refused.
+    bool previewSubmit(const SetupForm& form) override;
     bool previewReset(const SetupForm& form);
 
     // The diff of the last dry run; nothing when it failed or none ran.
@@ -48,6 +49,9 @@ public:
     bool working() const override { return working_; }
 
     std::optional<std::filesystem::path> installedApplication(Client client) override;
+
+    ClientConfigurationStatus configurationStatus(Client client,
+                                                  const std::string& chosenPath) override;
 
     void stopAndWait() override;
 

@@ -55,6 +55,9 @@ public:
     virtual void showGatewayModels(const std::vector<GatewayModel>& /*models*/) {}
     // What the connection test found for the model of the form's row `row`.
     virtual void showModelCheck(std::size_t /*row*/, const ModelCheck& /*found*/) {}
+    // The diff of a dry run of the main button ("预览更改"), the key redacted;
+    // empty when nothing would change.
+    virtual void showPreview(const std::string& /*diff*/) {}
 };
 
 }  // namespace corvane

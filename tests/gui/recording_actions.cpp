@@ -23,6 +23,16 @@ bool RecordingActions::testConnection(const SetupForm& form) {
     return true;
 }
 
+bool RecordingActions::previewSubmit(const SetupForm& form) {
+    previewed.push_back(form);
+    return true;
+}
+
+ClientConfigurationStatus RecordingActions::configurationStatus(Client client, const std::string&) {
+    const auto found = statuses.find(client);
+    return found == statuses.end() ? ClientConfigurationStatus() : found->second;
+}
+
 std::optional<std::filesystem::path> RecordingActions::installedApplication(Client client) {
     installedAskedFor.push_back(client);
     return installed;

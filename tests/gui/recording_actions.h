@@ -2,6 +2,7 @@
 
 #include <atomic>
 #include <filesystem>
+#include <map>
 #include <optional>
 #include <vector>
 
@@ -17,14 +18,20 @@ public:
                             const std::optional<std::filesystem::path>& restart) override;
     bool fetchGatewayModels(const SetupForm& form) override;
     bool testConnection(const SetupForm& form) override;
+    bool previewSubmit(const SetupForm& form) override;
     bool working() const override { return busy; }
     std::optional<std::filesystem::path> installedApplication(Client client) override;
+    ClientConfigurationStatus configurationStatus(Client client,
+                                                  const std::string& chosenPath) override;
     void stopAndWait() override { ++stopCalls; }
 
     std::vector<SetupForm> submitted;
     std::vector<std::optional<std::filesystem::path>> resets;
     std::vector<SetupForm> fetched;
     std::vector<SetupForm> tested;
+    std::vector<SetupForm> previewed;
+    // What the files are said to hold; unknown for a client not listed.
+    std::map<Client, ClientConfigurationStatus> statuses;
     std::optional<std::filesystem::path> installed;
     std::vector<Client> installedAskedFor;
     std::atomic<int> stopCalls = 0;

@@ -115,6 +115,44 @@ TEST_F(SetupWindowTest, AnotherClientClearsTheFormAndLoadsItsRememberedPath) {
     EXPECT_EQ(window.form().chosenPath, "");
 }
 
+struct ConfiguredCase {
+    Client client;
+    bool marked;
+    std::optional<QString> line;
+};
+
+TEST_F(SetupWindowTest, ConfiguredClientsAreMarkedAndNamedAsTheFilesStoodAfterTheLastRun) {
+    ClientConfigurationStatus codex{true, "https://gw.example.com", {"gpt-5-codex", "o3"}, {}};
+    ClientConfigurationStatus hermes{true, std::nullopt, {}, {}};  // its YAML is not read
+    ClientConfigurationStatus openClaw{false, "https://old.example.com", {"m"}, {}};
+    actions.statuses = {
+        {Client::codex, codex}, {Client::hermes, hermes}, {Client::openClaw, openClaw}};
+    EXPECT_FALSE(driver.markedConfigured(Client::codex)) << "read at the start and after runs";
+
+    window.setWorking(true);
+    window.setWorking(false);
+    const ConfiguredCase cases[] = {
+        {Client::claude, false, std::nullopt},
+        {Client::codex, true, "当前已指向 https://gw.example.com（2 个模型）"},
+        {Client::openClaw, false, std::nullopt},
+        {Client::hermes, true, std::nullopt},
+        {Client::cursor, false, std::nullopt},
+    };
+    for (const ConfiguredCase& entry : cases) {
+        SCOPED_TRACE(std::string(rawValue(entry.client)));
+        driver.clickClient(entry.client);
+        EXPECT_EQ(driver.markedConfigured(entry.client), entry.marked);
+        EXPECT_EQ(driver.configuredLine(), entry.line);
+    }
+
+    actions.statuses.clear();
+    window.setWorking(true);
+    window.setWorking(false);
+    driver.clickClient(Client::codex);
+    EXPECT_FALSE(driver.markedConfigured(Client::codex));
+    EXPECT_EQ(driver.configuredLine(), std::nullopt);
+}
+
 struct Layout {
     Client client;
     bool authRow;
@@ -158,6 +196,7 @@ TEST_F(SetupWindowTest, EachClientShowsItsOwnRowsAndButtons) {
         EXPECT_EQ(driver.find<QLabel>("modelHint")->text(), layout.hint);
         EXPECT_FALSE(shown("cursorGuide"));
         EXPECT_TRUE(shown("resetButton"));
+        EXPECT_TRUE(shown("previewButton"));
         EXPECT_EQ(driver.find<QPushButton>("mainButton")->text(), layout.mainButton);
     }
 }
@@ -168,6 +207,7 @@ TEST_F(SetupWindowTest, CursorShowsGuidanceAndOnlyTheOpenButton) {
     EXPECT_FALSE(shown("address"));
     EXPECT_FALSE(shown("addModelButton"));
     EXPECT_FALSE(shown("resetButton"));
+    EXPECT_FALSE(shown("previewButton"));
     QStringList guide;
     for (QLabel* label : driver.find<QWidget>("cursorGuide")->findChildren<QLabel*>()) {
         guide.append(label->text());
@@ -316,16 +356,18 @@ TEST_F(SetupWindowTest, TabWalksTheFormInReadingOrder) {
     driver.click("addModelButton");
     driver.find<QLineEdit>("address")->setFocus();
     QStringList order;
-    for (int step = 0; step < 19; ++step) {
+    for (int step = 0; step < 20; ++step) {
         QWidget* focused = QApplication::focusWidget();
         order.append(focused->objectName().section('.', 0, 0));
         QTest::keyClick(focused, Qt::Key_Tab);
     }
-    EXPECT_EQ(order, QStringList({"address", "key", "auth", "chosenPath", "choosePath", "modelID",
-                                  "displayName", "remove", "modelID", "displayName", "remove",
-                                  "addModelButton", "fetchModelsButton", "resetButton",
-                                  "testConnectionButton", "mainButton", "clientList",
-                                  "downloadControl", "address"}));
+    EXPECT_EQ(order, QStringList({"address",           "key",         "auth",
+                                  "chosenPath",        "choosePath",  "modelID",
+                                  "displayName",       "remove",      "modelID",
+                                  "displayName",       "remove",      "addModelButton",
+                                  "fetchModelsButton", "resetButton", "testConnectionButton",
+                                  "previewButton",     "mainButton",  "clientList",
+                                  "downloadControl",   "address"}));
 }
 
 TEST_F(SetupWindowTest, TheOpenPanelPicksOneFileAndCancelKeepsThePath) {

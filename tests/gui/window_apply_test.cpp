@@ -3,6 +3,7 @@
 #include <QAbstractButton>
 #include <QLineEdit>
 #include <QMessageBox>
+#include <QPlainTextEdit>
 #include <QTest>
 #include <nlohmann/json.hpp>
 
@@ -109,6 +110,8 @@ protected:
 
 TEST_F(WindowApplyTest, AppliesThroughTheWindowRestartsOnConsentAndResetsAgain) {
     driver.clickClient(Client::codex);
+    EXPECT_FALSE(driver.markedConfigured(Client::codex));
+    EXPECT_EQ(driver.configuredLine(), std::nullopt);
     driver.type("address", QString::fromStdString(gateway.address()));
     driver.type("key", kKey);
     driver.type(driver.rowWidgets("modelID.")[0]->objectName(), "gpt-5-codex");
@@ -132,6 +135,9 @@ TEST_F(WindowApplyTest, AppliesThroughTheWindowRestartsOnConsentAndResetsAgain) 
     ASSERT_EQ(gateway.requests().size(), 1u);
     EXPECT_EQ(gateway.requests()[0].header("Authorization"), std::string("Bearer ") + kKey);
     EXPECT_TRUE(testing::waitUntil([&] { return !testing::logLines(log).empty(); }));
+    EXPECT_TRUE(driver.markedConfigured(Client::codex));
+    EXPECT_EQ(driver.configuredLine(),
+              QString::fromStdString("当前已指向 " + gateway.address() + "（1 个模型）"));
 
     // The reset, without restart, puts back the user's own file.
     driver.click("resetButton");
@@ -144,6 +150,35 @@ TEST_F(WindowApplyTest, AppliesThroughTheWindowRestartsOnConsentAndResetsAgain) 
     EXPECT_FALSE(window.failed());
     EXPECT_EQ(window.form().address, "");
     EXPECT_EQ(readFile(config), kOwnLines);
+    EXPECT_FALSE(driver.markedConfigured(Client::codex));
+    EXPECT_EQ(driver.configuredLine(), std::nullopt);
+}
+
+TEST_F(WindowApplyTest, ThePreviewShowsTheDiffWithoutTheKeyAndChangesNothing) {
+    fillIn(Client::codex, "gpt-5-codex");
+    const auto before = testing::filesWithTimes(home.path());
+    driver.click("previewButton");
+
+    QDialog* dialog = nullptr;
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] {
+            dialog = driver.find<QDialog>("previewDialog");
+            return dialog != nullptr && dialog->isVisible();
+        },
+        20000))
+        << window.status();
+    const QString diff = dialog->findChild<QPlainTextEdit*>("previewText")->toPlainText();
+    EXPECT_TRUE(diff.contains(QString::fromStdString("+++ b" + config.string())))
+        << diff.toStdString();
+    EXPECT_TRUE(diff.contains("corvane_desktop_setup")) << diff.toStdString();
+    EXPECT_FALSE(diff.contains(kKey));
+    EXPECT_TRUE(idle());
+    EXPECT_FALSE(window.failed());
+    EXPECT_EQ(window.form().key, kKey);
+    EXPECT_EQ(testing::filesWithTimes(home.path()), before);
+    EXPECT_TRUE(testing::logLines(log).empty());
+    EXPECT_FALSE(driver.markedConfigured(Client::codex));
+    dialog->reject();
 }
 
 TEST_F(WindowApplyTest, AFailingGatewayLeavesTheFileAndTheKeyAndShowsRed) {
@@ -151,19 +186,20 @@ TEST_F(WindowApplyTest, AFailingGatewayLeavesTheFileAndTheKeyAndShowsRed) {
     refused.status = 401;
     refused.contentType = "application/json";
     refused.chunks.push_back({R"({"error":{"message":"bad key"}})"});
-    gateway.setScript({refused});
-    driver.clickClient(Client::codex);
-    driver.type("address", QString::fromStdString(gateway.address()));
-    driver.type("key", kKey);
-    driver.type(driver.rowWidgets("modelID.")[0]->objectName(), "gpt-5-codex");
-    driver.click("mainButton");
+    fillIn(Client::codex, "gpt-5-codex");
+    for (const char* button : {"mainButton", "previewButton"}) {
+        SCOPED_TRACE(button);
+        gateway.setScript({refused});
+        driver.click(button);
 
-    ASSERT_TRUE(QTest::qWaitFor([&] { return idle() && window.failed(); }, 20000))
-        << window.status();
-    EXPECT_FALSE(window.status().empty());
-    EXPECT_EQ(window.form().key, kKey);
-    EXPECT_EQ(readFile(config), kOwnLines);
-    EXPECT_EQ(driver.find<QMessageBox>("question"), nullptr);
+        ASSERT_TRUE(QTest::qWaitFor([&] { return idle() && window.failed(); }, 20000))
+            << window.status();
+        EXPECT_FALSE(window.status().empty());
+        EXPECT_EQ(window.form().key, kKey);
+        EXPECT_EQ(readFile(config), kOwnLines);
+        EXPECT_EQ(driver.find<QMessageBox>("question"), nullptr);
+        EXPECT_EQ(driver.find<QDialog>("previewDialog"), nullptr);
+    }
 }
 
 TEST_F(WindowApplyTest, TheChosenPathIsRememberedAfterSavingAndForgottenAfterTheReset) {
@@ -178,6 +214,7 @@ TEST_F(WindowApplyTest, TheChosenPathIsRememberedAfterSavingAndForgottenAfterThe
     EXPECT_EQ(window.status(), "配置已保存。重启后生效。");
     EXPECT_NE(readFile(file).find("corvane-desktop"), std::string::npos);
     EXPECT_TRUE(testing::logLines(log).empty()) << "declined: OpenClaw was not started";
+    EXPECT_TRUE(driver.markedConfigured(Client::openClaw)) << "read from the chosen file";
 
     reselect(Client::openClaw);
     EXPECT_EQ(window.form().chosenPath, file.string());

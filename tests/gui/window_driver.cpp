@@ -6,6 +6,7 @@
 #include <QComboBox>
 #include <QCoreApplication>
 #include <QDialogButtonBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMessageBox>
@@ -16,12 +17,33 @@ namespace corvane::testing {
 
 WindowDriver::WindowDriver(SetupWindow& window) : window_(window) {}
 
+namespace {
+
+int rowOf(Client client) {
+    const auto position = std::find(allClients().begin(), allClients().end(), client);
+    return static_cast<int>(position - allClients().begin());
+}
+
+}  // namespace
+
 void WindowDriver::clickClient(Client client) {
     auto* list = find<QListWidget>(QStringLiteral("clientList"));
-    const auto position = std::find(allClients().begin(), allClients().end(), client);
-    const int row = static_cast<int>(position - allClients().begin());
-    const QRect rect = list->visualItemRect(list->item(row));
+    const QRect rect = list->visualItemRect(list->item(rowOf(client)));
     QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, rect.center());
+}
+
+bool WindowDriver::markedConfigured(Client client) const {
+    const QListWidgetItem* item =
+        find<QListWidget>(QStringLiteral("clientList"))->item(rowOf(client));
+    const QString mark = QStringLiteral("已配置");
+    return item->data(Qt::ToolTipRole).toString() == mark &&
+           item->data(Qt::AccessibleDescriptionRole).toString() == mark;
+}
+
+std::optional<QString> WindowDriver::configuredLine() const {
+    auto* line = find<QLabel>(QStringLiteral("configuredLine"));
+    if (!line->isVisibleTo(&window_)) return std::nullopt;
+    return line->text();
 }
 
 void WindowDriver::type(const QString& field, const QString& text) {

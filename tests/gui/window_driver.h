@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <optional>
 #include <string>
 
 #include "gui/setup_window.h"
@@ -16,6 +17,10 @@ public:
     explicit WindowDriver(SetupWindow& window);
 
     void clickClient(Client client);
+    // The sidebar row says "已配置" (its mark's tooltip and accessible text).
+    bool markedConfigured(Client client) const;
+    // The line under the header, or nothing when it is hidden.
+    std::optional<QString> configuredLine() const;
     void type(const QString& field, const QString& text);
     void chooseAuth(const QString& value);
     void click(const QString& button);

@@ -80,6 +80,7 @@ TEST_F(WindowKeyboardLayoutTest, ReturnEnterAndSpaceOnAFocusedButtonPressThatBut
          [](auto& t) { return t.driver.template find<QFileDialog>("openPanel"); }},
         {"downloadControl", Client::claude, [](auto& t) { return t.opened.size() == 1; }},
         {"mainButton", Client::codex, [](auto& t) { return t.actions.submitted.size() == 1; }},
+        {"previewButton", Client::codex, [](auto& t) { return t.actions.previewed.size() == 1; }},
     };
     const std::pair<Qt::Key, Qt::KeyboardModifier> keys[] = {{Qt::Key_Return, Qt::NoModifier},
                                                              {Qt::Key_Enter, Qt::KeypadModifier},
@@ -91,6 +92,7 @@ TEST_F(WindowKeyboardLayoutTest, ReturnEnterAndSpaceOnAFocusedButtonPressThatBut
             window.resetForm();
             if (entry.client == Client::codex) addRows(driver, 1);
             actions.submitted.clear();
+            actions.previewed.clear();
             opened.clear();
             const QString name = entry.button;
             QWidget* button =

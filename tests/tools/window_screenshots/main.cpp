@@ -22,7 +22,7 @@
 namespace {
 
 // Reports every application as installed, so that the reset alert shows all
-// its buttons; starts nothing.
+// its buttons, and Codex as configured; starts nothing.
 class InstalledEverywhere : public corvane::SetupActions {
 public:
     bool submit(const corvane::SetupForm&) override { return false; }
@@ -32,12 +32,45 @@ public:
     }
     bool fetchGatewayModels(const corvane::SetupForm&) override { return false; }
     bool testConnection(const corvane::SetupForm&) override { return false; }
+    bool previewSubmit(const corvane::SetupForm&) override { return false; }
     bool working() const override { return false; }
     std::optional<std::filesystem::path> installedApplication(corvane::Client) override {
         return "/Applications/Example.app";
     }
+    corvane::ClientConfigurationStatus configurationStatus(corvane::Client client,
+                                                           const std::string&) override {
+        corvane::ClientConfigurationStatus status;
+        status.configured = client == corvane::Client::codex;
+        if (client == corvane::Client::codex) {
+            status.address = "https://gw.example.com";
+            status.models = {"gpt-5-codex", "o3-mini"};
+        }
+        return status;
+    }
     void stopAndWait() override {}
 };
+
+// A dry run's diff as the core gives it, the key already redacted.
+constexpr const char* kPreviewDiff =
+    "--- a/home/user/.codex/config.toml\n"
+    "+++ b/home/user/.codex/config.toml\n"
+    "@@ -1,3 +1,9 @@\n"
+    "-model = \"o3\"\n"
+    "+model = \"gpt-5-codex\"\n"
+    "+model_provider = \"corvane_desktop_setup\"\n"
+    " [history]\n"
+    " persistence = \"none\"\n"
+    "+\n"
+    "+[model_providers.corvane_desktop_setup]\n"
+    "+name = \"Corvane\"\n"
+    "+base_url = \"https://gw.example.com/v1\"\n"
+    "+experimental_bearer_token = \"<redacted>\"\n"
+    "--- /dev/null\n"
+    "+++ b/home/user/.codex/corvane-models.json\n"
+    "@@ -0,0 +1,2 @@\n"
+    "+[{\"slug\": \"gpt-5-codex\"},\n"
+    "+ {\"slug\": \"o3-mini\"}]\n"
+    "\\ No newline at end of file\n";
 
 // A dark palette of the kind desktop themes give Qt.
 QPalette darkPalette() {
@@ -166,6 +199,18 @@ int main(int argc, char** argv) {
     settle();
     written &= save(*question, folder, "alert-restart-question");
     question->reject();
+
+    for (const char* diff : {kPreviewDiff, ""}) {
+        window.showPreview(diff);
+        settle();
+        if (auto* dialog = window.findChild<QDialog*>(QStringLiteral("previewDialog"))) {
+            written &= save(*dialog, folder, *diff ? "dialog-preview" : "dialog-preview-nothing");
+            dialog->reject();
+            settle();
+        } else {
+            written = false;
+        }
+    }
 
     window.selectClient(corvane::Client::hermes);
     window.chooseConfigurationFile();
