@@ -1,7 +1,6 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
-#include <QSettings>
 #include <QTemporaryDir>
 
 // The window needs a QApplication before any test; the user defaults go to a
@@ -11,8 +10,7 @@ int main(int argc, char** argv) {
     QApplication app(argc, argv);
     QApplication::setApplicationVersion(QStringLiteral("9.8.7"));
     QTemporaryDir settings;
-    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, settings.path());
-    QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, settings.path());
+    qputenv("XDG_CONFIG_HOME", settings.path().toUtf8());
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
 }
