@@ -13,31 +13,11 @@ constexpr int kDialogWidth = 400;
 
 QString text(const std::string& value) { return QString::fromStdString(value); }
 
-bool breaksAfter(QChar character) {
-    return character.isSpace() || QStringLiteral("，。；：？！、").contains(character);
-}
-
-// Chinese text may break between any two characters, which splits words
-// ("配 / 置"); a word joiner between the characters of a clause leaves breaks
-// only after its punctuation and at spaces.
-QString keepClausesWhole(const QString& sentence) {
-    QString glued;
-    for (qsizetype i = 0; i < sentence.size(); ++i) {
-        const QChar character = sentence[i];
-        if (i > 0 && !breaksAfter(sentence[i - 1]) && !character.isSpace() &&
-            (character.unicode() >= 0x2e80 || sentence[i - 1].unicode() >= 0x2e80)) {
-            glued += QChar(0x2060);
-        }
-        glued += character;
-    }
-    return glued;
-}
-
 // A bold title line and a message column wide enough that the whole box is
 // about kDialogWidth wide, whatever the style's icon and margins.
 void shapeDialog(QMessageBox& box, const QString& title, const QString& message) {
-    box.setText(keepClausesWhole(title));
-    box.setInformativeText(keepClausesWhole(message));
+    box.setText(title);
+    box.setInformativeText(message);
     auto* titleLabel = box.findChild<QLabel*>(QStringLiteral("qt_msgbox_label"));
     auto* messageLabel = box.findChild<QLabel*>(QStringLiteral("qt_msgbox_informativelabel"));
     if (!titleLabel || !messageLabel) return;

@@ -97,15 +97,19 @@ WorkflowOutcome applyClaude(const ApplyPlan& plan, WorkflowHost& host,
     return WorkflowOutcome::succeeded;
 }
 
-}  // namespace
+struct InstalledTarget {
+    std::optional<std::filesystem::path> location;
+    std::optional<std::filesystem::path> commandLine;
+};
 
-std::optional<ApplyPlan> prepareApply(const SetupForm& form, WorkflowHost& host,
-                                      const WorkflowServices& services) {
-    const Client client = form.client;
+// The checks of the main button before the form: the installed application
+// (or, for a client that has one, its command-line program) and the minimum
+// system. A refusal is reported through the host and gives nothing.
+std::optional<InstalledTarget> installedTarget(Client client, WorkflowHost& host,
+                                               const WorkflowServices& services) {
     const std::string name(rawValue(client));
-    const std::optional<std::filesystem::path> location = applicationLocation(client, services);
-    const std::optional<std::filesystem::path> commandLine =
-        location ? std::nullopt : commandLineProgramPath(client);
+    InstalledTarget target{applicationLocation(client, services), std::nullopt};
+    if (!target.location) target.commandLine = commandLineProgramPath(client);
     if (services.configOnly) {
         if (client == Client::claude) {
             refuse(host, "Claude 桌面版须由运行中的应用加密保存 Key，不能只写配置文件。");
@@ -115,24 +119,62 @@ std::optional<ApplyPlan> prepareApply(const SetupForm& form, WorkflowHost& host,
             refuse(host, "Cursor / Grok Build 须在应用内完成设置。");
             return std::nullopt;
         }
-    } else {
-        if (!location && !commandLine) {
-            refuse(host, "请先安装 " + name + "，再运行这个工具。");
-            return std::nullopt;
-        }
-        if (const auto minimum = location ? unmetMinimumSystem(*location) : std::nullopt) {
-            refuse(host, name + " 需要 macOS " + *minimum + " 或更高版本。");
-            return std::nullopt;
-        }
-        if (client == Client::cursor) {
-            try {
-                services.workspace.openApplication(*location, {});
-            } catch (const PlatformError&) {
-                refuse(host, "请手动打开 " + applicationDisplayName(*location) + "。");
-            }
-            return std::nullopt;
-        }
+        return target;
     }
+    if (!target.location && !target.commandLine) {
+        refuse(host, "请先安装 " + name + "，再运行这个工具。");
+        return std::nullopt;
+    }
+    if (const auto minimum =
+            target.location ? unmetMinimumSystem(*target.location) : std::nullopt) {
+        refuse(host, name + " 需要 macOS " + *minimum + " 或更高版本。");
+        return std::nullopt;
+    }
+    return target;
+}
+
+}  // namespace
+
+std::optional<std::filesystem::path> prepareOpenForSetup(Client client, WorkflowHost& host,
+                                                         const WorkflowServices& services) {
+    const auto target = installedTarget(client, host, services);
+    if (!target) return std::nullopt;
+    if (!target->location) {
+        refuse(host, "请先安装 " + std::string(rawValue(client)) + "，再运行这个工具。");
+        return std::nullopt;
+    }
+    // Opening changes nothing the user reads: the status and its colour stay as they were.
+    host.setWorking(true);
+    return target->location;
+}
+
+WorkflowOutcome runOpenForSetup(const std::filesystem::path& location, WorkflowHost& host,
+                                const WorkflowServices& services, std::stop_token stop) {
+    try {
+        services.workspace.openApplication(location, stop);
+        host.setWorking(false);
+        return WorkflowOutcome::succeeded;
+    } catch (const OperationCancelled&) {
+        host.setWorking(false);
+        return WorkflowOutcome::failed;
+    } catch (const std::exception& error) {
+        host.setWorking(false);
+        host.fail("请手动打开 " + applicationDisplayName(location) + "。", error.what());
+        return WorkflowOutcome::failed;
+    }
+}
+
+std::optional<ApplyPlan> prepareApply(const SetupForm& form, WorkflowHost& host,
+                                      const WorkflowServices& services) {
+    const Client client = form.client;
+    // Cursor is set up inside its own application (prepareOpenForSetup).
+    if (client == Client::cursor) {
+        refuse(host, "Cursor / Grok Build 须在应用内完成设置。");
+        return std::nullopt;
+    }
+    const auto target = installedTarget(client, host, services);
+    if (!target) return std::nullopt;
+    const std::optional<std::filesystem::path>& location = target->location;
 
     std::optional<GatewaySettings> settings;
     try {
@@ -146,7 +188,7 @@ std::optional<ApplyPlan> prepareApply(const SetupForm& form, WorkflowHost& host,
     }
 
     ApplyPlan plan{SelectedClientConfiguration{client, *settings, form.chosenPath}, location,
-                   commandLine};
+                   target->commandLine};
     const auto claudeVersion =
         client == Client::claude && location ? applicationVersion(*location) : std::nullopt;
     if (claudeVersion && compareVersions(*claudeVersion, kClaudeSealingVersion) < 0) {

@@ -22,11 +22,22 @@ struct ApplyPlan {
 };
 
 // The synchronous checks of the main button: installed application (or, for
-// a client that has one, its command-line program), minimum system, Cursor,
-// validation, Claude's version. A refusal is reported through
-// the host and gives nothing, as does Cursor, whose application is only opened.
+// a client that has one, its command-line program), minimum system,
+// validation, Claude's version. A refusal is reported through the host and
+// gives nothing; Cursor is always refused (see prepareOpenForSetup).
 std::optional<ApplyPlan> prepareApply(const SetupForm& form, WorkflowHost& host,
                                       const WorkflowServices& services);
+
+// Cursor's main button only opens its application, where the user finishes the
+// setup. The same installed and minimum-system checks as prepareApply; gives
+// the application to open, or nothing when refused.
+std::optional<std::filesystem::path> prepareOpenForSetup(Client client, WorkflowHost& host,
+                                                         const WorkflowServices& services);
+
+// Opens the application on the worker, since the system may take its time to
+// answer; a refusal becomes "请手动打开 …". Never throws.
+WorkflowOutcome runOpenForSetup(const std::filesystem::path& location, WorkflowHost& host,
+                                const WorkflowServices& services, std::stop_token stop);
 
 // One test request per model, in order, each announced through the host; the
 // first failure is thrown.

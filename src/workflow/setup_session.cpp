@@ -50,6 +50,14 @@ void SetupSession::start(Task task) {
 
 bool SetupSession::submit(const SetupForm& form) {
     if (working_) return false;
+    if (form.client == Client::cursor) {
+        auto location = prepareOpenForSetup(form.client, host_, services_);
+        if (!location) return false;
+        start([this, location = std::move(*location)](std::stop_token stop) {
+            return runOpenForSetup(location, host_, services_, stop);
+        });
+        return true;
+    }
     auto plan = prepareApply(form, host_, services_);
     if (!plan) return false;
     start([this, plan = std::move(*plan)](std::stop_token stop) {
@@ -81,11 +89,6 @@ bool SetupSession::fetchGatewayModels(const SetupForm& form) {
 
 bool SetupSession::previewSubmit(const SetupForm& form) {
     if (working_) return false;
-    // Opening Cursor is all its apply does, and a dry run opens nothing.
-    if (form.client == Client::cursor) {
-        host_.fail("Cursor / Grok Build 须在应用内完成设置。", "");
-        return false;
-    }
     auto plan = prepareApply(form, host_, services_);
     if (!plan) return false;
     start([this, plan = std::move(*plan)](std::stop_token stop) {

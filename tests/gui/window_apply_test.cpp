@@ -119,7 +119,7 @@ TEST_F(WindowApplyTest, AppliesThroughTheWindowRestartsOnConsentAndResetsAgain) 
 
     QMessageBox* question = driver.waitForBox("question");
     ASSERT_NE(question, nullptr) << window.status();
-    EXPECT_EQ(WindowDriver::shownText(question->text()), "现在重启 Codex？");
+    EXPECT_EQ(question->text(), "现在重启 Codex？");
     EXPECT_EQ(window.status(), "配置已保存。重启后生效。");
     EXPECT_TRUE(window.working());
     const std::string written = readFile(config);

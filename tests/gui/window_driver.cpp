@@ -104,13 +104,3 @@ QStringList WindowDriver::buttonTitles(QMessageBox& box) {
 }
 
 }  // namespace corvane::testing
-
-namespace corvane::testing {
-
-QString WindowDriver::shownText(const QString& text) {
-    QString shown = text;
-    shown.remove(QChar(0x2060));
-    return shown;
-}
-
-}  // namespace corvane::testing

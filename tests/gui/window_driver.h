@@ -38,10 +38,6 @@ public:
     static QAbstractButton* buttonTitled(QMessageBox& box, const QString& title);
     static QStringList buttonTitles(QMessageBox& box);
 
-    // A dialog line as the user reads it: without the invisible word joiners
-    // that keep Chinese words together.
-    static QString shownText(const QString& text);
-
 private:
     SetupWindow& window_;
 };

@@ -39,6 +39,12 @@ FakeBundleOptions claudeBundle(std::optional<std::string> version = "4.4212.0") 
 // synchronous part gave no task.
 std::optional<WorkflowOutcome> submit(WorkflowEnvironment& env, RecordingHost& host,
                                       const SetupForm& form) {
+    if (form.client == Client::cursor) {
+        const auto location = prepareOpenForSetup(form.client, host, env.services);
+        if (!location) return std::nullopt;
+        EXPECT_TRUE(host.working());
+        return runOpenForSetup(*location, host, env.services, {});
+    }
     const auto plan = prepareApply(form, host, env.services);
     if (!plan) return std::nullopt;
     EXPECT_TRUE(host.working());
@@ -96,7 +102,7 @@ TEST(ApplyWorkflow, EndStates) {
              form = testing::blankForm(Client::cursor);
              host.setFailed(true);
          },
-         true, std::nullopt, true, false, std::nullopt, ".cursor", false},
+         true, std::nullopt, true, false, WorkflowOutcome::succeeded, ".cursor", false},
         {"model check fails", Client::openClaw,
          [](WorkflowEnvironment& env, SetupForm&, RecordingHost&) {
              env.install("OpenClaw");
@@ -221,7 +227,7 @@ TEST(ApplyWorkflow, CursorIsOpened) {
     options.bundleIdentifier = "com.todesktop.230313mzl4w4u92";
     env.install("Cursor", options);
     RecordingHost host;
-    EXPECT_EQ(submit(env, host, testing::blankForm(Client::cursor)), std::nullopt);
+    EXPECT_EQ(submit(env, host, testing::blankForm(Client::cursor)), WorkflowOutcome::succeeded);
     EXPECT_TRUE(
         testing::waitUntil([&] { return env.events() == std::vector<std::string>{"start"}; }));
     EXPECT_TRUE(host.questions().empty());
@@ -254,7 +260,8 @@ TEST(ApplyWorkflow, LinuxApplications) {
         WorkflowEnvironment env;
         env.installDesktopEntry("cursor.desktop", "Cursor");
         RecordingHost host;
-        EXPECT_EQ(submit(env, host, testing::blankForm(Client::cursor)), std::nullopt);
+        EXPECT_EQ(submit(env, host, testing::blankForm(Client::cursor)),
+                  WorkflowOutcome::succeeded);
         EXPECT_TRUE(
             testing::waitUntil([&] { return env.events() == std::vector<std::string>{"start"}; }));
         EXPECT_FALSE(host.failed());

@@ -3,7 +3,10 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <condition_variable>
+#include <mutex>
 
+#include "platform/platform_error.h"
 #include "support/recording_host.h"
 #include "support/workflow_environment.h"
 
@@ -13,6 +16,31 @@ namespace {
 using namespace std::chrono_literals;
 using testing::RecordingHost;
 using testing::WorkflowEnvironment;
+
+// A system that never answers a request to open an application.
+class UnansweringWorkspace : public Workspace {
+public:
+    explicit UnansweringWorkspace(Workspace& inner) : inner_(inner) {}
+    std::vector<std::shared_ptr<RunningApplication>> runningApplications(
+        const std::filesystem::path& bundle) override {
+        return inner_.runningApplications(bundle);
+    }
+    std::optional<std::filesystem::path> urlForApplication(std::string_view id) override {
+        return inner_.urlForApplication(id);
+    }
+    std::shared_ptr<RunningApplication> openApplication(const std::filesystem::path&,
+                                                        std::stop_token stop) override {
+        std::mutex mutex;
+        std::condition_variable_any woken;
+        std::unique_lock lock(mutex);
+        woken.wait(lock, stop, [] { return false; });
+        throw OperationCancelled();
+    }
+    void openURL(const std::string& url) override { inner_.openURL(url); }
+
+private:
+    Workspace& inner_;
+};
 
 bool shown(const RecordingHost& host, const std::string& status) {
     const auto statuses = host.statuses();
@@ -75,6 +103,28 @@ TEST(SetupSession, StopRequestEndsTheWaitForAnApplication) {
     EXPECT_FALSE(session.working());
     EXPECT_FALSE(host.working());
     EXPECT_TRUE(host.failed());
+}
+
+// Opening Cursor waits for the system: the window must stay responsive, and
+// closing it must not wait for an answer that never comes.
+TEST(SetupSession, OpensCursorOnTheWorker) {
+    WorkflowEnvironment env;
+    testing::FakeBundleOptions options;
+    options.bundleIdentifier = "com.todesktop.230313mzl4w4u92";
+    env.install("Cursor", options);
+    UnansweringWorkspace workspace(env.services.workspace);
+    WorkflowServices services(workspace);
+    services.systemApplications = env.services.systemApplications;
+    RecordingHost host;
+    host.setFailed(true);
+    SetupSession session(host, services);
+    ASSERT_TRUE(session.submit(testing::blankForm(Client::cursor)));
+    EXPECT_TRUE(session.working());
+    EXPECT_TRUE(host.working());
+    session.stopAndWait();
+    EXPECT_FALSE(host.working());
+    EXPECT_TRUE(host.failed()) << "opening leaves the status as it was";
+    EXPECT_TRUE(host.statuses().empty());
 }
 
 }  // namespace

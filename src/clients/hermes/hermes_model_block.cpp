@@ -1,6 +1,7 @@
 #include "clients/hermes/hermes_model_block.h"
 
 #include <algorithm>
+#include <map>
 #include <vector>
 
 #include "model/text.h"
@@ -273,7 +274,48 @@ std::optional<std::string> editedFields(const ModelBlock& block, const json& cur
     return entry;
 }
 
+// A one-line scalar as it reads: plain, single-quoted ('' is a quote) or
+// double-quoted (read by the JSON rules, which cover what this tool writes).
+// Nothing for anything else.
+std::optional<std::string> scalarText(std::string_view value) {
+    if (value.empty() || value == "~" || value == "null") return std::nullopt;
+    if (value.front() == '"') {
+        const json parsed = json::parse(value, nullptr, false);
+        if (parsed.is_string()) return parsed.get<std::string>();
+        return std::nullopt;
+    }
+    if (value.front() == '\'') {
+        if (value.size() < 2 || value.back() != '\'') return std::nullopt;
+        std::string text;
+        const std::string_view inner = value.substr(1, value.size() - 2);
+        for (std::size_t i = 0; i < inner.size(); ++i) {
+            if (inner[i] == '\'' && (i + 1 == inner.size() || inner[++i] != '\'')) {
+                return std::nullopt;
+            }
+            text += inner[i];
+        }
+        return text;
+    }
+    if (std::string_view("{[&*!|>%@`").find(value.front()) != npos) return std::nullopt;
+    return std::string(value);
+}
+
 }  // namespace
+
+std::map<std::string, std::string> yamlModelStrings(std::string_view text) {
+    std::map<std::string, std::string> strings;
+    const auto block = ModelBlock::read(text);
+    const auto fields = block ? block->fields() : std::nullopt;
+    if (!fields) return strings;
+    const std::vector<std::string> lines = block->entryLines();
+    for (const auto& f : *fields) {
+        if (f.end != f.first + 1) continue;
+        std::string_view line = lines[f.first];
+        while (!line.empty() && (line.back() == '\n' || line.back() == '\r')) line.remove_suffix(1);
+        if (auto value = scalarText(inlineValue(line))) strings[f.key] = *value;
+    }
+    return strings;
+}
 
 std::optional<std::string> yamlWithModel(std::string_view text, const json* current,
                                          const json* intended) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <map>
 #include <nlohmann/json.hpp>
 #include <optional>
 #include <string>
@@ -25,5 +26,10 @@ std::optional<std::string> yamlWithModel(std::string_view text, const nlohmann::
 // The text with its "model" entry replaced by the one `earlier` holds, as
 // `earlier` writes it; taken out when `earlier` has none.
 std::optional<std::string> yamlWithEarlierModel(std::string_view text, std::string_view earlier);
+
+// The model entry's one-line string fields as they read, for a look at the
+// file without the converter; empty when the entry is not a plain block
+// mapping. Lines that wrap, and values that are not simple scalars, are left out.
+std::map<std::string, std::string> yamlModelStrings(std::string_view text);
 
 }  // namespace corvane
