@@ -39,8 +39,10 @@ std::optional<std::string> previewApply(const ApplyPlan& plan, WorkflowHost& hos
                 ? ClaudeFiles::inHome().applyPlan(configuration.settings)
                 : configuration.plan(describeApplication(configuration.client, plan.location, stop),
                                      stop);
-        host.setStatus("以下为将要写入的更改，尚未写入。");
-        return planDiff(files, configuration.settings.inferenceGatewayApiKey());
+        std::string diff = planDiff(files, configuration.settings.inferenceGatewayApiKey());
+        host.setStatus(diff.empty() ? "配置已是最新，没有需要写入的更改。"
+                                    : "以下为将要写入的更改，尚未写入。");
+        return diff;
     });
 }
 

@@ -304,6 +304,18 @@ TEST(WorkflowCommands, EveryClientAppliesAndResets) {
 
 const std::string kRestartLater = "请先保存该应用中的工作。重启会结束正在运行的任务。";
 
+TEST(WorkflowCommands, ADryRunAfterTheSameApplyHasNothingToWrite) {
+    WorkflowEnvironment env;
+    const CommandLine cli(env);
+    env.install("OpenClaw");
+    env.gateway.setScript({passingReply(Client::openClaw), passingReply(Client::openClaw)});
+    ASSERT_EQ(cli.apply("openClaw", {"--model", "m1", "--no-restart"}).exitStatus, 0);
+    const ProgramResult preview = cli.apply("openClaw", {"--model", "m1", "--dry-run"});
+    EXPECT_EQ(preview.exitStatus, 0) << preview.error;
+    EXPECT_EQ(preview.output, "");
+    EXPECT_EQ(lines(preview.error).back(), "配置已是最新，没有需要写入的更改。") << preview.error;
+}
+
 TEST(WorkflowCommands, FailingModelCheckWritesNothing) {
     WorkflowEnvironment env;
     const CommandLine cli(env);

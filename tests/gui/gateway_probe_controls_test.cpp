@@ -65,12 +65,14 @@ TEST_F(GatewayProbeControlsTest, EachTestedRowGetsItsMarkUntilItsIdChanges) {
     driver.type(ids[1]->objectName(), "m-b");
     driver.click("testConnectionButton");
 
-    ModelCheck passed{.passed = true,
-                      .httpStatus = 200,
-                      .firstEvent = std::chrono::milliseconds(12),
-                      .terminalEvent = std::chrono::milliseconds(34)};
-    ModelCheck failed{.message = "「m-b」返回 HTTP 401。请核对 Key、认证方式和模型权限。",
-                      .httpStatus = 401};
+    ModelCheck passed;
+    passed.passed = true;
+    passed.httpStatus = 200;
+    passed.firstEvent = std::chrono::milliseconds(12);
+    passed.terminalEvent = std::chrono::milliseconds(34);
+    ModelCheck failed;
+    failed.message = "「m-b」返回 HTTP 401。请核对 Key、认证方式和模型权限。";
+    failed.httpStatus = 401;
     std::thread worker([&] {
         window.showModelCheck(0, passed);
         window.showModelCheck(1, failed);
