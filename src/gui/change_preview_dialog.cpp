@@ -122,6 +122,13 @@ ChangePreviewDialog::ChangePreviewDialog(const std::string& diff, QWidget* paren
         setMinimumWidth(320);
     } else {
         resize(720, 480);
+        auto* note = new QLabel(
+            QStringLiteral("应用后，以下文件将这样更改（尚未写入；API Key 显示为 <redacted>）："),
+            this);
+        note->setObjectName(QStringLiteral("previewNote"));
+        note->setTextFormat(Qt::PlainText);
+        note->setWordWrap(true);
+        layout->addWidget(note);
         layout->addWidget(diffView(diff, this));
     }
     auto* buttons = new QDialogButtonBox(this);
