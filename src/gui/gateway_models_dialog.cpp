@@ -1,6 +1,7 @@
 #include "gui/gateway_models_dialog.h"
 
 #include <QDialogButtonBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
@@ -28,6 +29,10 @@ GatewayModelsDialog::GatewayModelsDialog(std::vector<GatewayModel> models, QWidg
     setModal(true);
     resize(420, 460);
     auto* layout = new QVBoxLayout(this);
+    auto* note = new QLabel(
+        QStringLiteral("网关列出了 %1 个模型。勾选要填入的模型：").arg(models_.size()), this);
+    note->setObjectName(QStringLiteral("gatewayModelsNote"));
+    layout->addWidget(note);
     search_->setObjectName(QStringLiteral("gatewayModelsSearch"));
     search_->setPlaceholderText(QStringLiteral("搜索模型"));
     search_->setClearButtonEnabled(true);
@@ -42,9 +47,17 @@ GatewayModelsDialog::GatewayModelsDialog(std::vector<GatewayModel> models, QWidg
     auto* buttons = new QDialogButtonBox(this);
     QPushButton* add = buttons->addButton(QStringLiteral("添加所选"), QDialogButtonBox::AcceptRole);
     add->setObjectName(QStringLiteral("gatewayModelsAdd"));
+    add->setEnabled(false);
     buttons->addButton(QStringLiteral("取消"), QDialogButtonBox::RejectRole);
     layout->addWidget(buttons);
     connect(search_, &QLineEdit::textChanged, this, &GatewayModelsDialog::setFilter);
+    // Adding nothing is no choice: the button counts what it will add.
+    connect(list_, &QListWidget::itemChanged, this, [this, add] {
+        const std::size_t count = chosen().size();
+        add->setEnabled(count > 0);
+        add->setText(count > 0 ? QStringLiteral("添加所选（%1）").arg(count)
+                               : QStringLiteral("添加所选"));
+    });
     connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
 }

@@ -104,9 +104,12 @@ TEST_F(GatewayProbeControlsTest, ChosenModelsFillTheRowsWithTheirNames) {
         if (!list->item(row)->isHidden()) visible.push_back(list->item(row)->text());
     }
     EXPECT_EQ(visible, (std::vector<QString>{"gpt-b", "gpt-c（C）"}));
+    auto* add = dialog->findChild<QPushButton*>("gatewayModelsAdd");
+    EXPECT_FALSE(add->isEnabled());
     dialog->setChecked("gpt-c", true);
     dialog->setChecked("claude-a", true);
-    QTest::mouseClick(dialog->findChild<QPushButton*>("gatewayModelsAdd"), Qt::LeftButton);
+    EXPECT_EQ(add->text(), "添加所选（2）");
+    QTest::mouseClick(add, Qt::LeftButton);
 
     ASSERT_TRUE(QTest::qWaitFor([&] { return window.form().rows.size() == 2; }));
     EXPECT_EQ(window.form().rows[0].modelID, "claude-a");

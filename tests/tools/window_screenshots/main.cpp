@@ -1,5 +1,5 @@
-// Renders the setup window for every client, a few states worth a look, both
-// dialogs and the file chooser into PNG files in the folder given as the first
+// Renders the setup window for every client, a few states worth a look, the
+// alerts and dialogs and the file chooser into PNG files in the folder given as the first
 // argument; "--dark" renders them in a dark palette. The pixel ratio comes from
 // QT_SCALE_FACTOR.
 #include <QApplication>
@@ -210,6 +210,20 @@ int main(int argc, char** argv) {
         } else {
             written = false;
         }
+    }
+
+    window.selectClient(corvane::Client::openCode);
+    window.showGatewayModels({{"gpt-5-codex", "GPT-5 Codex"},
+                              {"claude-sonnet-4-5", "Claude Sonnet 4.5"},
+                              {"deepseek-chat", std::nullopt},
+                              {"qwen3-coder-plus", "Qwen3 Coder Plus"}});
+    settle();
+    if (auto* dialog = window.findChild<QDialog*>(QStringLiteral("gatewayModelsDialog"))) {
+        written &= save(*dialog, folder, "dialog-gateway-models");
+        dialog->reject();
+        settle();
+    } else {
+        written = false;
     }
 
     window.selectClient(corvane::Client::hermes);
