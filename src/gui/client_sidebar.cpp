@@ -69,7 +69,8 @@ QString selectionStyle(const QPalette& palette) {
                "QListWidget { background: transparent; }"
                "QListWidget::item { padding: 4px 2px; border-radius: 6px; }"
                "QListWidget::item:selected { background: rgba(%1, %2, %3, 0.22);"
-               " color: %4; }")
+               " color: %4; }"
+               "QListWidget::item:selected:disabled { color: %5; }")
         .arg(tint.red())
         .arg(tint.green())
         .arg(tint.blue())

@@ -145,7 +145,12 @@ std::optional<std::filesystem::path> SetupSession::installedApplication(Client c
 
 ClientConfigurationStatus SetupSession::configurationStatus(Client client,
                                                             const std::string& chosenPath) {
-    return clientConfigurationStatus(client, chosenPath);
+    // A look that cannot be taken (no home folder, say) leaves the state unknown.
+    try {
+        return clientConfigurationStatus(client, chosenPath);
+    } catch (const std::exception&) {
+        return {};
+    }
 }
 
 void SetupSession::stopAndWait() {
