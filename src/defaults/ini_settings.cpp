@@ -3,6 +3,8 @@
 #include <cstdint>
 #include <vector>
 
+#include "model/text.h"
+
 namespace corvane {
 namespace {
 
@@ -16,24 +18,6 @@ int hexValue(char c) {
     if (c >= '0' && c <= '9') return c - '0';
     if (c >= 'a' && c <= 'f') return c - 'a' + 10;
     return c - 'A' + 10;
-}
-
-void appendUtf8(std::string& out, std::uint32_t point) {
-    if (point < 0x80) {
-        out += static_cast<char>(point);
-    } else if (point < 0x800) {
-        out += static_cast<char>(0xC0 | (point >> 6));
-        out += static_cast<char>(0x80 | (point & 0x3F));
-    } else if (point < 0x10000) {
-        out += static_cast<char>(0xE0 | (point >> 12));
-        out += static_cast<char>(0x80 | ((point >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (point & 0x3F));
-    } else {
-        out += static_cast<char>(0xF0 | (point >> 18));
-        out += static_cast<char>(0x80 | ((point >> 12) & 0x3F));
-        out += static_cast<char>(0x80 | ((point >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (point & 0x3F));
-    }
 }
 
 // The code points of UTF-8 text; a byte that starts no valid sequence stands
@@ -125,7 +109,7 @@ std::string unescapedKey(std::string_view text) {
             unit = 0x10000 + ((pendingHighSurrogate - 0xD800) << 10) + (unit - 0xDC00);
         }
         pendingHighSurrogate = 0;
-        appendUtf8(out, unit);
+        appendUtf8(out, static_cast<char32_t>(unit));
     }
     return out;
 }
@@ -219,7 +203,7 @@ std::optional<std::string> unescapedValue(std::string_view text) {
                            static_cast<std::uint32_t>(hexValue(text[++at]));
                     unit &= 0xFFFF;
                 }
-                appendUtf8(out, unit);
+                appendUtf8(out, static_cast<char32_t>(unit));
             } else {
                 out += code;
             }
@@ -261,13 +245,13 @@ std::vector<Line> lines(std::string_view text) {
     return out;
 }
 
-std::string_view trimmed(std::string_view text) {
+std::string_view blanksTrimmed(std::string_view text) {
     const std::size_t first = text.find_first_not_of(" \t");
     if (first == std::string_view::npos) return {};
     return text.substr(first, text.find_last_not_of(" \t") - first + 1);
 }
 
-bool isSection(std::string_view line) { return trimmed(line).starts_with('['); }
+bool isSection(std::string_view line) { return blanksTrimmed(line).starts_with('['); }
 
 // Where the root group's lines are: before the first section, and in every
 // "[General]" section.
@@ -275,14 +259,14 @@ std::vector<bool> inRootGroup(const std::vector<Line>& all) {
     std::vector<bool> root(all.size());
     bool current = true;
     for (std::size_t index = 0; index < all.size(); ++index) {
-        if (isSection(all[index].text)) current = trimmed(all[index].text) == kRootSection;
+        if (isSection(all[index].text)) current = blanksTrimmed(all[index].text) == kRootSection;
         root[index] = current && !isSection(all[index].text);
     }
     return root;
 }
 
 bool isEntry(std::string_view line) {
-    const std::string_view content = trimmed(line);
+    const std::string_view content = blanksTrimmed(line);
     return !content.starts_with(';') && !content.starts_with('#') &&
            content.find('=') != std::string_view::npos;
 }
@@ -290,9 +274,9 @@ bool isEntry(std::string_view line) {
 // The raw value of a line that stores `key`.
 std::optional<std::string_view> storedValue(std::string_view line, std::string_view key) {
     if (!isEntry(line)) return std::nullopt;
-    const std::string_view content = trimmed(line);
+    const std::string_view content = blanksTrimmed(line);
     const std::size_t equals = content.find('=');
-    if (unescapedKey(trimmed(content.substr(0, equals))) != key) return std::nullopt;
+    if (unescapedKey(blanksTrimmed(content.substr(0, equals))) != key) return std::nullopt;
     return content.substr(equals + 1);
 }
 
@@ -327,7 +311,7 @@ std::string withIniValue(std::string_view text, std::string_view key,
         }
         out += text.substr(line.start, line.end - line.start);
         if (line.end == text.size() && !text.ends_with('\n')) out += '\n';
-        const bool rootHeader = trimmed(line.text) == kRootSection;
+        const bool rootHeader = blanksTrimmed(line.text) == kRootSection;
         if ((root[index] && isEntry(line.text)) || rootHeader) rootEnd = out.size();
     }
     if (written || !value) return out;

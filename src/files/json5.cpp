@@ -16,6 +16,7 @@
 #endif
 
 #include "files/unicode_identifier.h"
+#include "model/text.h"
 
 namespace corvane {
 
@@ -99,24 +100,6 @@ char32_t decodeAt(std::string_view text, std::size_t offset, std::size_t& length
     length = 4;
     return (char32_t(lead & 0x07) << 18) | (char32_t(byte(1) & 0x3F) << 12) |
            (char32_t(byte(2) & 0x3F) << 6) | (byte(3) & 0x3F);
-}
-
-void appendUtf8(std::string& out, char32_t c) {
-    if (c < 0x80) {
-        out += static_cast<char>(c);
-    } else if (c < 0x800) {
-        out += static_cast<char>(0xC0 | (c >> 6));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    } else if (c < 0x10000) {
-        out += static_cast<char>(0xE0 | (c >> 12));
-        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    } else {
-        out += static_cast<char>(0xF0 | (c >> 18));
-        out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
-        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    }
 }
 
 bool isLineTerminator(char32_t c) { return c == '\n' || c == '\r' || c == 0x2028 || c == 0x2029; }

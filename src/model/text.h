@@ -28,6 +28,9 @@ bool containsControlCharacter(std::string_view text);
 // Whether the bytes are well-formed UTF-8 (no overlong forms, no surrogates).
 bool isValidUtf8(std::string_view bytes);
 
+// Appends the code point `c` encoded as UTF-8.
+void appendUtf8(std::string& out, char32_t c);
+
 std::string asciiLowercased(std::string_view text);
 
 // The UTF-8 byte-order mark some editors put at the start of a file.
