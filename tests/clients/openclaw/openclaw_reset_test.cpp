@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "clients/client_configuration_reset.h"
+#include "support/client_file_test.h"
 #include "support/gateway_samples.h"
 #include "support/temp_home.h"
 
@@ -14,14 +15,9 @@ using testing::parsedFile;
 using testing::readFile;
 using testing::writeFile;
 
-class OpenClawReset : public ::testing::Test {
+class OpenClawReset : public testing::ClientFileTest {
 protected:
-    std::filesystem::path file() const { return home.path() / ".openclaw/openclaw.json"; }
-    std::filesystem::path backup() const {
-        return home.path() / ".openclaw/.openclaw.json.corvane-backup";
-    }
-
-    testing::TempHome home;
+    OpenClawReset() : ClientFileTest(".openclaw/openclaw.json") {}
 };
 
 const json kProviders = {{"providers", {{"corvane-desktop", {{"api", "openai-completions"}}}}}};

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "model/setup_error.h"
+#include "support/client_file_test.h"
 #include "support/gateway_samples.h"
 #include "support/temp_home.h"
 
@@ -14,15 +15,13 @@ using testing::readFile;
 using testing::sampleConfiguration;
 using testing::writeFile;
 
-class OpenClawWriter : public ::testing::Test {
+class OpenClawWriter : public testing::ClientFileTest {
 protected:
-    std::filesystem::path file() const { return home.path() / ".openclaw/openclaw.json"; }
+    OpenClawWriter() : ClientFileTest(".openclaw/openclaw.json") {}
 
     void save(const std::vector<ModelRow>& rows, const std::string& auth = "bearer") {
         sampleConfiguration(Client::openClaw, auth, rows).save({});
     }
-
-    testing::TempHome home;
 };
 
 json modelEntry(const std::string& id, const std::string& name) {

@@ -4,6 +4,7 @@
 
 #include "clients/client_configuration_reset.h"
 #include "model/setup_error.h"
+#include "support/client_file_test.h"
 #include "support/gateway_samples.h"
 #include "support/temp_home.h"
 
@@ -15,14 +16,9 @@ using testing::parsedFile;
 using testing::readFile;
 using testing::writeFile;
 
-class WorkBuddyReset : public ::testing::Test {
+class WorkBuddyReset : public testing::ClientFileTest {
 protected:
-    std::filesystem::path file() const { return home.path() / ".workbuddy/models.json"; }
-    std::filesystem::path backup() const {
-        return home.path() / ".workbuddy/.models.json.corvane-backup";
-    }
-
-    testing::TempHome home;
+    WorkBuddyReset() : ClientFileTest(".workbuddy/models.json") {}
 };
 
 const json kTool = {{"id", "corvane-workbuddy-1"}, {"name", "m"}};

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "model/setup_error.h"
+#include "support/client_file_test.h"
 #include "support/gateway_samples.h"
 #include "support/temp_home.h"
 
@@ -28,9 +29,9 @@ bool isToolID(const std::string& id) {
     return true;
 }
 
-class WorkBuddyWriter : public ::testing::Test {
+class WorkBuddyWriter : public testing::ClientFileTest {
 protected:
-    std::filesystem::path file() const { return home.path() / ".workbuddy/models.json"; }
+    WorkBuddyWriter() : ClientFileTest(".workbuddy/models.json") {}
 
     void save(const std::vector<ModelRow>& rows, const std::string& chosenPath = "") {
         sampleConfiguration(Client::workBuddy, "bearer", rows, chosenPath).save({});
@@ -39,8 +40,6 @@ protected:
     static json foreign(const std::string& id) {
         return {{"id", id}, {"name", id}, {"vendor", "OpenRouter"}, {"apiKey", "sk-or-" + id}};
     }
-
-    testing::TempHome home;
 };
 
 TEST_F(WorkBuddyWriter, CreatesAMissingFileWithOneEntryPerModel) {
