@@ -13,7 +13,7 @@ void failOnFormatSlips(QtMsgType type, const QMessageLogContext& context, const 
     if (type == QtWarningMsg && message.startsWith(QStringLiteral("QString::arg"))) {
         ADD_FAILURE() << message.toStdString();
     }
-    qtHandler(type, context, message);
+    if (qtHandler != nullptr) qtHandler(type, context, message);
 }
 
 }  // namespace
