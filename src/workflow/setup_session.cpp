@@ -48,75 +48,70 @@ void SetupSession::start(Task task) {
     });
 }
 
+template <typename Plan, typename Run>
+bool SetupSession::startPlanned(std::optional<Plan> plan, Run run) {
+    if (!plan) return false;
+    start([plan = std::move(*plan), run = std::move(run)](std::stop_token stop) {
+        return run(plan, stop);
+    });
+    return true;
+}
+
 bool SetupSession::submit(const SetupForm& form) {
     if (working_) return false;
     if (form.client == Client::cursor) {
-        auto location = prepareOpenForSetup(form.client, host_, services_);
-        if (!location) return false;
-        start([this, location = std::move(*location)](std::stop_token stop) {
-            return runOpenForSetup(location, host_, services_, stop);
-        });
-        return true;
+        return startPlanned(prepareOpenForSetup(form.client, host_, services_),
+                            [this](const std::filesystem::path& location, std::stop_token stop) {
+                                return runOpenForSetup(location, host_, services_, stop);
+                            });
     }
-    auto plan = prepareApply(form, host_, services_);
-    if (!plan) return false;
-    start([this, plan = std::move(*plan)](std::stop_token stop) {
-        return runApply(plan, host_, services_, stop);
-    });
-    return true;
+    return startPlanned(prepareApply(form, host_, services_),
+                        [this](const ApplyPlan& plan, std::stop_token stop) {
+                            return runApply(plan, host_, services_, stop);
+                        });
 }
 
 bool SetupSession::resetConfiguration(const SetupForm& form,
                                       const std::optional<std::filesystem::path>& restart) {
     if (working_) return false;
-    auto plan = prepareReset(form, restart, host_);
-    if (!plan) return false;
-    start([this, plan = std::move(*plan)](std::stop_token stop) {
-        return runReset(plan, host_, services_, stop);
-    });
-    return true;
+    return startPlanned(prepareReset(form, restart, host_),
+                        [this](const ResetPlan& plan, std::stop_token stop) {
+                            return runReset(plan, host_, services_, stop);
+                        });
 }
 
 bool SetupSession::fetchGatewayModels(const SetupForm& form) {
     if (working_) return false;
-    auto plan = prepareModelList(form, host_);
-    if (!plan) return false;
-    start([this, plan = std::move(*plan)](std::stop_token stop) {
-        return runModelList(plan, host_, services_, stop);
-    });
-    return true;
+    return startPlanned(prepareModelList(form, host_),
+                        [this](const ModelListPlan& plan, std::stop_token stop) {
+                            return runModelList(plan, host_, services_, stop);
+                        });
 }
 
 bool SetupSession::previewSubmit(const SetupForm& form) {
     if (working_) return false;
-    auto plan = prepareApply(form, host_, services_);
-    if (!plan) return false;
-    start([this, plan = std::move(*plan)](std::stop_token stop) {
-        std::optional<std::string> diff = previewApply(plan, host_, services_, stop);
-        if (diff) host_.showPreview(*diff);
-        return storePreview(std::move(diff));
-    });
-    return true;
+    return startPlanned(
+        prepareApply(form, host_, services_), [this](const ApplyPlan& plan, std::stop_token stop) {
+            std::optional<std::string> diff = previewApply(plan, host_, services_, stop);
+            if (diff) host_.showPreview(*diff);
+            return storePreview(std::move(diff));
+        });
 }
 
 bool SetupSession::testConnection(const SetupForm& form) {
     if (working_) return false;
-    auto plan = prepareConnectionTest(form, host_);
-    if (!plan) return false;
-    start([this, plan = std::move(*plan)](std::stop_token stop) {
-        return runConnectionTest(plan, host_, services_, stop);
-    });
-    return true;
+    return startPlanned(prepareConnectionTest(form, host_),
+                        [this](const ConnectionTestPlan& plan, std::stop_token stop) {
+                            return runConnectionTest(plan, host_, services_, stop);
+                        });
 }
 
 bool SetupSession::previewReset(const SetupForm& form) {
     if (working_) return false;
-    auto plan = prepareReset(form, std::nullopt, host_);
-    if (!plan) return false;
-    start([this, plan = std::move(*plan)](std::stop_token stop) {
+    return startPlanned(prepareReset(form, std::nullopt, host_), [this](const ResetPlan& plan,
+                                                                        std::stop_token stop) {
         return storePreview(corvane::previewReset(plan, host_, services_, stop));
     });
-    return true;
 }
 
 WorkflowOutcome SetupSession::storePreview(std::optional<std::string> diff) {

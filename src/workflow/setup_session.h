@@ -67,6 +67,10 @@ public:
 private:
     template <typename Task>
     void start(Task task);
+    // Starts `run(plan, stop)` when the synchronous part gave a plan; false
+    // when it refused (and said why through the host).
+    template <typename Plan, typename Run>
+    bool startPlanned(std::optional<Plan> plan, Run run);
     WorkflowOutcome storePreview(std::optional<std::string> diff);
 
     WorkflowHost& host_;
