@@ -3,9 +3,9 @@
 // synced, right before the last check and the rename, is caught by defining
 // fsync() in this program: the core library is linked statically, so its call
 // resolves here instead of in the C library.
+#include <dlfcn.h>
 #include <fcntl.h>
 #include <gtest/gtest.h>
-#include <sys/syscall.h>
 #include <unistd.h>
 
 #include <filesystem>
@@ -25,7 +25,9 @@ std::function<void()> afterSync;
 }  // namespace
 
 extern "C" int fsync(int descriptor) {
-    const int result = static_cast<int>(::syscall(SYS_fsync, descriptor));
+    // The C library's own fsync, the next definition after this program's.
+    static const auto systemFsync = reinterpret_cast<int (*)(int)>(dlsym(RTLD_NEXT, "fsync"));
+    const int result = systemFsync(descriptor);
     if (afterSync) afterSync();
     return result;
 }

@@ -8,12 +8,23 @@
 
 #include <cerrno>
 #include <cstring>
+#include <mutex>
 #include <stdexcept>
 
 extern char** environ;
 
 namespace corvane::testing {
 namespace {
+
+// pipe2 is Linux's: the descriptors get close-on-exec after pipe(), and the
+// lock keeps another run's fork out of the moment between the two, so that no
+// child inherits the other's pipe and holds it open.
+std::mutex pipeCreation;
+
+void openPipe(int (&ends)[2]) {
+    if (pipe(ends) != 0) throw std::runtime_error("pipe failed");
+    for (int end : ends) fcntl(end, F_SETFD, FD_CLOEXEC);
+}
 
 std::vector<std::string> mergedEnvironment(
     const std::map<std::string, std::optional<std::string>>& changes) {
@@ -41,10 +52,10 @@ std::vector<std::string> mergedEnvironment(
 
 ProgramResult runProgram(const ProgramRun& run) {
     int input[2], output[2], error[2];
-    if (pipe2(input, O_CLOEXEC) != 0 || pipe2(output, O_CLOEXEC) != 0 ||
-        pipe2(error, O_CLOEXEC) != 0) {
-        throw std::runtime_error("pipe failed");
-    }
+    std::unique_lock creating(pipeCreation);
+    openPipe(input);
+    openPipe(output);
+    openPipe(error);
     std::vector<std::string> arguments{run.program.string()};
     arguments.insert(arguments.end(), run.arguments.begin(), run.arguments.end());
     std::vector<char*> argv;
@@ -58,6 +69,7 @@ ProgramResult runProgram(const ProgramRun& run) {
     const std::string folder = run.workingDirectory ? run.workingDirectory->string() : "";
     const pid_t pid = fork();
     if (pid < 0) throw std::runtime_error("fork failed");
+    if (pid != 0) creating.unlock();
     if (pid == 0) {
         if (!folder.empty() && chdir(folder.c_str()) != 0) _exit(127);
         dup2(input[0], STDIN_FILENO);

@@ -329,7 +329,7 @@ public:
 
 private:
     rlimit saved_{};
-    sighandler_t previousHandler_;
+    void (*previousHandler_)(int);
 };
 
 // The catalog is written first; when config.toml then cannot be written, the
