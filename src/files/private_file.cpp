@@ -52,13 +52,24 @@ void writeAll(int descriptor, const Bytes& data, const fs::path& target) {
     }
 }
 
+// fsync moves the data to the drive; on Apple systems the drive may still hold
+// it in its cache, and F_FULLFSYNC asks it to write it out. A file system
+// without F_FULLFSYNC refuses it, and fsync is then all the durability there is.
+int syncToStorage(int descriptor) {
+    if (::fsync(descriptor) != 0) return -1;
+#ifdef F_FULLFSYNC
+    (void)::fcntl(descriptor, F_FULLFSYNC);
+#endif
+    return 0;
+}
+
 // Makes the rename itself durable. Best effort: the new content is already in
 // place, and reporting a failure now would claim that nothing was applied.
 void syncFolder(const fs::path& folder) {
     const fs::path name = folder.empty() ? fs::path(".") : folder;
     const int descriptor = ::open(name.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (descriptor < 0) return;
-    ::fsync(descriptor);
+    (void)syncToStorage(descriptor);
     ::close(descriptor);
 }
 
@@ -163,7 +174,7 @@ void writeAtomically(const Bytes& data, const fs::path& url,
     if (::fchmod(file.get(), 0600) != 0) throwFileError("fchmod", temporaryPath);
     keepOwner(file.get(), target);
     writeAll(file.get(), data, target);
-    if (::fsync(file.get()) != 0) throwFileError("fsync", temporaryPath);
+    if (syncToStorage(file.get()) != 0) throwFileError("fsync", temporaryPath);
     file.close();
     if (beforeRename) beforeRename();
     if (::rename(temporaryPath.c_str(), target.c_str()) != 0) {
