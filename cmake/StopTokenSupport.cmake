@@ -1,13 +1,22 @@
-# std::jthread and std::stop_token carry every wait in this program. libc++
-# before 20, and Apple's before Xcode 26, keep them behind
-# -fexperimental-library; enable it only where the plain build lacks them.
+# std::jthread, std::stop_token and the stop-aware condition_variable_any wait
+# carry every wait in this program. libc++ before 20, and Apple's before Xcode
+# 26, keep them behind -fexperimental-library; enable it only where the plain
+# build lacks them. They are header-only there, so the flag is for compiling:
+# the probe links without it, and so does the program.
 include(CheckCXXSourceCompiles)
 
 set(corvane_stop_token_probe [=[
+#include <condition_variable>
+#include <mutex>
 #include <stop_token>
 #include <thread>
 int main() {
-    std::jthread worker([](std::stop_token stop) { (void)stop.stop_requested(); });
+    std::mutex mutex;
+    std::condition_variable_any changed;
+    std::jthread worker([&](std::stop_token stop) {
+        std::unique_lock lock(mutex);
+        changed.wait(lock, stop, [] { return false; });
+    });
     worker.request_stop();
 }
 ]=])
@@ -25,5 +34,4 @@ if(NOT CORVANE_HAS_STOP_TOKEN)
     endif()
     message(STATUS "std::jthread and std::stop_token need -fexperimental-library: enabled")
     add_compile_options(-fexperimental-library)
-    add_link_options(-fexperimental-library)
 endif()
