@@ -25,12 +25,18 @@ class ProcessIdentity {
 public:
     ProcessIdentity(pid_t pid, unsigned long long startTime);
 
+    // A start time for a process whose record the system does not show (it
+    // runs as another user); such an identity is told apart by its PID alone.
+    static constexpr unsigned long long kUnknownStartTime = 0;
+
     // The identity of the process running now with this PID; nothing when
     // none runs.
     static std::optional<ProcessIdentity> of(pid_t pid);
 
     // True once the process has ended: no process has the PID, another one
-    // has it now, or it is a zombie (reaped here when it is our child).
+    // has it now, or it is a zombie (reaped here when it is our child). A
+    // process of another user whose record is refused counts as running for
+    // as long as its PID exists.
     bool hasEnded() const;
 
     pid_t pid() const { return pid_; }

@@ -66,10 +66,12 @@ public:
         if (!ended_) ended_ = !identity_ || identity_->hasEnded();
         return ended_;
     }
+    // The URL and its path are autoreleased objects; a worker thread has no
+    // pool of its own to drain them.
     std::optional<std::filesystem::path> executableURL() const override {
-        NSURL* url = application_.executableURL;
-        if (url == nil || !url.fileURL) return std::nullopt;
-        return std::filesystem::path(utf8(url.path));
+        @autoreleasepool {
+            return filePath(application_.executableURL);
+        }
     }
     std::optional<std::string> sandboxApplication() const override { return std::nullopt; }
 
