@@ -40,6 +40,22 @@ function(corvane_make_mac_bundle app cli icon_svg)
     install(TARGETS ${app} BUNDLE DESTINATION .)
     set_target_properties(${cli} PROPERTIES INSTALL_RPATH "@executable_path/../Frameworks")
     install(TARGETS ${cli} RUNTIME DESTINATION "${bundle}/Contents/MacOS")
+    if(CORVANE_HAS_UPDATER)
+        # Sparkle is loaded from the bundle; its feed and key go into the
+        # Info.plist under the names Sparkle's documentation gives.
+        set_target_properties(${app} PROPERTIES INSTALL_RPATH "@executable_path/../Frameworks")
+        install(DIRECTORY "${CORVANE_SPARKLE_FRAMEWORK}" DESTINATION "${bundle}/Contents/Frameworks"
+                USE_SOURCE_PERMISSIONS)
+        set(entries)
+        foreach(entry IN ITEMS "SUFeedURL|${CORVANE_UPDATE_FEED}"
+                               "SUPublicEDKey|${CORVANE_UPDATE_PUBLIC_KEY}")
+            string(REPLACE "&" "&amp;" entry "${entry}")
+            string(REPLACE "<" "&lt;" entry "${entry}")
+            string(REPLACE "|" "</key>\n    <string>" entry "${entry}")
+            string(APPEND entries "    <key>${entry}</string>\n")
+        endforeach()
+        set(CORVANE_UPDATER_PLIST_ENTRIES "${entries}" PARENT_SCOPE)
+    endif()
     corvane_find_qt_chinese_translation(chinese)
     install(FILES ${chinese} DESTINATION "${bundle}/Contents/Resources/translations")
 

@@ -1,0 +1,7 @@
+#include "gui/updater.h"
+
+namespace corvane {
+
+std::unique_ptr<Updater> startUpdater() { return nullptr; }
+
+}  // namespace corvane
