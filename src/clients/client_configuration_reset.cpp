@@ -16,18 +16,34 @@ ClientConfigurationReset::ClientConfigurationReset(Client client, std::string ch
 
 std::optional<FilePlan> ClientConfigurationReset::plan(const InstalledApplication& application,
                                                        std::stop_token stop) const {
+    const auto planAt = [&](const std::filesystem::path& url) -> std::optional<FilePlan> {
+        switch (client_) {
+            case Client::openClaw:
+                return resetOpenClawPlan(url);
+            case Client::workBuddy:
+                return resetWorkBuddyPlan(url);
+            case Client::hermes:
+                return resetHermesPlan(url, application, knownHermesHostFingerprint(), stop);
+            default:
+                return std::nullopt;
+        }
+    };
     switch (client_) {
         case Client::codex:
             return resetCodexPlan();
         case Client::openCode:
             return resetOpenCodePlan();
         case Client::openClaw:
-            return resetOpenClawPlan(localClientConfigURL(client_, chosenPath_));
         case Client::workBuddy:
-            return resetWorkBuddyPlan(localClientConfigURL(client_, chosenPath_));
-        case Client::hermes:
-            return resetHermesPlan(localClientConfigURL(client_, chosenPath_), application,
-                                   knownHermesHostFingerprint(), stop);
+        case Client::hermes: {
+            const std::filesystem::path chosen = localClientConfigURL(client_, chosenPath_);
+            if (auto found = planAt(chosen)) return found;
+            // The tool's entries in the default file count too: "nothing to
+            // take out" must never stand while a file the tool wrote keeps them.
+            const std::filesystem::path fallback = localClientConfigURL(client_, "");
+            if (fallback == chosen) return std::nullopt;
+            return planAt(fallback);
+        }
         case Client::claude:
         case Client::cursor:
             break;

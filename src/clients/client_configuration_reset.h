@@ -20,7 +20,8 @@ public:
     bool run(const InstalledApplication& application, std::stop_token stop = {}) const;
 
     // The changes `run` makes, computed; nothing when there is nothing to
-    // take out.
+    // take out. A chosen file that holds nothing of the tool's gives way to
+    // the client's default file.
     std::optional<FilePlan> plan(const InstalledApplication& application,
                                  std::stop_token stop = {}) const;
 

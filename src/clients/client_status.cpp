@@ -5,6 +5,7 @@
 #include <system_error>
 
 #include "files/config_files.h"
+#include "files/hidden_members.h"
 
 namespace corvane {
 
@@ -47,6 +48,15 @@ std::optional<nlohmann::json> readableObject(const std::filesystem::path& path) 
         return jsonObject(configurationData(path));
     } catch (const std::exception&) {
         return std::nullopt;
+    }
+}
+
+bool hidesToolEntry(const std::filesystem::path& path, std::string_view marker) {
+    try {
+        const std::optional<EditableJson> document = editableJson(configurationData(path));
+        return document && hiddenMemberHolds(*document, marker);
+    } catch (const std::exception&) {
+        return false;
     }
 }
 

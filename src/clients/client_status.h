@@ -49,5 +49,8 @@ std::string gatewayBaseAddress(std::string_view held);
 // The file's JSON object (empty when there is no file); nothing when it cannot
 // be read or is not an object.
 std::optional<nlohmann::json> readableObject(const std::filesystem::path& path);
+// Whether the file holds `marker` in a copy of a member that a later copy
+// hides from its readers; false when it cannot be read.
+bool hidesToolEntry(const std::filesystem::path& path, std::string_view marker);
 
 }  // namespace corvane

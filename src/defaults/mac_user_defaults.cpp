@@ -40,6 +40,10 @@ std::string utf8(CFStringRef text) {
     return out;
 }
 
+// No lock: every remembered path is its own preference key, and each call
+// sets that one key atomically in the preferences daemon. Nothing here reads
+// the whole domain and writes it back, so two runs at once cannot drop each
+// other's path.
 void store(const std::string& key, CFPropertyListRef value) {
     const OwnedString name(key);
     if (name.get() == nullptr) return;

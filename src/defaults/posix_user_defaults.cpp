@@ -6,6 +6,7 @@
 #include "defaults/ini_settings.h"
 #include "defaults/user_defaults.h"
 #include "files/config_files.h"
+#include "files/folder_lock.h"
 #include "platform/home.h"
 
 namespace corvane {
@@ -26,11 +27,14 @@ std::optional<Bytes> storedText() {
 void store(const std::string& key, const std::optional<std::string>& value) {
     try {
         const fs::path file = userDefaultsFile();
+        createPrivateDirectories(file.parent_path());
+        fs::permissions(file.parent_path(), fs::perms::owner_all);
+        // Two runs for different clients at once must both keep their path:
+        // without the lock the later write carries the earlier read.
+        const FolderLock lock(file.parent_path());
         const std::optional<Bytes> earlier = configurationData(file);
         const std::string text = withIniValue(earlier.value_or(""), key, value);
         if (earlier && text == *earlier) return;
-        createPrivateDirectories(file.parent_path());
-        fs::permissions(file.parent_path(), fs::perms::owner_all);
         writePrivateFile(text, file);
     } catch (const std::exception&) {
         // Best effort: the paths are a convenience and the change they record

@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdio>
 #include <system_error>
 
 #include "files/file_descriptor.h"
@@ -124,8 +125,18 @@ void saveJSON(const nlohmann::json& value, const fs::path& url,
     replaceConfiguration(prettyJSON(value), url, holding);
 }
 
+void refuseReadOnlyFile(const fs::path& url) {
+    struct stat info {};
+    if (::stat(url.c_str(), &info) != 0 || (info.st_mode & S_IWUSR) != 0) return;
+    char mode[8];
+    std::snprintf(mode, sizeof mode, "%04o", static_cast<unsigned>(info.st_mode & 07777));
+    throw SetupError("配置文件为只读，本工具未做任何更改。请先允许写入该文件后重试。",
+                     url.string() + ": the file is read-only (mode " + mode + ")");
+}
+
 void replaceConfiguration(const Bytes& data, const fs::path& url,
                           const std::optional<Bytes>& holding) {
+    refuseReadOnlyFile(url);
     createPrivateDirectories(url.parent_path());
     if (configurationData(url) != holding) throw SetupError("配置文件刚刚被更新，请重试。");
     const fs::path backup = recoveryBackupURL(url);

@@ -44,7 +44,13 @@ nlohmann::json jsonObject(const std::optional<Bytes>& data);
 void saveJSON(const nlohmann::json& value, const std::filesystem::path& url,
               const std::optional<Bytes>& holding);
 
-// The guarded write: refuses with "配置文件刚刚被更新，请重试。" when the file no
+// Refuses with SetupError "配置文件为只读，本工具未做任何更改。请先允许写入该文件后重试。"
+// (the path in the detail) when the file exists and its owner may not write
+// it: the user made it read-only, and the tool does not undo that.
+void refuseReadOnlyFile(const std::filesystem::path& url);
+
+// The guarded write: refuses a read-only file (refuseReadOnlyFile) and with
+// "配置文件刚刚被更新，请重试。" when the file no
 // longer holds `holding`, keeps a one-time recovery backup, writes atomically
 // (writeGuardedFile). A failed write takes back the backup it made.
 void replaceConfiguration(const Bytes& data, const std::filesystem::path& url,

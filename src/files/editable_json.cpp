@@ -80,7 +80,7 @@ private:
     std::vector<Edit> edits_;
 
     std::size_t lineStart(std::size_t at) const {
-        const std::size_t newline = at == 0 ? npos : text_.rfind('\n', at - 1);
+        const std::size_t newline = at == 0 ? npos : text_.find_last_of("\r\n", at - 1);
         return newline == npos ? 0 : newline + 1;
     }
 
@@ -99,6 +99,18 @@ private:
     void editContainer(std::size_t open, const json& current, const json& intended,
                        const std::optional<EarlierPlace>& earlier) {
         const JsonContainerSpan span = outlineJsonContainer(text_, open);
+        // Emptied again where it was empty before: its inside comes back as
+        // written ("{ }", a comment in it).
+        const bool wasEmptyAlike = earlier && earlier->value->empty() &&
+                                   ((earlier->value->is_object() && intended.is_object()) ||
+                                    (earlier->value->is_array() && intended.is_array()));
+        if (intended.empty() && wasEmptyAlike) {
+            const std::string_view before = earlier->document->text();
+            const JsonContainerSpan was = outlineJsonContainer(before, earlier->start);
+            edits_.push_back({span.open + 1, span.close,
+                              std::string(before.substr(was.open + 1, was.close - was.open - 1))});
+            return;
+        }
         const bool oneLine = text_.substr(open, span.close - open).find_first_of("\r\n") == npos;
         std::vector<bool> removed(span.items.size(), false);
         std::vector<Addition> added;

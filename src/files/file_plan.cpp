@@ -1,5 +1,6 @@
 #include "files/file_plan.h"
 
+#include <algorithm>
 #include <nlohmann/json.hpp>
 #include <regex>
 
@@ -102,7 +103,9 @@ void commitPlan(const FilePlan& plan) {
 bool commitPlanIfAny(const std::optional<FilePlan>& plan) {
     if (!plan) return false;
     commitPlan(*plan);
-    return true;
+    return std::any_of(plan->begin(), plan->end(), [](const FileChange& change) {
+        return change.kind != FileChange::Kind::ownFile;
+    });
 }
 
 std::string redactedSecrets(std::string text, std::string_view key) {

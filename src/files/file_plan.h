@@ -41,7 +41,9 @@ using FilePlan = std::vector<FileChange>;
 void commitPlan(const FilePlan& plan);
 
 // Commits `plan` when there is one (a reset that found something of the
-// tool's); false when there is none.
+// tool's). True when it changed a client's file; false when there is none, or
+// when it only clears up files of the tool's own (a stale receipt), which the
+// client never read.
 bool commitPlanIfAny(const std::optional<FilePlan>& plan);
 
 // The unified diff of every change, secrets redacted (below).

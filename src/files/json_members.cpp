@@ -21,7 +21,11 @@ void storeUnlessEmpty(nlohmann::json& object, std::string_view key, nlohmann::js
     const nlohmann::json* earlier = jsonMember(earlierObject, key);
     const bool keptEmpty = earlier != nullptr && earlier->is_object() && earlier->empty() &&
                            jsonMember(object, key) != nullptr;
-    if (value.empty() && !keptEmpty) {
+    // The tool made an object of whatever stood here before (null, a string,
+    // a list); with the tool's entries gone, that value comes back.
+    if (value.empty() && earlier != nullptr && !earlier->is_object()) {
+        object[std::string(key)] = *earlier;
+    } else if (value.empty() && !keptEmpty) {
         object.erase(std::string(key));
     } else {
         object[std::string(key)] = std::move(value);

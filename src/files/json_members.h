@@ -21,7 +21,8 @@ void eraseMembersWithPrefix(nlohmann::json& object, std::string_view prefix);
 // Stores `value` as member `key` when it has members, else removes `key`, so
 // that taking the tool's entries out leaves no empty levels behind. A level
 // still present that `earlierObject` (the same place before the tool's first
-// save) held as an empty object stays, as the user had it.
+// save) held as an empty object stays, as the user had it; a value of
+// another type that it held there comes back in place of the empty object.
 void storeUnlessEmpty(nlohmann::json& object, std::string_view key, nlohmann::json value,
                       const nlohmann::json& earlierObject);
 

@@ -55,10 +55,10 @@ void render(std::string& out, const nlohmann::json& value, const JsonStyle& styl
 
 JsonStyle detectJsonStyle(std::string_view text) {
     JsonStyle style;
-    const std::size_t firstNewline = text.find('\n');
-    if (firstNewline != std::string_view::npos && firstNewline > 0 &&
-        text[firstNewline - 1] == '\r') {
-        style.newline = "\r\n";
+    const std::size_t firstEnd = text.find_first_of("\r\n");
+    if (firstEnd != std::string_view::npos && text[firstEnd] == '\r') {
+        // A carriage return alone ends the lines of some old Mac files.
+        style.newline = text.compare(firstEnd, 2, "\r\n") == 0 ? "\r\n" : "\r";
     }
     std::size_t narrowest = 0;
     std::size_t lineStart = 0;
@@ -72,9 +72,9 @@ JsonStyle detectJsonStyle(std::string_view text) {
         }
         const bool blank = at >= text.size() || text[at] == '\n' || text[at] == '\r';
         if (spaces > 0 && !blank && (narrowest == 0 || spaces < narrowest)) narrowest = spaces;
-        const std::size_t next = text.find('\n', at);
+        const std::size_t next = text.find_first_of("\r\n", at);
         if (next == std::string_view::npos) break;
-        lineStart = next + 1;
+        lineStart = text.compare(next, 2, "\r\n") == 0 ? next + 2 : next + 1;
     }
     if (narrowest > 0) style.indentUnit.assign(std::min(narrowest, kWidestUnit), ' ');
     return style;

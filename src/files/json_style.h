@@ -10,7 +10,7 @@ namespace corvane {
 // looks like the rest of the file.
 struct JsonStyle {
     std::string indentUnit = "  ";  // one level: spaces or a tab
-    std::string newline = "\n";     // "\n" or "\r\n"
+    std::string newline = "\n";     // "\n", "\r\n" or "\r"
 };
 
 // The style of `text`: the first tab indent, else the narrowest space

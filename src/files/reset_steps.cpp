@@ -14,6 +14,7 @@ std::optional<Bytes> originalConfiguration(const std::filesystem::path& url) {
 
 void finishReset(const std::optional<Bytes>& data, const std::filesystem::path& path,
                  const std::optional<Bytes>& previous) {
+    refuseReadOnlyFile(path);
     if (data) {
         writeGuardedFile(*data, path, previous);
     } else if (std::filesystem::is_symlink(path)) {

@@ -15,7 +15,8 @@ namespace corvane {
 // existed but was empty.
 std::optional<Bytes> originalConfiguration(const std::filesystem::path& url);
 
-// Refuses with "配置文件刚刚被更新，请重试。" unless the file still holds
+// Refuses a read-only file (refuseReadOnlyFile), and with
+// "配置文件刚刚被更新，请重试。" unless the file still holds
 // `previous`; then writes `data` atomically (or deletes the file when `data` is
 // nothing; a symbolic link stays and its target is emptied) and finally
 // deletes the recovery backup.

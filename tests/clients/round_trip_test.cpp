@@ -8,8 +8,10 @@
 #include <functional>
 
 #include "clients/client_configuration_reset.h"
+#include "clients/client_status.h"
 #include "files/config_files.h"
 #include "files/editable_json.h"
+#include "model/setup_error.h"
 #include "support/gateway_samples.h"
 #include "support/temp_home.h"
 
@@ -176,10 +178,20 @@ TEST_F(RoundTrip, ResetGivesBackTheFileAsItWasBeforeTheApplies) {
                 freshHome();
                 const auto [target, before] = place(corpus, name);
                 apply(corpus, scenario, target, before);
-                ASSERT_NE(readFile(target).find("corvane-"), std::string::npos);
+                const Bytes applied = readFile(target);
+                ASSERT_NE(applied.find("corvane-"), std::string::npos);
+                EXPECT_EQ(clientConfigurationStatus(corpus.client, "").configured, true);
 
+                // A dry run writes nothing and shows what the reset writes.
+                const std::optional<FilePlan> plan =
+                    ClientConfigurationReset(corpus.client, "").plan({}, {});
+                ASSERT_TRUE(plan);
+                EXPECT_EQ(readFile(target), applied);
                 EXPECT_TRUE(reset(corpus.client));
                 expectRestored(target, before);
+                EXPECT_EQ(plan->front().path, target);
+                EXPECT_EQ(plan->front().content, before);
+                EXPECT_EQ(clientConfigurationStatus(corpus.client, "").configured, false);
 
                 // Nothing of the tool's is left to take out.
                 const std::optional<Bytes> after = configurationData(target);
@@ -213,6 +225,43 @@ TEST_F(RoundTrip, ResetKeepsWhatTheUserChangedAfterTheApply) {
             EXPECT_TRUE(reset(corpus.client));
             expectRestored(target, edited(original));
         }
+    }
+}
+
+// The user pastes a second copy of a member after the tool's; the client
+// reads the later one, but the tool's key is still in the file. Status sees
+// it, and the reset names the file instead of calling it clean.
+TEST_F(RoundTrip, AHiddenCopyOfTheToolsEntryIsNeverCalledClean) {
+    const struct {
+        Client client;
+        const char* version;
+        std::string pasted;
+        std::string file;
+    } cases[] = {
+        {Client::openCode, "1.3.2", "\"provider\": {\"mine\": {}}", "xdg/opencode/opencode.json"},
+        {Client::openClaw, nullptr, "\"models\": {\"providers\": {}}", ".openclaw/openclaw.json"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.file);
+        freshHome();
+        const std::filesystem::path target = home->path() / c.file;
+        testing::sampleConfiguration(c.client, "bearer", kOne)
+            .save({std::nullopt, c.version ? std::optional<std::string>(c.version) : std::nullopt});
+        Bytes text = readFile(target);
+        text.insert(text.rfind('}'), ",\n  " + c.pasted + "\n");
+        writeFile(target, text);
+
+        EXPECT_EQ(clientConfigurationStatus(c.client, "").configured, true);
+        try {
+            reset(c.client);
+            ADD_FAILURE() << "reset";
+        } catch (const SetupError& error) {
+            EXPECT_EQ(error.text(),
+                      "配置文件中有重复的项，本工具写入的设置被后一项遮住了。请合并重复项后重试。");
+            EXPECT_NE(error.detail().find(target.string()), std::string::npos);
+        }
+        EXPECT_EQ(readFile(target), text);
+        EXPECT_TRUE(std::filesystem::exists(recoveryBackupURL(target)));
     }
 }
 

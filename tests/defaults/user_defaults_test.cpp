@@ -1,6 +1,11 @@
 #include "defaults/user_defaults.h"
 
 #include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <string>
+#include <vector>
 
 #include "defaults/ini_settings.h"
 #include "support/temp_home.h"
@@ -67,6 +72,38 @@ TEST(UserDefaults, KeepsPathsInAPrivateSettingsFile) {
     std::filesystem::create_directory(file);
     EXPECT_EQ(defaults.value(key), std::nullopt);
     EXPECT_NO_THROW(defaults.setValue(key, "x")) << "a convenience never fails a workflow";
+}
+
+// Two runs that remember paths at the same moment keep both: each
+// read-modify-write of the settings file waits for the other.
+TEST(UserDefaults, TwoProcessesAtOnceKeepEveryPath) {
+    TempHome home;
+    constexpr int kKeysPerProcess = 40;
+    std::vector<pid_t> children;
+    for (const std::string client : {"a", "b"}) {
+        const pid_t child = ::fork();
+        ASSERT_GE(child, 0);
+        if (child == 0) {
+            UserDefaults defaults;
+            for (int i = 0; i < kKeysPerProcess; ++i) {
+                defaults.setValue(client + std::to_string(i), "/p");
+            }
+            ::_exit(0);
+        }
+        children.push_back(child);
+    }
+    for (const pid_t child : children) {
+        int status = 0;
+        ASSERT_EQ(::waitpid(child, &status, 0), child);
+        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    }
+    int kept = 0;
+    for (const std::string client : {"a", "b"}) {
+        for (int i = 0; i < kKeysPerProcess; ++i) {
+            kept += UserDefaults().value(client + std::to_string(i)) == "/p" ? 1 : 0;
+        }
+    }
+    EXPECT_EQ(kept, 2 * kKeysPerProcess);
 }
 
 }  // namespace

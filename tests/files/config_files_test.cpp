@@ -269,6 +269,29 @@ TEST(ReplaceConfiguration, UnreadableCurrentFileWritesNothing) {
     EXPECT_TRUE(strayTemporaries(home.path()).empty());
 }
 
+// A file the user made read-only stays so: neither an apply nor a reset
+// writes it, removes it or takes a backup.
+TEST(ReplaceConfiguration, ReadOnlyFileIsRefusedAndKeepsItsMode) {
+    const std::function<void(const fs::path&)> writes[] = {
+        [](const fs::path& file) { replaceConfiguration("new", file, "mine"); },
+        [](const fs::path& file) { finishReset("earlier", file, "mine"); },
+        [](const fs::path& file) { finishReset(std::nullopt, file, "mine"); },
+    };
+    for (const auto& write : writes) {
+        TempHome home;
+        const fs::path file = home.path() / "config.json";
+        writeFile(file, "mine");
+        fs::permissions(file, static_cast<fs::perms>(0444));
+        const auto refusal = thrownSetupError([&] { write(file); });
+        EXPECT_EQ(refusal.text, "配置文件为只读，本工具未做任何更改。请先允许写入该文件后重试。");
+        EXPECT_NE(refusal.detail.find(file.string() + ": the file is read-only (mode 0444)"),
+                  std::string::npos);
+        EXPECT_EQ(readFile(file), "mine");
+        EXPECT_EQ(permissions(file), 0444u);
+        EXPECT_FALSE(fs::exists(recoveryBackupURL(file)));
+    }
+}
+
 // A folder in which no file can be created, also for root: /proc/self refuses
 // new files to everyone. Other users get a read-only folder of their own.
 fs::path unwritableFolder(const TempHome& home) {

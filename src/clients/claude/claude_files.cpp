@@ -94,8 +94,12 @@ void ClaudeFiles::restore(const ClaudeSnapshot& snapshot) const {
 }
 
 FilePlan ClaudeFiles::applyPlan(const GatewaySettings& settings) const {
-    nlohmann::json metaObject = object(meta());
-    nlohmann::json modeObject = object(mode());
+    // Claude's own files change only in the members named here; the rest of
+    // their text (other keys, order, indentation) stays as Claude wrote it.
+    const std::optional<EditableJson> metaDocument = document(meta());
+    const std::optional<EditableJson> modeDocument = document(mode());
+    nlohmann::json metaObject = jsonObject(metaDocument);
+    nlohmann::json modeObject = jsonObject(modeDocument);
     // Read before the first write, so that a malformed list leaves every file as it was.
     nlohmann::json list = entries(metaObject);
 
@@ -117,8 +121,8 @@ FilePlan ClaudeFiles::applyPlan(const GatewaySettings& settings) const {
     modeObject["deploymentMode"] = kGatewayMode;
 
     plan.push_back(change(profile(), prettyJSON(settings.json())));
-    plan.push_back(change(meta(), prettyJSON(metaObject)));
-    plan.push_back(change(mode(), prettyJSON(modeObject)));
+    plan.push_back(change(meta(), jsonConfigurationText(metaDocument, metaObject)));
+    plan.push_back(change(mode(), jsonConfigurationText(modeDocument, modeObject)));
     return plan;
 }
 
@@ -141,8 +145,10 @@ std::optional<FilePlan> ClaudeFiles::resetPlan() const {
     std::optional<ClaudeActivation> record;
     if (const auto data = configurationData(recovery())) record = ClaudeActivation::decoded(*data);
 
-    nlohmann::json metaObject = object(meta());
-    nlohmann::json modeObject = object(mode());
+    const std::optional<EditableJson> metaDocument = document(meta());
+    const std::optional<EditableJson> modeDocument = document(mode());
+    nlohmann::json metaObject = jsonObject(metaDocument);
+    nlohmann::json modeObject = jsonObject(modeDocument);
     nlohmann::json list = entries(metaObject);
     list.erase(std::remove_if(list.begin(), list.end(), isToolEntry), list.end());
 
@@ -177,8 +183,10 @@ std::optional<FilePlan> ClaudeFiles::resetPlan() const {
     return FilePlan{
         change(meta(), noEntriesLeft && metaObject.size() == 1
                            ? std::nullopt
-                           : std::optional(prettyJSON(metaObject))),
-        change(mode(), modeObject.empty() ? std::nullopt : std::optional(prettyJSON(modeObject))),
+                           : std::optional(jsonConfigurationText(metaDocument, metaObject))),
+        change(mode(), modeObject.empty()
+                           ? std::nullopt
+                           : std::optional(jsonConfigurationText(modeDocument, modeObject))),
         change(profile(), std::nullopt),
         change(recovery(), std::nullopt),
     };
@@ -202,12 +210,16 @@ bool ClaudeFiles::didClaudeSealKey() const {
     }
 }
 
-nlohmann::json ClaudeFiles::object(const std::filesystem::path& url) const {
+std::optional<EditableJson> ClaudeFiles::document(const std::filesystem::path& url) const {
     const std::optional<Bytes> data = configurationData(url);
-    if (!data) return nlohmann::json::object();
-    nlohmann::json value = nlohmann::json::parse(*data);
-    if (!value.is_object()) throw SetupError(kMalformed);
-    return value;
+    if (!data) return std::nullopt;
+    // Claude reads strict JSON; what it would refuse is not edited either.
+    if (!nlohmann::json::parse(*data).is_object()) throw SetupError(kMalformed);
+    return EditableJson(*data);
+}
+
+nlohmann::json ClaudeFiles::object(const std::filesystem::path& url) const {
+    return jsonObject(document(url));
 }
 
 FileChange ClaudeFiles::change(const std::filesystem::path& url,

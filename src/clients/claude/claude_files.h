@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "files/config_files.h"
+#include "files/editable_json.h"
 #include "files/file_plan.h"
 #include "model/gateway_settings.h"
 
@@ -63,6 +64,10 @@ public:
     bool didClaudeSealKey() const;
 
 private:
+    // The file as Claude wrote it, nothing when it is missing; the strict
+    // parser's error when it is not JSON, SetupError "Claude 的现有配置格式异常。"
+    // when it is not one object.
+    std::optional<EditableJson> document(const std::filesystem::path& url) const;
     nlohmann::json object(const std::filesystem::path& url) const;
     // A change of one of Claude's files from what it holds now.
     FileChange change(const std::filesystem::path& url, std::optional<Bytes> content) const;

@@ -1,5 +1,6 @@
 #include "clients/codex/codex_config_document.h"
 
+#include <algorithm>
 #include <nlohmann/json.hpp>
 
 #include "clients/codex/codex_files.h"
@@ -10,6 +11,9 @@ namespace {
 
 constexpr std::string_view kProviderTable = "model_providers";
 constexpr std::string_view kProviderID = "corvane_desktop_setup";
+constexpr std::string_view kOwnedTableHeader = "[model_providers.corvane_desktop_setup]";
+constexpr std::string_view kOwnedHeadersHeader =
+    "[model_providers.corvane_desktop_setup.http_headers]";
 
 // Length of the UTF-8 character that starts at `offset`; a stray byte counts
 // as one character.
@@ -143,6 +147,54 @@ std::string unquotedKey(std::string_view text) {
     return key;
 }
 
+// `text` split at the dots outside quotes, each piece trimmed and unquoted.
+std::vector<std::string> dottedKey(std::string_view text) {
+    std::vector<std::string> pieces;
+    char quote = 0;
+    std::size_t start = 0;
+    for (std::size_t i = 0; i <= text.size(); ++i) {
+        if (i == text.size() || (quote == 0 && text[i] == '.')) {
+            pieces.push_back(unquotedKey(text.substr(start, i - start)));
+            start = i + 1;
+        } else if (quote == 0 && (text[i] == '"' || text[i] == '\'')) {
+            quote = text[i];
+        } else if (quote == '"' && text[i] == '\\') {
+            ++i;
+        } else if (text[i] == quote) {
+            quote = 0;
+        }
+    }
+    return pieces;
+}
+
+// The key an entry assigns, as its dotted pieces; empty for a comment, a blank
+// line or anything that assigns nothing.
+std::vector<std::string> assignedKey(std::string_view entry) {
+    const std::string_view live = uncommented(entry.substr(0, entry.find('\n')));
+    char quote = 0;
+    for (std::size_t i = 0; i < live.size(); ++i) {
+        if (quote == 0 && live[i] == '=') return dottedKey(live.substr(0, i));
+        if (quote == 0 && (live[i] == '"' || live[i] == '\'')) {
+            quote = live[i];
+        } else if (quote == '"' && live[i] == '\\') {
+            ++i;
+        } else if (live[i] == quote) {
+            quote = 0;
+        }
+    }
+    return {};
+}
+
+bool liesInOwnedProvider(const std::vector<std::string>& path) {
+    return path.size() >= 2 && path[0] == kProviderTable && path[1] == kProviderID;
+}
+
+std::string joinedKey(const std::vector<std::string>& path) {
+    std::string text;
+    for (const auto& piece : path) text += (text.empty() ? "" : ".") + piece;
+    return text;
+}
+
 }  // namespace
 
 CodexConfigDocument::CodexConfigDocument(std::string_view text) {
@@ -261,6 +313,58 @@ bool CodexConfigDocument::selectsOwnedCatalog() const {
         if (*value == "'" + catalog + "'" || decodedJSONString(*value) == catalog) return true;
     }
     return false;
+}
+
+bool CodexConfigDocument::namesOwnedProvider() const {
+    if (selectsOwnedProvider()) return true;
+    for (const auto& entry : root) {
+        if (liesInOwnedProvider(assignedKey(entry))) return true;
+    }
+    for (const auto& section : sections) {
+        const std::vector<std::string> table = dottedKey(*tableHeader(section.front()));
+        if (liesInOwnedProvider(table)) return true;
+        for (auto entry = section.begin() + 1; entry != section.end(); ++entry) {
+            std::vector<std::string> path = table;
+            const std::vector<std::string> key = assignedKey(*entry);
+            path.insert(path.end(), key.begin(), key.end());
+            if (!key.empty() && liesInOwnedProvider(path)) return true;
+        }
+    }
+    return false;
+}
+
+std::optional<std::string> CodexConfigDocument::tableClash() const {
+    for (const auto& entry : root) {
+        if (liesInOwnedProvider(assignedKey(entry))) {
+            return "the key " + joinedKey(assignedKey(entry)) + " defines the provider by hand";
+        }
+    }
+    std::vector<std::string> declared;
+    for (const auto& section : sections) {
+        const std::string header = trimmed(uncommented(section.front()));
+        const std::vector<std::string> table = dottedKey(*tableHeader(section.front()));
+        if (liesInOwnedProvider(table)) {
+            // The tool's own tables, spelt as the writer spells them.
+            if (header == kOwnedTableHeader || header == kOwnedHeadersHeader) continue;
+            return "the table " + header + " defines the provider by hand";
+        }
+        if (!header.starts_with("[[")) {
+            const std::string name = joinedKey(table);
+            if (std::find(declared.begin(), declared.end(), name) != declared.end()) {
+                return "the table [" + name + "] is declared twice";
+            }
+            declared.push_back(name);
+        }
+        for (auto entry = section.begin() + 1; entry != section.end(); ++entry) {
+            std::vector<std::string> path = table;
+            const std::vector<std::string> key = assignedKey(*entry);
+            path.insert(path.end(), key.begin(), key.end());
+            if (!key.empty() && liesInOwnedProvider(path)) {
+                return "the key " + joinedKey(path) + " defines the provider by hand";
+            }
+        }
+    }
+    return std::nullopt;
 }
 
 }  // namespace corvane

@@ -56,6 +56,16 @@ public:
 
     // Some root entry names the tool's model catalog file as model_catalog_json.
     bool selectsOwnedCatalog() const;
+
+    // Some live key or table header lies in the tool's provider table, or
+    // model_provider selects it. Comments and string values never count.
+    bool namesOwnedProvider() const;
+
+    // What makes the tool's table clash with the user's text, in words for a
+    // detail; nothing when there is no clash: a table declared twice, or the
+    // tool's provider defined by hand (a dotted key or an inline table)
+    // outside its own table headers.
+    std::optional<std::string> tableClash() const;
 };
 
 }  // namespace corvane

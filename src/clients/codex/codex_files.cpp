@@ -7,11 +7,12 @@
 namespace corvane {
 
 std::filesystem::path codexConfigURL() {
-    // Codex reads CODEX_HOME literally, so an empty value is an empty folder
-    // path here too, not a reason to fall back to ~/.codex.
+    // Codex takes an empty CODEX_HOME for an unset one; an empty folder path
+    // would put the files into the working directory.
     const char* codexHome = std::getenv("CODEX_HOME");
-    const std::filesystem::path folder =
-        codexHome != nullptr ? std::filesystem::path(codexHome) : homeDirectory() / ".codex";
+    const std::filesystem::path folder = codexHome != nullptr && *codexHome != '\0'
+                                             ? std::filesystem::path(codexHome)
+                                             : homeDirectory() / ".codex";
     return folder / "config.toml";
 }
 

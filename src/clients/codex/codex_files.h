@@ -4,8 +4,8 @@
 
 namespace corvane {
 
-// Codex's config.toml: $CODEX_HOME/config.toml when CODEX_HOME is set (taken
-// as it stands, even empty, never "~"-expanded), else ~/.codex/config.toml.
+// Codex's config.toml: $CODEX_HOME/config.toml when CODEX_HOME is set and not
+// empty (taken as it stands, never "~"-expanded), else ~/.codex/config.toml.
 // Computed afresh on every call; touches no file.
 std::filesystem::path codexConfigURL();
 

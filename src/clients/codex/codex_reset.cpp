@@ -151,8 +151,15 @@ std::optional<FilePlan> resetCodexPlan() {
             ? backup
             : splicedText(document, earlier, backup.has_value(), byteOrderMark);
     // A provider table swallowed by a string the user left open would slip
-    // past the line model; the reset must not report success over it.
-    if (restored && restored->find("corvane_desktop_setup") != Bytes::npos) {
+    // past the line model; the reset must not report success over it. Only
+    // live keys and headers count: a comment or a string may name the id.
+    const auto stillNamesProvider = [](std::string_view text) {
+        const std::string_view body = splitByteOrderMark(text).second;
+        return CodexConfigDocument::isSafelyReadable(body)
+                   ? CodexConfigDocument(body).namesOwnedProvider()
+                   : text.find("corvane_desktop_setup") != std::string_view::npos;
+    };
+    if (restored && stillNamesProvider(*restored)) {
         throw EditCheckFailed("the Codex configuration still holds the tool's provider");
     }
 

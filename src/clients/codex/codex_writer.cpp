@@ -118,6 +118,10 @@ std::string codexConfiguration(const SelectedClientConfiguration& configuration,
                 "Codex 使用了内联模型供应商表。已保留原配置，请先在供应商配置中展开该表。");
         }
     }
+    if (const auto clash = document.tableClash()) {
+        throw SetupError("现有 Codex 配置格式异常，无法安全合并。",
+                         codexConfigURL().string() + ": " + *clash);
+    }
     const std::string kept = codexKeptText(std::move(document));
     const GatewaySettings& settings = configuration.settings;
 
@@ -146,7 +150,7 @@ std::string codexConfiguration(const SelectedClientConfiguration& configuration,
     // where the reset will look, and the user's lines are all still there.
     const CodexConfigDocument check(splitByteOrderMark(result).second);
     if (check.endsOpen || !check.selectsOwnedProvider() || !check.hasOwnedProvider() ||
-        codexKeptText(check) != kept) {
+        check.tableClash() || codexKeptText(check) != kept) {
         throw EditCheckFailed("the Codex configuration does not read back as intended");
     }
     return result;

@@ -9,6 +9,7 @@
 #include "files/json5.h"
 #include "files/json_text.h"
 #include "model/setup_error.h"
+#include "model/text.h"
 
 namespace corvane {
 namespace {
@@ -48,9 +49,12 @@ std::optional<EditableJson> jsonDocument(const Bytes& original) {
 Bytes hermesConfigurationText(const std::optional<Bytes>& original, const nlohmann::json& current,
                               const nlohmann::json& intended, const std::optional<Bytes>& earlier,
                               const nlohmann::json& earlierObject,
+                              const std::filesystem::path& file,
                               const std::optional<std::filesystem::path>& application,
                               std::stop_token stop) {
-    if (!original) return prettyJSON(intended);
+    // A file that held no value before comes back as it was, without Hermes.
+    if (earlier && hermesHoldsNoValue(*earlier) && intended.empty()) return *earlier;
+    if (!original || trimmed(*original).empty()) return prettyJSON(intended);
     if (const auto document = jsonDocument(*original)) return document->textHolding(intended);
 
     std::vector<std::optional<std::string>> candidates;
@@ -61,7 +65,11 @@ Bytes hermesConfigurationText(const std::optional<Bytes>& original, const nlohma
     for (const auto& candidate : candidates) {
         if (candidate && readsAs(*candidate, intended, application, stop)) return *candidate;
     }
-    return prettyJSON(intended);
+    // Hermes' own YAML is never turned into JSON behind the user's back.
+    throw SetupError("Hermes 配置格式异常，无法安全合并。",
+                     file.string() +
+                         ": the model entry cannot be changed in place (flow style, an anchor or "
+                         "alias, a second model key, or a layout the tool does not edit)");
 }
 
 }  // namespace corvane

@@ -28,6 +28,12 @@ bool isBlankOrComment(std::string_view line) {
     return first == npos || line[first] == '#';
 }
 
+// "- item": a sequence entry, which YAML lets stand at its key's own
+// indentation (PyYAML writes lists so).
+bool isSequenceEntry(std::string_view line) {
+    return line.starts_with('-') && (line.size() == 1 || line[1] == ' ');
+}
+
 // The key of a "key: value" line (the line without its indentation), when it
 // is a plain or simply quoted key.
 std::optional<std::string> mappingKey(std::string_view line) {
@@ -102,6 +108,13 @@ public:
     // there is none, or taken out when `entry` is empty.
     std::string withEntry(std::string entry) const {
         std::string result(byteOrderMark_);
+        if (!model_ && documentEnd_) {
+            // A new entry goes inside the document, before its end marker.
+            const std::size_t at = lines_[*documentEnd_].start;
+            result.append(text_.substr(0, at));
+            if (!entry.ends_with('\n')) entry += newline_;
+            return result + entry + std::string(text_.substr(at));
+        }
         if (!model_) {
             result.append(text_);
             // A file without a final newline keeps going without one.
@@ -149,6 +162,11 @@ public:
                 fields.back().end = index + 1;
                 continue;
             }
+            if (depth == childIndent_.size() && isSequenceEntry(line.substr(depth)) &&
+                !fields.empty()) {
+                fields.back().end = index + 1;
+                continue;
+            }
             const auto key =
                 depth == childIndent_.size() ? mappingKey(line.substr(depth)) : std::nullopt;
             if (!key) return std::nullopt;
@@ -168,6 +186,7 @@ private:
     std::string_view text_;
     std::vector<Line> lines_;
     std::optional<std::size_t> model_;
+    std::optional<std::size_t> documentEnd_;  // the "..." line
     std::size_t entryEnd_ = 0;
     std::string newline_ = "\n";
     std::string childIndent_ = "  ";
@@ -193,10 +212,23 @@ private:
     bool readLines() {
         splitLines();
         bool indentSeen = false;
+        std::optional<std::string> lastKey;
         for (std::size_t i = 0; i < lines_.size(); ++i) {
             const std::string_view line = lineText(i);
             if (isBlankOrComment(line)) continue;
+            // Nothing but comments may follow the document's end.
+            if (documentEnd_) return false;
+            if (line == "...") {
+                documentEnd_ = i;
+                continue;
+            }
             if (line[0] == '\t') return false;
+            if (isSequenceEntry(line)) {
+                // The list of the key above; a model given as a list is not
+                // one the tool edits.
+                if (!lastKey || *lastKey == "model") return false;
+                continue;
+            }
             if (line[0] == ' ') {
                 if (!indentSeen) childIndent_.assign(indentation(line), ' ');
                 indentSeen = true;
@@ -205,6 +237,7 @@ private:
             if (line == "---" && i == 0) continue;
             const auto key = mappingKey(line);
             if (!key) return false;
+            lastKey = key;
             if (*key != "model") continue;
             if (model_) return false;
             const std::string_view value = inlineValue(line);

@@ -33,6 +33,30 @@ std::optional<nlohmann::json> directObject(const Bytes& data) {
     }
 }
 
+}  // namespace
+
+bool hermesHoldsNoValue(std::string_view data) {
+    std::size_t start = 0;
+    while (start < data.size()) {
+        std::size_t end = data.find('\n', start);
+        if (end == std::string_view::npos) end = data.size();
+        std::string_view line = data.substr(start, end - start);
+        while (!line.empty() &&
+               (line.back() == '\r' || line.back() == ' ' || line.back() == '\t')) {
+            line.remove_suffix(1);
+        }
+        const std::size_t first = line.find_first_not_of(" \t");
+        if (first != std::string_view::npos && line[first] != '#' && line != "---" &&
+            line != "...") {
+            return false;
+        }
+        start = end + 1;
+    }
+    return true;
+}
+
+namespace {
+
 // Feeds the YAML to the converter and returns its JSON text. The whole run
 // shares one deadline: a converter that hangs (or a document whose aliases
 // expand without end) must not hold the tool forever.
@@ -65,7 +89,7 @@ std::string convert(const std::filesystem::path& converter, const Bytes& data, s
 nlohmann::json hermesObject(const std::optional<Bytes>& data,
                             const std::optional<std::filesystem::path>& application,
                             std::stop_token stop, std::chrono::milliseconds limit) {
-    if (!data) return nlohmann::json::object();
+    if (!data || hermesHoldsNoValue(*data)) return nlohmann::json::object();
     if (auto object = directObject(*data)) return std::move(*object);
 
     const std::optional<std::filesystem::path> converter =

@@ -114,6 +114,15 @@ std::optional<FilePlan> resetHermesPlan(const std::filesystem::path& url,
 
     if (receipt) {
         if (hermesReceipt(model) != *receipt) {
+            // The user put their own connection back by hand: only the
+            // receipt and the backup are left of the tool's, and they go.
+            if (hermesReceipt(model) ==
+                hermesReceipt(modelMapping(hermesObject(backup, hermes, stop)))) {
+                const std::filesystem::path backupURL = recoveryBackupURL(url);
+                return FilePlan{{FileChange::Kind::ownFile, receiptURL, receipt, std::nullopt},
+                                {FileChange::Kind::ownFile, backupURL, configurationData(backupURL),
+                                 std::nullopt}};
+            }
             throw SetupError("Hermes 的连接已另行修改。请在应用内核对当前配置。");
         }
     } else if (!isKnownHostConnection(model, knownHostFingerprint)) {
@@ -132,8 +141,10 @@ std::optional<FilePlan> resetHermesPlan(const std::filesystem::path& url,
         }
     }
 
+    // A model that was not a mapping before (a name, or "model:" with no
+    // value) comes back as it was.
     const auto earlierValue = earlier.find("model");
-    if (model.empty() && earlierValue != earlier.end() && earlierValue->is_string()) {
+    if (model.empty() && earlierValue != earlier.end() && !earlierValue->is_object()) {
         current["model"] = *earlierValue;
     } else if (!model.empty()) {
         current["model"] = model;
@@ -143,9 +154,10 @@ std::optional<FilePlan> resetHermesPlan(const std::filesystem::path& url,
 
     // A file that existed before the tool's first save stays, even when empty.
     const std::optional<Bytes> replacement =
-        current.empty() && !backup ? std::nullopt
-                                   : std::optional<Bytes>(hermesConfigurationText(
-                                         previous, before, current, backup, earlier, hermes, stop));
+        current.empty() && !backup
+            ? std::nullopt
+            : std::optional<Bytes>(hermesConfigurationText(previous, before, current, backup,
+                                                           earlier, url, hermes, stop));
     FilePlan plan{{FileChange::Kind::restoredConfiguration, url, previous, replacement}};
     if (receipt) plan.push_back({FileChange::Kind::ownFile, receiptURL, receipt, std::nullopt});
     return plan;

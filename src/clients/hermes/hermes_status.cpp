@@ -7,31 +7,64 @@
 #include "clients/hermes/hermes_receipt.h"
 #include "files/json5.h"
 #include "files/json_members.h"
+#include "files/reset_steps.h"
 
 namespace corvane {
+namespace {
 
-// Judged by the receipt alone: reading YAML fully would mean running Hermes'
-// own converter, which a look must not do. Address and model come from the
-// file's simple lines, as JSON or as block-style YAML.
+using ModelStrings = std::map<std::string, std::string>;
+
+// The model's one-line string fields, from JSON or block-style YAML, without
+// running Hermes' converter; empty when the text cannot be read so.
+ModelStrings modelStrings(const std::optional<Bytes>& data) {
+    ModelStrings model;
+    if (!data) return model;
+    try {
+        const nlohmann::json object = objectMember(parseJson5(*data), "model");
+        for (const auto& [name, value] : object.items()) {
+            if (value.is_string()) model[name] = value.get<std::string>();
+        }
+    } catch (const std::exception&) {
+        model = yamlModelStrings(*data);
+    }
+    return model;
+}
+
+// The receipt's fields of a model, as the receipt covers them.
+Bytes connectionReceipt(const ModelStrings& model) {
+    nlohmann::json connection = nlohmann::json::object();
+    for (const char* name : {"provider", "base_url", "api_key"}) {
+        if (const auto field = model.find(name); field != model.end()) {
+            connection[name] = field->second;
+        }
+    }
+    return hermesReceipt(connection);
+}
+
+}  // namespace
+
+// Judged by the receipt and the file together: the receipt counts until the
+// file holds the user's own connection from before the tool's first save
+// again. Reading YAML fully would mean running Hermes' own converter, which a
+// look must not do, so the file's simple lines speak, as JSON or as
+// block-style YAML.
 ClientConfigurationStatus hermesStatus(std::string_view chosenPath) {
     const std::filesystem::path url = localClientConfigURL(Client::hermes, chosenPath);
     ClientConfigurationStatus status;
     const ConfigurationFileStatus file = configurationFileStatus(url);
     status.files = {file};
-    std::error_code ignored;
-    status.configured = file.exists && std::filesystem::exists(hermesReceiptURL(url), ignored);
-    if (!*status.configured) return status;
-    std::map<std::string, std::string> model;
+    std::optional<Bytes> receipt;
+    ModelStrings model;
     try {
-        const std::string text = configurationData(url).value_or("");
-        try {
-            const nlohmann::json object = objectMember(parseJson5(text), "model");
-            for (const char* name : {"base_url", "default"}) {
-                const nlohmann::json* value = jsonMember(object, name);
-                if (value != nullptr && value->is_string()) model[name] = value->get<std::string>();
-            }
-        } catch (const std::exception&) {
-            model = yamlModelStrings(text);
+        receipt = configurationData(hermesReceiptURL(url));
+        status.configured = file.exists && receipt.has_value();
+        if (!*status.configured) return status;
+        model = modelStrings(configurationData(url));
+        const Bytes current = connectionReceipt(model);
+        if (current != *receipt &&
+            current == connectionReceipt(modelStrings(originalConfiguration(url)))) {
+            status.configured = false;
+            return status;
         }
     } catch (const std::exception&) {
         // Unreadable: the receipt has spoken; address and model stay unknown.

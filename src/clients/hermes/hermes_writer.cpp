@@ -22,8 +22,9 @@ FilePlan SelectedClientConfiguration::planHermes(const InstalledApplication& app
     model["base_url"] = compatibleURL().absoluteString();
     model["api_key"] = settings.inferenceGatewayApiKey();
     object["model"] = model;
-    const Bytes text = hermesConfigurationText(original, current, object, std::nullopt,
-                                               nlohmann::json::object(), application.bundle, stop);
+    const Bytes text =
+        hermesConfigurationText(original, current, object, std::nullopt, nlohmann::json::object(),
+                                file, application.bundle, stop);
 
     // The receipt goes first, so that a configuration holding the tool's
     // connection never lacks one.

@@ -8,6 +8,7 @@
 
 #include "files/config_files.h"
 #include "files/editable_json.h"
+#include "files/hidden_members.h"
 #include "files/json_members.h"
 #include "files/reset_steps.h"
 
@@ -50,7 +51,10 @@ void restoreModelSelection(nlohmann::json& defaults, const nlohmann::json& earli
         defaults["model"] = *earlierModel;
         return;
     }
-    storeUnlessEmpty(defaults, "model", std::move(selection), earlierDefaults);
+    // A reference of the tool's own, left from an older save, never comes back.
+    nlohmann::json earlierKept = earlierDefaults;
+    if (isOwnedModel(earlierModel)) earlierKept.erase("model");
+    storeUnlessEmpty(defaults, "model", std::move(selection), earlierKept);
 }
 
 }  // namespace
@@ -60,6 +64,7 @@ std::optional<FilePlan> resetOpenClawPlan(const std::filesystem::path& url) {
     if (!previous) return std::nullopt;
     const std::optional<EditableJson> document = editableJson(previous);
     nlohmann::json root = jsonObject(document);
+    refuseHiddenMember(*document, kProviderID, url);
 
     nlohmann::json models = objectMember(root, "models");
     nlohmann::json providers = objectMember(models, "providers");

@@ -12,7 +12,7 @@ ClientConfigurationStatus openClawStatus(std::string_view chosenPath) {
     if (!root) return status;
     const nlohmann::json provider =
         objectMember(objectMember(objectMember(*root, "models"), "providers"), "corvane-desktop");
-    status.configured = !provider.empty();
+    status.configured = !provider.empty() || hidesToolEntry(url, "corvane-desktop");
     if (const nlohmann::json* baseUrl = jsonMember(provider, "baseUrl");
         baseUrl != nullptr && baseUrl->is_string()) {
         status.address = gatewayBaseAddress(baseUrl->get<std::string>());

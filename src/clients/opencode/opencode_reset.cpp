@@ -10,6 +10,7 @@
 #include "clients/opencode/opencode_writer.h"
 #include "files/config_files.h"
 #include "files/editable_json.h"
+#include "files/hidden_members.h"
 #include "files/json_members.h"
 #include "files/reset_steps.h"
 
@@ -27,6 +28,7 @@ std::optional<FileChange> openCodeFileReset(const std::filesystem::path& url) {
     if (!previous || previous->find(kProviderID) == Bytes::npos) return std::nullopt;
     const std::optional<EditableJson> document = editableJson(previous);
     nlohmann::json root = jsonObject(document);
+    refuseHiddenMember(*document, kProviderID, url);
     const bool holdsProvider =
         std::any_of(std::begin(kProviderKeys), std::end(kProviderKeys),
                     [&](const char* key) { return objectMember(root, key).contains(kProviderID); });

@@ -1,3 +1,6 @@
+#include <algorithm>
+#include <iterator>
+
 #include "clients/client_status.h"
 #include "clients/opencode/opencode_writer.h"
 #include "files/json_members.h"
@@ -5,10 +8,19 @@
 namespace corvane {
 namespace {
 
+constexpr const char* kProviderID = "corvane-desktop";
+constexpr const char* kLayouts[] = {"provider", "providers"};
+
 std::optional<std::string> textMember(const nlohmann::json& object, std::string_view key) {
     const nlohmann::json* member = jsonMember(object, key);
     if (member == nullptr || !member->is_string()) return std::nullopt;
     return member->get<std::string>();
+}
+
+bool holdsToolProvider(const nlohmann::json& root) {
+    return std::any_of(std::begin(kLayouts), std::end(kLayouts), [&](const char* layout) {
+        return jsonMember(objectMember(root, layout), kProviderID) != nullptr;
+    });
 }
 
 }  // namespace
@@ -16,19 +28,26 @@ std::optional<std::string> textMember(const nlohmann::json& object, std::string_
 ClientConfigurationStatus openCodeStatus() {
     const OpenCodeConfigURLs urls = openCodeConfigURLs();
     std::error_code ignored;
-    // The same file the writer picks.
-    const std::filesystem::path url =
-        std::filesystem::exists(urls.jsonc, ignored) ? urls.jsonc : urls.json;
+    // The file that holds the tool's provider, in sight or hidden behind a
+    // later copy, else the one the writer picks.
+    const bool jsoncFirst = std::filesystem::exists(urls.jsonc, ignored);
+    const std::filesystem::path candidates[] = {jsoncFirst ? urls.jsonc : urls.json,
+                                                jsoncFirst ? urls.json : urls.jsonc};
+    const auto holdsTool = [](const std::filesystem::path& candidate) {
+        const std::optional<nlohmann::json> root = readableObject(candidate);
+        return (root && holdsToolProvider(*root)) || hidesToolEntry(candidate, kProviderID);
+    };
+    const auto* found = std::find_if(std::begin(candidates), std::end(candidates), holdsTool);
+    const std::filesystem::path url = found == std::end(candidates) ? candidates[0] : *found;
     ClientConfigurationStatus status;
     status.files = {configurationFileStatus(url)};
     const std::optional<nlohmann::json> root = readableObject(url);
     if (!root) return status;
-    status.configured = false;
+    status.configured = hidesToolEntry(url, kProviderID);
     // 1.x keeps "provider" with models keyed by their IDs; other versions
     // "providers" with numbered models that name their IDs.
-    for (const char* layout : {"provider", "providers"}) {
-        const nlohmann::json provider =
-            objectMember(objectMember(*root, layout), "corvane-desktop");
+    for (const char* layout : kLayouts) {
+        const nlohmann::json provider = objectMember(objectMember(*root, layout), kProviderID);
         if (provider.empty()) continue;
         status.configured = true;
         const bool single = std::string_view(layout) == "provider";

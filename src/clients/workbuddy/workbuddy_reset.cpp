@@ -6,6 +6,7 @@
 
 #include "clients/workbuddy/workbuddy_writer.h"
 #include "files/config_files.h"
+#include "files/hidden_members.h"
 #include "files/reset_steps.h"
 
 namespace corvane {
@@ -17,6 +18,7 @@ std::optional<FilePlan> resetWorkBuddyPlan(const std::filesystem::path& url) {
 
     const std::optional<EditableJson> document = editableJson(previous);
     const std::vector<nlohmann::json> entries = workBuddyModels(document);
+    refuseHiddenMember(*document, "corvane-workbuddy-", url);
     nlohmann::json kept = nlohmann::json::array();
     for (const auto& entry : entries) {
         if (!isOwnedWorkBuddyModel(entry)) kept.push_back(entry);
@@ -25,10 +27,11 @@ std::optional<FilePlan> resetWorkBuddyPlan(const std::filesystem::path& url) {
 
     // Without a backup (or with an empty one) the file did not exist before
     // the tool wrote it, so a list left empty goes with it.
-    const bool existedBefore = originalConfiguration(url).has_value();
+    const std::optional<Bytes> earlier = originalConfiguration(url);
     const std::optional<Bytes> data =
-        existedBefore || !kept.empty() ? std::optional<Bytes>(jsonConfigurationText(document, kept))
-                                       : std::nullopt;
+        earlier || !kept.empty()
+            ? std::optional<Bytes>(jsonConfigurationText(document, kept, editableJson(earlier)))
+            : std::nullopt;
     return FilePlan{{FileChange::Kind::restoredConfiguration, url, previous, data}};
 }
 

@@ -58,6 +58,31 @@ TEST_F(ClaudeFilesTest, FirstApplyOnAnEmptySystemAndItsReset) {
     EXPECT_FALSE(files.reset());
 }
 
+// Claude's own files change only in the members the tool owns; a reset gives
+// back the bytes it found: other keys, their order, indentation, no final
+// newline.
+TEST_F(ClaudeFilesTest, ClaudesOwnTextStaysAroundTheToolsMembers) {
+    const std::string mode =
+        "{\n    \"mcpServers\": {\n        \"fs\": {\"command\": \"npx\"}\n    },\n"
+        "    \"deploymentMode\": \"1p\"\n}";
+    const std::string meta =
+        "{\"entries\": [{\"id\": \"x\", \"name\": \"Mine\"}], \"appliedId\": \"x\"}\n";
+    writeFile(files.mode(), mode);
+    writeFile(files.meta(), meta);
+
+    files.apply(settings());
+    std::string applied = mode;
+    applied.replace(applied.find("1p"), 2, "3p");
+    EXPECT_EQ(readFile(files.mode()), applied);
+    EXPECT_TRUE(
+        readFile(files.meta()).starts_with("{\"entries\": [{\"id\": \"x\", \"name\": \"Mine\"}, "))
+        << readFile(files.meta());
+
+    EXPECT_TRUE(files.reset());
+    EXPECT_EQ(readFile(files.mode()), mode);
+    EXPECT_EQ(readFile(files.meta()), meta);
+}
+
 // What Claude used before, what happened while the tool's profile was applied,
 // and what a reset leaves.
 struct ResetCase {

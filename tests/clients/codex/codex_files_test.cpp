@@ -20,8 +20,9 @@ TEST(CodexFiles, CodexHomeIsTakenAsItStands) {
          home.path().string() + "/.codex/corvane-model-catalog.json"},
         {"/srv/codex", "/srv/codex/config.toml", "/srv/codex/corvane-model-catalog.json"},
         {"/srv//codex", "/srv//codex/config.toml", "/srv//codex/corvane-model-catalog.json"},
-        // Empty is an empty folder path, not a reason to use ~/.codex.
-        {"", "config.toml", "corvane-model-catalog.json"},
+        // Empty counts as unset, as Codex takes it.
+        {"", home.path().string() + "/.codex/config.toml",
+         home.path().string() + "/.codex/corvane-model-catalog.json"},
         {"~/codex", "~/codex/config.toml", "~/codex/corvane-model-catalog.json"},
         {" /srv/codex ", " /srv/codex /config.toml", " /srv/codex /corvane-model-catalog.json"},
     };

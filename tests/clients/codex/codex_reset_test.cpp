@@ -116,6 +116,15 @@ TEST(CodexReset, RespectsWhatTheUserChangedAfterSetup) {
          "model_provider = \"azure\"",
          "model_reasoning_effort = \"high\"\nmodel = \"gpt-gw\"\nmodel_provider = \"azure\"\n"
          "# top\n[t]\nx = 1\n"},
+        {"provider line commented out: a comment naming the tool is the user's",
+         "model_provider = \"corvane_desktop_setup\"",
+         "# model_provider = \"corvane_desktop_setup\"",
+         "model_reasoning_effort = \"high\"\nmodel = \"gpt-gw\"\n"
+         "# model_provider = \"corvane_desktop_setup\"\n# top\n[t]\nx = 1\n"},
+        {"a string names the tool's provider", "model_provider = \"corvane_desktop_setup\"",
+         "note = \"corvane_desktop_setup\"",
+         "model_reasoning_effort = \"high\"\nmodel = \"gpt-gw\"\n"
+         "note = \"corvane_desktop_setup\"\n# top\n[t]\nx = 1\n"},
         {"effort changed: the user's value stays, the earlier one stays away",
          "model_reasoning_effort = \"low\"", "model_reasoning_effort = \"medium\"",
          "model = \"o3\"\nmodel_provider = \"openai\"\nmodel_reasoning_effort = \"medium\"\n"

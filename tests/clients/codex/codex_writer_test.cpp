@@ -112,10 +112,9 @@ TEST(CodexConfiguration, ReplacesTheUsersBindingAndKeepsTheRest) {
 
 TEST(CodexConfiguration, DropsTheToolsTablesWhereverTheyStand) {
     const std::string user =
-        "[model_providers.corvane_desktop_setup]\nname = \"old\"\n"
+        "[model_providers.corvane_desktop_setup] # old\nname = \"old\"\n"
         "[model_providers.other]\nname = \"o\"\n"
-        "[model_providers.corvane_desktop_setup.extra]\nx = 1\n"
-        "[ model_providers . 'corvane_desktop_setup' . http_headers ]\nx-api-key = \"old\"\n"
+        "[model_providers.corvane_desktop_setup.http_headers]\nx-api-key = \"old\"\n"
         "[after]\ny = 2\n";
     EXPECT_EQ(codexConfiguration(oneModel(), user, kCatalog),
               toolLines("[model_providers.other]\nname = \"o\"\n[after]\ny = 2"));
@@ -264,19 +263,21 @@ TEST(SaveCodex, WritesIntoCodexHomeAndKeepsTheFirstBackup) {
     EXPECT_FALSE(std::filesystem::exists(home.path() / ".codex"));
 }
 
-// An empty CODEX_HOME is an empty folder path: the current folder.
-TEST(SaveCodex, EmptyCodexHomeWritesIntoTheCurrentFolder) {
+// An empty CODEX_HOME counts as unset: nothing lands in the working folder.
+TEST(SaveCodex, EmptyCodexHomeWritesIntoTheCodexFolder) {
     TempHome home;
     home.setEnvironment("CODEX_HOME", "");
     const auto previous = std::filesystem::current_path();
     std::filesystem::current_path(home.path());
     EXPECT_NO_THROW(oneModel().saveCodex());
     std::filesystem::current_path(previous);
-    EXPECT_TRUE(readFile(home.path() / "config.toml")
-                    .starts_with("model = \"gpt-gw\"\nmodel_provider = \"corvane_desktop_setup\"\n"
-                                 "model_catalog_json = \"corvane-model-catalog.json\"\n"));
-    EXPECT_TRUE(std::filesystem::exists(home.path() / "corvane-model-catalog.json"));
-    EXPECT_FALSE(std::filesystem::exists(home.path() / ".codex"));
+    const auto folder = home.path() / ".codex";
+    EXPECT_NE(readFile(folder / "config.toml")
+                  .find("model_catalog_json = " +
+                        nlohmann::json((folder / "corvane-model-catalog.json").string()).dump()),
+              std::string::npos);
+    EXPECT_TRUE(std::filesystem::exists(folder / "corvane-model-catalog.json"));
+    EXPECT_FALSE(std::filesystem::exists(home.path() / "config.toml"));
 }
 
 TEST(SaveCodex, RefusesWithoutWritingAnything) {
@@ -295,6 +296,14 @@ TEST(SaveCodex, RefusesWithoutWritingAnything) {
         {"a = [\n  1,\n", kMalformed},
         {std::string("a = 1\0\n", 7), kMalformed},
         {"a = 1\rb = 2\r", kMalformed},
+        // A second definition of the tool's table, or of any table, is what
+        // TOML readers refuse.
+        {"model_providers.corvane_desktop_setup.name = \"mine\"\n", kMalformed},
+        {"[model_providers]\ncorvane_desktop_setup = { name = \"mine\" }\n", kMalformed},
+        {"[model_providers.\"corvane_desktop_setup\"]\nname = \"mine\"\n", kMalformed},
+        {"[t]\na = 1\n[t]\nb = 2\n", kMalformed},
+        {"[ model_providers . 'corvane_desktop_setup' . http_headers ]\nx = \"k\"\n", kMalformed},
+        {"[model_providers.corvane_desktop_setup.extra]\nx = 1\n", kMalformed},
     };
     for (const auto& c : cases) {
         TempHome home;

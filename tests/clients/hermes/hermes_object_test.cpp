@@ -72,7 +72,8 @@ TEST(HermesObject, EmptyYamlIsAnEmptyObject) {
     EXPECT_EQ(hermesObject(Bytes(), hermes.bundle(), {}), nlohmann::json::object());
     EXPECT_EQ(hermesObject(Bytes("# only a comment\n"), hermes.bundle(), {}),
               nlohmann::json::object());
-    EXPECT_EQ(hermes.runs().size(), 2u);
+    // A file with no value in it needs no Hermes to be read.
+    EXPECT_TRUE(hermes.runs().empty());
 }
 
 TEST(HermesObject, RefusesWhatCannotBeMergedSafely) {

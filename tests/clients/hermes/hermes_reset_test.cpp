@@ -6,6 +6,7 @@
 #include <optional>
 
 #include "clients/client_configuration_reset.h"
+#include "clients/client_status.h"
 #include "files/config_files.h"
 #include "model/setup_error.h"
 #include "support/fake_hermes.h"
@@ -70,35 +71,60 @@ struct HermesHome {
 };
 
 // Apply twice, then reset: the YAML comes back byte for byte, and a line the
-// user added meanwhile stays. A flow-style file, which is written whole as
-// JSON, comes back with the same values.
+// user added meanwhile stays. A file that held no value needs no Hermes to be
+// taken back.
 TEST(HermesReset, ApplyThenResetGivesTheYamlBack) {
     const struct {
         const char* file;
-        bool byteForByte;
+        bool needsHermes;
+        bool userMayAppend;  // a line at the end still belongs to the document
     } cases[] = {
-        {"config.yaml", true},       {"anchors.yaml", true},
-        {"model-string.yaml", true}, {"model-comments-crlf.yaml", true},
-        {"no-model.yaml", true},     {"flow-model.yaml", false},
+        {"config.yaml", true, true},        {"anchors.yaml", true, true},
+        {"model-string.yaml", true, true},  {"model-comments-crlf.yaml", true, true},
+        {"no-model.yaml", true, true},      {"indentless-lists.yaml", true, true},
+        {"document-end.yaml", true, false}, {"model-no-value.yaml", true, true},
+        {"blank.yaml", false, false},
     };
     for (const auto& c : cases) {
         for (const bool userEdit : {false, true}) {
+            if (userEdit && !c.userMayAppend) continue;
             SCOPED_TRACE(std::string(c.file) + (userEdit ? ", edited" : ""));
             HermesHome h;
             const Bytes original = readFile(kData / c.file);
             h.saveOver(original);
             h.saveOver(std::nullopt, "https://gw2.corvane.test");
-            const std::string added = userEdit && c.byteForByte ? "\nextra: 1\n" : "";
-            writeFile(h.config, readFile(h.config) + added);
+            const Bytes applied = readFile(h.config);
+            EXPECT_EQ(hermesStatus("").configured, true);
+            const std::string added = userEdit ? "\nextra: 1\n" : "";
+            writeFile(h.config, applied + added);
+            if (!c.needsHermes) h.application = {};
+            // What a dry run shows is what the reset writes.
+            const auto plan = resetHermesPlan(h.config, h.application, "", {});
+            ASSERT_TRUE(plan);
+            EXPECT_EQ(readFile(h.config), applied + added);
             EXPECT_TRUE(h.reset());
-            if (c.byteForByte) {
-                EXPECT_EQ(readFile(h.config), original + added);
-            } else {
-                EXPECT_EQ(h.current(), testing::readYamlWithPyYAML(kData / c.file));
-            }
+            EXPECT_EQ(readFile(h.config), original + added);
+            EXPECT_EQ(plan->front().content, original + added);
             EXPECT_FALSE(std::filesystem::exists(h.backup));
+            EXPECT_EQ(hermesStatus("").configured, false);
         }
     }
+}
+
+// The user put their own file back by hand: nothing of the tool's is left but
+// its receipt, which the reset clears, and a later apply starts afresh.
+TEST(HermesReset, TheUsersOwnFileBackLeavesNothingToTakeOut) {
+    HermesHome h;
+    const Bytes original = readFile(kData / "config.yaml");
+    h.saveOver(original);
+    writeFile(h.config, original);
+    EXPECT_EQ(hermesStatus("").configured, false);
+    EXPECT_FALSE(h.reset());
+    EXPECT_FALSE(std::filesystem::exists(h.receipt));
+    EXPECT_EQ(readFile(h.config), original);
+    h.saveOver(std::nullopt);
+    EXPECT_EQ(hermesStatus("").configured, true);
+    EXPECT_EQ(readFile(h.backup), original);
 }
 
 TEST(HermesReset, RestoresTheEarlierConnection) {

@@ -111,6 +111,13 @@ TEST_F(OpenClawReset, ResetsTheFileTheUserChose) {
     EXPECT_FALSE(std::filesystem::exists(home.path() / "oc/cfg.json"));
     EXPECT_FALSE(std::filesystem::exists(home.path() / "oc/.cfg.json.corvane-backup"));
     EXPECT_EQ(readFile(file()), "{\"untouched\": true}");
+
+    // A remembered path that holds nothing of the tool's never hides the
+    // tool's entries in the default file.
+    testing::sampleConfiguration(Client::openClaw, "bearer", {ModelRow("m", "")}, "").save({});
+    writeFile(home.path() / "oc/cfg.json", "{}");
+    EXPECT_TRUE(ClientConfigurationReset(Client::openClaw, "~/oc/cfg.json").run({}));
+    EXPECT_EQ(readFile(file()), "{\"untouched\": true}");
 }
 
 }  // namespace

@@ -1,0 +1,46 @@
+#include "files/hidden_members.h"
+
+#include <algorithm>
+
+#include "files/json_outline.h"
+#include "model/setup_error.h"
+
+namespace corvane {
+namespace {
+
+bool holdsHidden(std::string_view text, std::size_t open, std::string_view marker) {
+    const JsonContainerSpan span = outlineJsonContainer(text, open);
+    for (auto item = span.items.begin(); item != span.items.end(); ++item) {
+        const bool hidden = text[open] == '{' &&
+                            std::any_of(item + 1, span.items.end(),
+                                        [&](const auto& later) { return later.key == item->key; });
+        if (hidden && text.substr(item->start, item->valueEnd - item->start).find(marker) !=
+                          std::string_view::npos) {
+            return true;
+        }
+        const char first = text[item->valueStart];
+        if ((first == '{' || first == '[') && holdsHidden(text, item->valueStart, marker)) {
+            return true;
+        }
+    }
+    return false;
+}
+
+}  // namespace
+
+bool hiddenMemberHolds(const EditableJson& document, std::string_view marker) {
+    const std::string_view text = document.text();
+    const std::size_t root = jsonRootStart(text);
+    if (root >= text.size() || (text[root] != '{' && text[root] != '[')) return false;
+    return holdsHidden(text, root, marker);
+}
+
+void refuseHiddenMember(const EditableJson& document, std::string_view marker,
+                        const std::filesystem::path& path) {
+    if (!hiddenMemberHolds(document, marker)) return;
+    throw SetupError("配置文件中有重复的项，本工具写入的设置被后一项遮住了。请合并重复项后重试。",
+                     path.string() + ": a member written twice holds \"" + std::string(marker) +
+                         "\" in its earlier copy, which the application does not read");
+}
+
+}  // namespace corvane
