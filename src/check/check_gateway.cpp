@@ -87,7 +87,8 @@ ModelCheck verdictOf(StreamReading& reading) {
 }  // namespace
 
 ModelCheck checkModel(const GatewaySettings& settings, const GatewaySettings::Model& model,
-                      Client client, std::stop_token stop, const CheckLimits& limits) {
+                      Client client, std::stop_token stop, const CheckLimits& limits,
+                      const TrustStore& trust) {
     const HttpsRequest request = checkRequest(settings, model, client);
     StreamReading reading;
     reading.model = &model;
@@ -108,7 +109,7 @@ ModelCheck checkModel(const GatewaySettings& settings, const GatewaySettings::Mo
             },
     };
     reading.start = Clock::now();
-    const TransferResult result = transferHttps(request, receiver, stop, limits);
+    const TransferResult result = transferHttps(request, receiver, stop, limits, trust);
 
     if (reading.statusMessage) return failedWith(reading.found, *reading.statusMessage);
     if (reading.verdict != StreamSignal::reading) return verdictOf(reading);
@@ -133,8 +134,9 @@ ModelCheck checkModel(const GatewaySettings& settings, const GatewaySettings::Mo
 }
 
 void checkGateway(const GatewaySettings& settings, const GatewaySettings::Model& model,
-                  Client client, std::stop_token stop, const CheckLimits& limits) {
-    const ModelCheck found = checkModel(settings, model, client, stop, limits);
+                  Client client, std::stop_token stop, const CheckLimits& limits,
+                  const TrustStore& trust) {
+    const ModelCheck found = checkModel(settings, model, client, stop, limits, trust);
     if (!found.passed) throw SetupError(found.message, found.detail);
 }
 

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "check/https_transfer.h"
+#include "check/trust_store.h"
 #include "model/client.h"
 #include "model/gateway_settings.h"
 
@@ -27,11 +28,13 @@ struct ModelCheck {
 // The request goes out over a connection of its own: nothing is kept between
 // calls and redirects are never followed, so the key reaches only the named host.
 ModelCheck checkModel(const GatewaySettings& settings, const GatewaySettings::Model& model,
-                      Client client, std::stop_token stop, const CheckLimits& limits = {});
+                      Client client, std::stop_token stop, const CheckLimits& limits = {},
+                      const TrustStore& trust = trustStoreFromEnvironment());
 
 // As checkModel, but returns only once the stream has shown a successful end
 // and throws SetupError with the failure sentence otherwise.
 void checkGateway(const GatewaySettings& settings, const GatewaySettings::Model& model,
-                  Client client, std::stop_token stop, const CheckLimits& limits = {});
+                  Client client, std::stop_token stop, const CheckLimits& limits = {},
+                  const TrustStore& trust = trustStoreFromEnvironment());
 
 }  // namespace corvane

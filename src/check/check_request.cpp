@@ -93,10 +93,13 @@ HttpsRequest checkRequest(const GatewaySettings& settings, const GatewaySettings
     return request;
 }
 
-std::string curlCommand(const HttpsRequest& request, std::string_view authScheme) {
-    std::string command = "curl -N --proto =https -X " +
-                          std::string(request.postBody ? "POST" : "GET") + " " +
-                          shellQuoted(request.url);
+std::string curlCommand(const HttpsRequest& request, std::string_view authScheme,
+                        const TrustStore& trust) {
+    std::string command = "curl -N --globoff --proto =https -A ''";
+    if (trust.file) command += " --cacert " + shellQuoted(*trust.file);
+    if (trust.folder) command += " --capath " + shellQuoted(*trust.folder);
+    command +=
+        " -X " + std::string(request.postBody ? "POST" : "GET") + " " + shellQuoted(request.url);
     for (std::size_t index = 0; index + 1 < request.headers.size(); ++index) {
         command += " -H " + shellQuoted(request.headers[index]);
     }

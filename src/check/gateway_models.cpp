@@ -2,20 +2,20 @@
 
 #include <curl/curl.h>
 
+#include <algorithm>
 #include <memory>
-#include <nlohmann/json.hpp>
 #include <set>
+#include <unordered_set>
 
 #include "check/check_request.h"
+#include "check/model_list_page.h"
 #include "model/setup_error.h"
 
 namespace corvane {
 
 namespace {
 
-// A model list is a few kilobytes; a larger answer is not one.
-constexpr std::size_t kMaxBodyBytes = std::size_t{8} * 1024 * 1024;
-constexpr int kMaxPages = 20;
+using Clock = std::chrono::steady_clock;
 
 std::string percentEncoded(const std::string& text) {
     const std::unique_ptr<char, decltype(&curl_free)> encoded(
@@ -37,39 +37,29 @@ std::string statusFailure(long status) {
     }
 }
 
-struct Page {
-    std::vector<GatewayModel> models;
-    std::optional<std::string> nextAfterId;
-};
-
-// Both shapes keep the models in "data"; Anthropic's adds "display_name",
-// "has_more" and "last_id".
-Page parsedPage(const std::string& body) {
-    const nlohmann::json document = nlohmann::json::parse(body, nullptr, false);
-    if (!document.is_object() || !document.contains("data") || !document["data"].is_array()) {
-        throw SetupError("网关返回的模型列表无法识别。");
-    }
-    Page page;
-    for (const nlohmann::json& entry : document["data"]) {
-        if (!entry.is_object() || !entry.contains("id") || !entry["id"].is_string()) continue;
-        GatewayModel model{entry["id"].get<std::string>(), std::nullopt};
-        if (entry.contains("display_name") && entry["display_name"].is_string()) {
-            model.name = entry["display_name"].get<std::string>();
-        }
-        page.models.push_back(std::move(model));
-    }
-    const bool hasMore = document.value("has_more", false);
-    if (hasMore && document.contains("last_id") && document["last_id"].is_string()) {
-        page.nextAfterId = document["last_id"].get<std::string>();
-    }
-    return page;
+std::string durationText(std::chrono::milliseconds duration) {
+    if (duration.count() % 1000 == 0) return std::to_string(duration.count() / 1000) + " 秒";
+    return std::to_string(duration.count()) + " 毫秒";
 }
 
-std::string fetchPage(const HttpsRequest& request, std::stop_token stop,
-                      const CheckLimits& limits) {
+std::string sizeText(std::size_t bytes) {
+    constexpr std::size_t kMiB = std::size_t{1024} * 1024;
+    if (bytes % kMiB == 0) return std::to_string(bytes / kMiB) + " MiB";
+    return std::to_string(bytes) + " 字节";
+}
+
+// What ended the reading of one page early.
+enum class PageLimit { none, time, size };
+
+struct FetchedPage {
+    PageLimit limit = PageLimit::none;
     std::string body;
+};
+
+FetchedPage fetchPage(const HttpsRequest& request, std::stop_token stop, const CheckLimits& limits,
+                      Clock::time_point deadline, std::size_t bytesLeft, const TrustStore& trust) {
+    FetchedPage page;
     std::optional<long> status;
-    bool tooLarge = false;
     const HttpsReceiver receiver{
         .head =
             [&](long code, std::string_view) {
@@ -78,19 +68,31 @@ std::string fetchPage(const HttpsRequest& request, std::stop_token stop,
             },
         .body =
             [&](std::string_view bytes) {
-                tooLarge = body.size() + bytes.size() > kMaxBodyBytes;
-                if (!tooLarge) body.append(bytes);
-                return !tooLarge;
+                if (page.body.size() + bytes.size() > bytesLeft) {
+                    page.limit = PageLimit::size;
+                    return false;
+                }
+                page.body.append(bytes);
+                return true;
             },
     };
-    const TransferResult result = transferHttps(request, receiver, stop, limits);
+    CheckLimits pageLimits = limits;
+    pageLimits.total = std::min(limits.total, std::chrono::ceil<std::chrono::milliseconds>(
+                                                  std::max(deadline - Clock::now(), {})));
+    const TransferResult result = transferHttps(request, receiver, stop, pageLimits, trust);
     if (status && *status != 200) throw SetupError(statusFailure(*status));
-    if (tooLarge) throw SetupError("网关返回的模型列表超过 8 MiB，已拒绝读取。");
+    if (page.limit == PageLimit::size) return page;
     switch (result.end) {
         case TransferEnd::complete:
-            return body;
+            return page;
         case TransferEnd::notHttp:
             throw SetupError("接口未返回有效的 HTTP 响应。");
+        case TransferEnd::outOfTime:
+            if (Clock::now() >= deadline) {
+                page.limit = PageLimit::time;
+                return page;
+            }
+            [[fallthrough]];
         default:
             if (result.headReceived) throw SetupError("读取模型列表时连接中断，请稍后重试。");
             throw SetupError("无法连接模型接口。请检查地址和网络后重试。");
@@ -110,22 +112,49 @@ HttpsRequest modelListRequest(const GatewayConnection& connection, Client client
     return request;
 }
 
-std::vector<GatewayModel> gatewayModels(const GatewayConnection& connection, Client client,
-                                        std::stop_token stop, const CheckLimits& limits) {
-    std::vector<GatewayModel> models;
-    std::set<std::string> seen;
+GatewayModelList gatewayModels(const GatewayConnection& connection, Client client,
+                               std::stop_token stop, const CheckLimits& limits,
+                               const ModelListLimits& listLimits, const TrustStore& trust) {
+    const Clock::time_point deadline = Clock::now() + listLimits.total;
+    GatewayModelList list;
+    std::unordered_set<std::string> seen;
+    std::set<std::string> cursors;
+    std::size_t bytesLeft = listLimits.bytes;
     std::optional<std::string> afterId;
-    for (int page = 0; page < kMaxPages; ++page) {
-        Page read =
-            parsedPage(fetchPage(modelListRequest(connection, client, afterId), stop, limits));
-        for (GatewayModel& model : read.models) {
-            if (seen.insert(model.id).second) models.push_back(std::move(model));
+    for (int page = 0;; ++page) {
+        if (page == listLimits.pages) {
+            list.incomplete = "已读取 " + std::to_string(listLimits.pages) + " 页，达到页数上限。";
+            break;
         }
-        // A gateway that names the same page again would loop until the cap.
-        if (!read.nextAfterId || read.nextAfterId == afterId) break;
+        const FetchedPage fetched = fetchPage(modelListRequest(connection, client, afterId), stop,
+                                              limits, deadline, bytesLeft, trust);
+        if (fetched.limit == PageLimit::size) {
+            if (page == 0) {
+                throw SetupError("网关返回的模型列表超过 " + sizeText(listLimits.bytes) +
+                                 "，已拒绝读取。");
+            }
+            list.incomplete = "模型列表合计超过 " + sizeText(listLimits.bytes) + "。";
+            break;
+        }
+        if (fetched.limit == PageLimit::time) {
+            if (page == 0) throw SetupError("读取模型列表时连接中断，请稍后重试。");
+            list.incomplete = "读取模型列表超过 " + durationText(listLimits.total) + "。";
+            break;
+        }
+        bytesLeft -= fetched.body.size();
+        ModelListPage read = modelListPage(fetched.body);
+        for (GatewayModel& model : read.models) {
+            if (seen.insert(model.id).second) list.models.push_back(std::move(model));
+        }
+        if (!read.nextAfterId) break;
+        // A gateway that names a page it gave before would loop until a limit.
+        if (!cursors.insert(*read.nextAfterId).second) {
+            list.incomplete = "网关再次给出了已读取过的翻页位置。";
+            break;
+        }
         afterId = std::move(read.nextAfterId);
     }
-    return models;
+    return list;
 }
 
 }  // namespace corvane

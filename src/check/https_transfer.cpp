@@ -94,14 +94,27 @@ std::size_t onBody(char* data, std::size_t size, std::size_t count, void* user) 
     return 0;
 }
 
-void setTrustStore(CURL* easy) {
-    const TrustStore store = trustStoreFromEnvironment();
-    if (!store.file && !store.folder) return;
-    curl_easy_setopt(easy, CURLOPT_CAINFO, store.file ? store.file->c_str() : nullptr);
-    curl_easy_setopt(easy, CURLOPT_CAPATH, store.folder ? store.folder->c_str() : nullptr);
+void setTrustStore(CURL* easy, const TrustStore& store) {
+    if (store.file || store.folder) {
+        curl_easy_setopt(easy, CURLOPT_CAINFO, store.file ? store.file->c_str() : nullptr);
+        curl_easy_setopt(easy, CURLOPT_CAPATH, store.folder ? store.folder->c_str() : nullptr);
+        return;
+    }
+    if (!store.systemCertificates) return;
+    // The system's certificates replace libcurl's default bundle and folder.
+    curl_blob blob{};
+    blob.data = const_cast<char*>(store.systemCertificates->data());
+    blob.len = store.systemCertificates->size();
+    blob.flags = CURL_BLOB_COPY;
+    curl_easy_setopt(easy, CURLOPT_CAINFO, nullptr);
+    curl_easy_setopt(easy, CURLOPT_CAPATH, nullptr);
+    if (curl_easy_setopt(easy, CURLOPT_CAINFO_BLOB, &blob) != CURLE_OK) {
+        throw PlatformError("libcurl cannot take the system's certificates");
+    }
 }
 
-void configure(CURL* easy, const HttpsRequest& request, curl_slist* headers, Exchange& exchange) {
+void configure(CURL* easy, const HttpsRequest& request, curl_slist* headers, Exchange& exchange,
+               const TrustStore& trust) {
     curl_easy_setopt(easy, CURLOPT_URL, request.url.c_str());
     curl_easy_setopt(easy, CURLOPT_PATH_AS_IS, 1L);
 #if LIBCURL_VERSION_NUM >= 0x075500
@@ -113,7 +126,7 @@ void configure(CURL* easy, const HttpsRequest& request, curl_slist* headers, Exc
     curl_easy_setopt(easy, CURLOPT_FOLLOWLOCATION, 0L);
     curl_easy_setopt(easy, CURLOPT_SSL_VERIFYPEER, 1L);
     curl_easy_setopt(easy, CURLOPT_SSL_VERIFYHOST, 2L);
-    setTrustStore(easy);
+    setTrustStore(easy, trust);
     curl_easy_setopt(easy, CURLOPT_SUPPRESS_CONNECT_HEADERS, 1L);
     if (request.postBody) {
         curl_easy_setopt(easy, CURLOPT_POST, 1L);
@@ -143,7 +156,8 @@ std::unique_ptr<curl_slist, HeaderListDeleter> headerList(const HttpsRequest& re
 }  // namespace
 
 TransferResult transferHttps(const HttpsRequest& request, const HttpsReceiver& receiver,
-                             std::stop_token stop, const CheckLimits& limits) {
+                             std::stop_token stop, const CheckLimits& limits,
+                             const TrustStore& trust) {
     if (stop.stop_requested()) throw OperationCancelled();
     const auto headers = headerList(request);
     const std::unique_ptr<CURL, EasyDeleter> easy(curl_easy_init());
@@ -153,7 +167,7 @@ TransferResult transferHttps(const HttpsRequest& request, const HttpsReceiver& r
     Exchange exchange;
     exchange.easy = easy.get();
     exchange.receiver = &receiver;
-    configure(easy.get(), request, headers.get(), exchange);
+    configure(easy.get(), request, headers.get(), exchange, trust);
 
     const Clock::time_point start = Clock::now();
     exchange.lastData = start;
@@ -200,10 +214,12 @@ TransferResult transferHttps(const HttpsRequest& request, const HttpsReceiver& r
         result.end = TransferEnd::outOfTime;
         result.detail = "the gateway sent nothing in time";
     } else if (transportFailed || code != CURLE_OK) {
-        // libcurl's own words for why the transfer ended early.
-        result.detail = exchange.transferError[0] != '\0' ? exchange.transferError
-                        : code != CURLE_OK                ? curl_easy_strerror(code)
-                                                          : "the transfer could not go on";
+        // libcurl's own words for why the transfer ended early; they may
+        // repeat a proxy's address with its password.
+        result.detail =
+            withoutProxyCredentials(exchange.transferError[0] != '\0' ? exchange.transferError
+                                    : code != CURLE_OK                ? curl_easy_strerror(code)
+                                                       : "the transfer could not go on");
         // A garbled status line or HTTP/0.9: something answered, but not with HTTP.
         const bool garbled = code == CURLE_WEIRD_SERVER_REPLY || code == CURLE_UNSUPPORTED_PROTOCOL;
         result.end = garbled && !exchange.headReceived ? TransferEnd::notHttp : TransferEnd::failed;

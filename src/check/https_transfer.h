@@ -8,6 +8,8 @@
 #include <string_view>
 #include <vector>
 
+#include "check/trust_store.h"
+
 namespace corvane {
 
 // How long a request to the gateway may take: `idle` without any data
@@ -49,11 +51,12 @@ struct TransferResult {
 };
 
 // One exchange over a connection of its own, as every request to the gateway
-// is made: HTTPS only, the peer verified against the trust store (SSL_CERT_FILE
-// or SSL_CERT_DIR replace the system's), proxies taken from the environment,
-// redirects never followed, so the key reaches only the named host. Throws
-// OperationCancelled when a stop is requested.
+// is made: HTTPS only, the peer verified against `trust`, proxies taken from
+// the environment, redirects never followed, so the key reaches only the named
+// host. `detail` never holds a proxy's password. Throws OperationCancelled
+// when a stop is requested.
 TransferResult transferHttps(const HttpsRequest& request, const HttpsReceiver& receiver,
-                             std::stop_token stop, const CheckLimits& limits);
+                             std::stop_token stop, const CheckLimits& limits,
+                             const TrustStore& trust);
 
 }  // namespace corvane

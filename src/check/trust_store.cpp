@@ -3,6 +3,8 @@
 #include <cstdlib>
 
 #include "model/text.h"
+#include "platform/platform_error.h"
+#include "platform/system_trust.h"
 
 namespace corvane {
 
@@ -36,21 +38,73 @@ bool exempted(std::string_view host, std::string_view noProxy) {
     return false;
 }
 
-// A proxy address may carry a user name and password; they are secrets.
-std::string withoutCredentials(const std::string& address) {
+constexpr const char* kProxyVariables[] = {"https_proxy", "HTTPS_PROXY", "all_proxy",
+                                           "ALL_PROXY",   "http_proxy",  "HTTP_PROXY"};
+
+// The user name and password of a proxy address ("user:password"); empty
+// when it has none.
+std::string credentialsOf(const std::string& address) {
+    const std::string bare = withoutCredentials(address);
+    if (bare.size() == address.size()) return {};
     const std::size_t schemeEnd = address.find("://");
-    const std::size_t hostStart = schemeEnd == std::string::npos ? 0 : schemeEnd + 3;
-    const std::size_t hostEnd = address.find('/', hostStart);
-    const std::size_t at =
-        address.rfind('@', hostEnd == std::string::npos ? address.size() : hostEnd);
-    if (at == std::string::npos || at < hostStart) return address;
-    return address.substr(0, hostStart) + address.substr(at + 1);
+    const std::size_t start = schemeEnd == std::string::npos ? 0 : schemeEnd + 3;
+    return address.substr(start, address.size() - bare.size() - 1);
+}
+
+void replaceAll(std::string& text, const std::string& from, const std::string& to) {
+    if (from.empty()) return;
+    for (std::size_t at = text.find(from); at != std::string::npos;
+         at = text.find(from, at + to.size())) {
+        text.replace(at, from.size(), to);
+    }
 }
 
 }  // namespace
 
+std::string withoutCredentials(const std::string& address) {
+    const std::size_t schemeEnd = address.find("://");
+    const std::size_t start = schemeEnd == std::string::npos ? 0 : schemeEnd + 3;
+    const std::size_t at = address.rfind('@');
+    if (at == std::string::npos || at < start) return address;
+    return address.substr(0, start) + address.substr(at + 1);
+}
+
+std::string withoutProxyCredentials(std::string text) {
+    for (const char* name : kProxyVariables) {
+        const auto address = nonEmptyVariable(name);
+        if (!address) continue;
+        const std::string credentials = credentialsOf(*address);
+        if (credentials.empty()) continue;
+        replaceAll(text, *address, withoutCredentials(*address));
+        replaceAll(text, credentials + "@", "");
+        replaceAll(text, credentials, "<redacted>");
+        const std::size_t colon = credentials.find(':');
+        if (colon != std::string::npos && colon + 1 < credentials.size()) {
+            replaceAll(text, credentials.substr(colon + 1), "<redacted>");
+        }
+    }
+    return text;
+}
+
 TrustStore trustStoreFromEnvironment() {
-    return {nonEmptyVariable("SSL_CERT_FILE"), nonEmptyVariable("SSL_CERT_DIR")};
+    TrustStore store{nonEmptyVariable("SSL_CERT_FILE"), nonEmptyVariable("SSL_CERT_DIR"),
+                     std::nullopt};
+    if (store.file || store.folder) return store;
+    try {
+        store.systemCertificates = systemTrustedCertificatesPem();
+    } catch (const PlatformError&) {
+        // libcurl's own store is the best left; the check then says what it finds.
+    }
+    return store;
+}
+
+std::string trustStoreDescription(const TrustStore& store) {
+    std::string description;
+    if (store.file) description = "SSL_CERT_FILE " + *store.file;
+    if (store.file && store.folder) description += "，";
+    if (store.folder) description += "SSL_CERT_DIR " + *store.folder;
+    if (!description.empty()) return description;
+    return store.systemCertificates ? "系统钥匙串中受信任的证书" : "libcurl 默认证书库";
 }
 
 std::optional<EnvironmentProxy> environmentProxy(std::string_view host) {
@@ -64,6 +118,7 @@ std::optional<EnvironmentProxy> environmentProxy(std::string_view host) {
             break;
         }
     }
+    // libcurl takes an HTTPS request's proxy from these, in this order.
     for (const char* name : {"https_proxy", "HTTPS_PROXY", "all_proxy", "ALL_PROXY"}) {
         if (auto address = nonEmptyVariable(name)) {
             return EnvironmentProxy{name, withoutCredentials(*address)};

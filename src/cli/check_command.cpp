@@ -9,6 +9,7 @@
 #include "cli/commands.h"
 #include "cli/gateway_form.h"
 #include "cli/interrupt_watcher.h"
+#include "model/text.h"
 #include "platform/platform_error.h"
 #include "workflow/failure_report.h"
 
@@ -32,27 +33,25 @@ nlohmann::json jsonOf(const GatewaySettings::Model& model, const ModelCheck& fou
     const auto count = [](const std::optional<std::chrono::milliseconds>& time) {
         return time ? nlohmann::json(time->count()) : nlohmann::json(nullptr);
     };
-    return {{"model", model.name},
-            {"label", model.label()},
-            {"ok", found.passed},
-            {"httpStatus", orNull(found.httpStatus)},
-            {"firstEventMs", count(found.firstEvent)},
-            {"totalMs", count(found.terminalEvent)},
-            {"message", found.passed ? nlohmann::json(nullptr) : nlohmann::json(found.message)}};
+    return {
+        {"model", model.name},
+        {"label", model.label()},
+        {"ok", found.passed},
+        {"httpStatus", orNull(found.httpStatus)},
+        {"firstEventMs", count(found.firstEvent)},
+        {"totalMs", count(found.terminalEvent)},
+        {"message", found.passed ? nlohmann::json(nullptr) : nlohmann::json(found.message)},
+        {"detail", found.detail.empty() ? nlohmann::json(nullptr) : nlohmann::json(found.detail)}};
 }
 
 // Which way the request goes: what a failed connection most often comes down to.
-void describeConnection(const GatewaySettings& settings, std::ostream& out) {
+void describeConnection(const GatewaySettings& settings, const TrustStore& trust,
+                        std::ostream& out) {
     const auto proxy = environmentProxy(settings.inferenceGatewayBaseUrl().host());
-    out << "代理：" << (proxy ? proxy->address + "（环境变量 " + proxy->variable + "）" : "无")
+    out << "代理："
+        << displayable(proxy ? proxy->address + "（环境变量 " + proxy->variable + "）" : "无")
         << '\n';
-    const TrustStore store = trustStoreFromEnvironment();
-    out << "受信任证书：";
-    if (store.file) out << "SSL_CERT_FILE " << *store.file;
-    if (store.file && store.folder) out << "，";
-    if (store.folder) out << "SSL_CERT_DIR " << *store.folder;
-    if (!store.file && !store.folder) out << "系统证书库";
-    out << '\n';
+    out << "受信任证书：" << displayable(trustStoreDescription(trust)) << '\n';
 }
 
 int checkAllModels(const CheckOptions& options) {
@@ -65,28 +64,30 @@ int checkAllModels(const CheckOptions& options) {
         const InterruptWatcher interrupt([&stop] { stop.request_stop(); });
         // Under --json, standard output holds the array alone.
         std::ostream& notes = options.asJson ? std::cerr : std::cout;
-        if (options.verbose) describeConnection(settings, notes);
+        const TrustStore trust = trustStoreFromEnvironment();
+        if (options.verbose) describeConnection(settings, trust, notes);
         nlohmann::json report = nlohmann::json::array();
         bool allPassed = true;
         // Every model is checked, so that one run shows all that needs fixing.
         for (const auto& model : settings.inferenceModels()) {
             if (options.showRequest) {
-                notes << curlCommand(checkRequest(settings, model, client),
-                                     settings.inferenceGatewayAuthScheme())
+                notes << displayable(curlCommand(checkRequest(settings, model, client),
+                                                 settings.inferenceGatewayAuthScheme(), trust))
                       << '\n'
                       << std::flush;
             }
-            const ModelCheck found = checkModel(settings, model, client, stop.get_token());
+            const ModelCheck found =
+                checkModel(settings, model, client, stop.get_token(), {}, trust);
             allPassed = allPassed && found.passed;
             if (options.asJson) {
                 report.push_back(jsonOf(model, found));
                 continue;
             }
             const std::string verdict = found.passed ? "通过" : found.message;
-            (found.passed ? std::cout : std::cerr)
-                << model.label() << "：" << verdict << "（" << checkTimesText(found) << "）\n"
-                << std::flush;
-            if (!found.detail.empty()) std::cerr << found.detail << '\n' << std::flush;
+            (found.passed ? std::cout : std::cerr) << displayable(model.label() + "：" + verdict)
+                                                   << "（" << checkTimesText(found) << "）\n"
+                                                   << std::flush;
+            if (!found.detail.empty()) std::cerr << displayable(found.detail) << '\n' << std::flush;
         }
         if (options.asJson) {
             std::cout << report.dump() << '\n';
@@ -99,8 +100,8 @@ int checkAllModels(const CheckOptions& options) {
         return kExitInterrupted;
     } catch (const std::exception& error) {
         const FailureReport report = failureReport(error, "网关验证失败。请稍后重试。", key);
-        std::cerr << report.message << '\n';
-        if (!report.detail.empty()) std::cerr << report.detail << '\n';
+        std::cerr << displayable(report.message) << '\n';
+        if (!report.detail.empty()) std::cerr << displayable(report.detail) << '\n';
         return kExitFailed;
     }
 }
@@ -117,7 +118,10 @@ void addCheckCommand(CLI::App& app, CommandAction& run) {
                       "print each model's request as a curl command (the key as $CORVANE_API_KEY)");
     command->add_flag("--verbose", options->verbose,
                       "say which proxy is used and where trusted certificates come from");
-    command->callback([&run, options] { run = [options] { return checkAllModels(*options); }; });
+    command->callback([&run, options] {
+        options->form.refuseExtraModels();
+        run = [options] { return checkAllModels(*options); };
+    });
 }
 
 }  // namespace corvane::cli

@@ -47,6 +47,12 @@ void GatewayForm::addOptions(CLI::App& command) {
 
 std::optional<Client> GatewayForm::client() const { return clientNamed(clientName); }
 
+void GatewayForm::refuseExtraModels() const {
+    if (client() == Client::hermes && models.size() > 1) {
+        throw CLI::ValidationError("--model", "Hermes Desktop 只能配置一个模型。");
+    }
+}
+
 std::vector<ModelRow> GatewayForm::rows() const {
     std::vector<ModelRow> rows;
     for (const std::string& model : models) {

@@ -24,6 +24,10 @@ struct GatewayForm {
     // Everything but the models: for commands that ask the gateway which it has.
     void addConnectionOptions(CLI::App& command);
 
+    // Hermes takes one model: more is a usage error (CLI::ValidationError),
+    // whichever command is asked to check or write them.
+    void refuseExtraModels() const;
+
     // A raw value or a case name in any letter case; nothing when unknown.
     std::optional<Client> client() const;
     std::vector<ModelRow> rows() const;

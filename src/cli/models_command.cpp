@@ -6,6 +6,7 @@
 #include "cli/gateway_form.h"
 #include "cli/interrupt_watcher.h"
 #include "model/setup_error.h"
+#include "model/text.h"
 #include "platform/platform_error.h"
 
 namespace corvane::cli {
@@ -19,7 +20,9 @@ struct ModelsOptions {
 
 void print(const std::vector<GatewayModel>& models, bool asJson) {
     if (!asJson) {
-        for (const GatewayModel& model : models) std::cout << model.id << '\n';
+        std::string text;
+        for (const GatewayModel& model : models) text += displayable(model.id) + '\n';
+        std::cout << text;
         return;
     }
     nlohmann::json list = nlohmann::json::array();
@@ -37,13 +40,16 @@ int listModels(const ModelsOptions& options) {
         const GatewayConnection connection(form.address, form.key(), form.auth, client);
         std::stop_source stop;
         const InterruptWatcher interrupt([&stop] { stop.request_stop(); });
-        const std::vector<GatewayModel> models =
-            gatewayModels(connection, client, stop.get_token());
-        print(models, options.asJson);
-        if (models.empty()) std::cerr << "网关没有列出任何模型。" << '\n';
+        const GatewayModelList list = gatewayModels(connection, client, stop.get_token());
+        print(list.models, options.asJson);
+        if (list.incomplete) {
+            std::cerr << "模型列表不完整：" << displayable(*list.incomplete) << '\n';
+        } else if (list.models.empty()) {
+            std::cerr << "网关没有列出任何模型。" << '\n';
+        }
         return kExitSuccess;
     } catch (const SetupError& error) {
-        std::cerr << error.text() << '\n';
+        std::cerr << displayable(error.text()) << '\n';
         return kExitFailed;
     } catch (const OperationCancelled&) {
         std::cerr << "已取消。" << '\n';

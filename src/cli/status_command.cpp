@@ -6,6 +6,7 @@
 #include "cli/gateway_form.h"
 #include "defaults/user_defaults.h"
 #include "files/json_text.h"
+#include "model/text.h"
 #include "platform/workspace.h"
 #include "workflow/client_overview.h"
 #include "workflow/setup_form.h"
@@ -47,11 +48,13 @@ void printOverview(const ClientOverview& overview) {
     const char* configured = !status.configured ? "未知" : *status.configured ? "已配置" : "未配置";
     std::string models;
     for (const auto& model : status.models) models += (models.empty() ? "" : ", ") + model;
-    std::cout << rawValue(overview.client) << '\t' << installed << '\t' << configured << '\t'
-              << status.address.value_or("-") << '\t' << (models.empty() ? "-" : models) << '\n';
+    // A value read from a file is shown escaped: it must not steer the terminal.
+    std::cout << rawValue(overview.client) << '\t' << displayable(installed) << '\t' << configured
+              << '\t' << displayable(status.address.value_or("-")) << '\t'
+              << (models.empty() ? "-" : displayable(models)) << '\n';
     for (const auto& file : status.files) {
-        std::cout << '\t' << file.path.string() << '\t' << (file.exists ? "存在" : "不存在")
-                  << (file.backup ? "\t有备份" : "") << '\n';
+        std::cout << '\t' << displayable(file.path.string()) << '\t'
+                  << (file.exists ? "存在" : "不存在") << (file.backup ? "\t有备份" : "") << '\n';
     }
 }
 

@@ -4,6 +4,8 @@
 
 #include <iostream>
 
+#include "model/text.h"
+
 namespace corvane::cli {
 
 void TerminalHost::setStatus(const std::string& status) {
@@ -12,7 +14,7 @@ void TerminalHost::setStatus(const std::string& status) {
     status_ = status;
     if (status.empty()) return;
     // Scripts read results from standard output and problems from standard error.
-    (failed_ ? std::cerr : statuses_) << status << std::endl;
+    (failed_ ? std::cerr : statuses_) << displayable(status) << std::endl;
 }
 
 void TerminalHost::setFailed(bool failed) {
@@ -23,7 +25,7 @@ void TerminalHost::setFailed(bool failed) {
 void TerminalHost::fail(const std::string& message, const std::string& detail) {
     setFailed(true);
     setStatus(message);
-    if (!detail.empty()) std::cerr << detail << std::endl;
+    if (!detail.empty()) std::cerr << displayable(detail) << std::endl;
 }
 
 void TerminalHost::setWorking(bool) {}

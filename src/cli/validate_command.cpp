@@ -4,6 +4,7 @@
 #include "cli/gateway_form.h"
 #include "files/json_text.h"
 #include "model/setup_error.h"
+#include "model/text.h"
 
 namespace corvane::cli {
 
@@ -12,6 +13,7 @@ void addValidateCommand(CLI::App& app, CommandAction& run) {
     auto form = std::make_shared<GatewayForm>();
     form->addOptions(*command);
     command->callback([&run, form] {
+        form->refuseExtraModels();
         run = [form] {
             try {
                 const GatewaySettings settings(form->address, form->key(), form->auth, form->rows(),
@@ -21,7 +23,7 @@ void addValidateCommand(CLI::App& app, CommandAction& run) {
                 std::cout << prettyJSON(shown) << '\n';
                 return kExitSuccess;
             } catch (const SetupError& error) {
-                std::cerr << error.text() << '\n';
+                std::cerr << displayable(error.text()) << '\n';
                 return kExitFailed;
             }
         };

@@ -173,10 +173,7 @@ void addApplyCommand(CLI::App& app, CommandAction& run) {
     options->addOptions(*command, true);
     command->callback([&run, gateway, options] {
         options->refuseIgnoredConfig(gateway->clientName);
-        // Hermes takes one model; the others would be checked but never written.
-        if (gateway->client() == Client::hermes && gateway->models.size() > 1) {
-            throw CLI::ValidationError("--model", "Hermes Desktop 只能配置一个模型。");
-        }
+        gateway->refuseExtraModels();
         run = [gateway, options] { return runApply(*gateway, *options); };
     });
 }

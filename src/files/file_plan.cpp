@@ -1,9 +1,8 @@
 #include "files/file_plan.h"
 
 #include <algorithm>
-#include <nlohmann/json.hpp>
-#include <regex>
 
+#include "files/key_redaction.h"
 #include "files/reset_steps.h"
 #include "files/unified_diff.h"
 
@@ -52,29 +51,6 @@ void undo(const Undo& step) {
     }
 }
 
-// A key member's name, quoted or not, its separator, and its value: a quoted
-// string or a bare word (YAML, TOML keys).
-const std::regex& keyMember() {
-    static const std::regex pattern(
-        R"re(((["']?)(?:apiKey|api_key|x-api-key|experimental_bearer_token|inferenceGatewayApiKey)\2\s*[:=]\s*)("(?:[^"\\]|\\.)*"|'[^']*'|[^\s,}#]+))re");
-    return pattern;
-}
-
-std::string redactedMembers(const std::string& text) {
-    std::string result;
-    result.reserve(text.size());
-    auto last = text.cbegin();
-    for (std::sregex_iterator match(text.begin(), text.end(), keyMember()), end; match != end;
-         ++match) {
-        result.append(last, (*match)[3].first);
-        const char quote = *(*match)[3].first;
-        result += quote == '"' ? "\"<redacted>\"" : quote == '\'' ? "'<redacted>'" : "<redacted>";
-        last = (*match)[3].second;
-    }
-    result.append(last, text.cend());
-    return result;
-}
-
 }  // namespace
 
 void commitPlan(const FilePlan& plan) {
@@ -108,29 +84,13 @@ bool commitPlanIfAny(const std::optional<FilePlan>& plan) {
     });
 }
 
-std::string redactedSecrets(std::string text, std::string_view key) {
-    static constexpr std::string_view kRedacted = "<redacted>";
-    if (!key.empty()) {
-        const std::string quoted = nlohmann::json(std::string(key)).dump();
-        const std::string escaped = quoted.substr(1, quoted.size() - 2);
-        std::string slashEscaped;
-        for (char c : escaped) slashEscaped += c == '/' ? std::string("\\/") : std::string(1, c);
-        for (const std::string& secret : {std::string(key), escaped, slashEscaped}) {
-            for (std::size_t at = text.find(secret); at != std::string::npos;
-                 at = text.find(secret, at + kRedacted.size())) {
-                text.replace(at, secret.size(), kRedacted);
-            }
-        }
-    }
-    return redactedMembers(text);
-}
-
 std::string planDiff(const FilePlan& plan, std::string_view key) {
     std::string diff;
     for (const FileChange& change : plan) {
-        diff += unifiedDiff(change.path, change.holding, change.content);
+        diff += unifiedDiff(change.path, change.holding, change.content,
+                            [key](std::string_view text) { return redactedSecrets(text, key); });
     }
-    return redactedSecrets(std::move(diff), key);
+    return diff;
 }
 
 }  // namespace corvane

@@ -46,14 +46,9 @@ void commitPlan(const FilePlan& plan);
 // client never read.
 bool commitPlanIfAny(const std::optional<FilePlan>& plan);
 
-// The unified diff of every change, secrets redacted (below).
+// The unified diff of every change, each side's keys redacted as
+// redactedSecrets (key_redaction.h) says; a changed key still shows as a
+// changed line.
 std::string planDiff(const FilePlan& plan, std::string_view key);
-
-// `text` with `key` (when not empty) written as "<redacted>" wherever it
-// appears, also in the escaped forms JSON and TOML give it, and with the value
-// of every member that holds a key in the clients' files (apiKey, api_key,
-// x-api-key, experimental_bearer_token, inferenceGatewayApiKey) redacted too:
-// a reset does not know the key it takes out.
-std::string redactedSecrets(std::string text, std::string_view key);
 
 }  // namespace corvane

@@ -1,19 +1,28 @@
 #include "files/unified_diff.h"
 
 #include <dtl/dtl.hpp>
+#include <stdexcept>
 #include <string_view>
 #include <vector>
 
 namespace corvane {
 namespace {
 
-using Lines = std::vector<std::string>;
-using LineDiff = dtl::Diff<std::string, Lines>;
+// A line as the file has it, compared, and as the diff prints it.
+struct Line {
+    std::string text;
+    std::string shown;
+
+    bool operator==(const Line& other) const { return text == other.text; }
+};
+
+using Lines = std::vector<Line>;
+using LineDiff = dtl::Diff<Line, Lines>;
 
 // Lines with their endings, so that CRLF lines and a missing final newline
 // survive the round trip through the diff.
-Lines splitLines(std::string_view text) {
-    Lines lines;
+std::vector<std::string> splitLines(std::string_view text) {
+    std::vector<std::string> lines;
     while (!text.empty()) {
         const std::size_t end = text.find('\n');
         const std::size_t length = end == std::string_view::npos ? text.size() : end + 1;
@@ -23,10 +32,26 @@ Lines splitLines(std::string_view text) {
     return lines;
 }
 
-void appendLine(std::string& diff, char mark, const std::string& line) {
+Lines shownLines(std::string_view text, const ShownText& shown) {
+    std::vector<std::string> texts = splitLines(text);
+    std::vector<std::string> shownTexts = shown ? splitLines(shown(text)) : texts;
+    // A `shown` that broke the line count must not misplace what it hides.
+    if (shownTexts.size() != texts.size()) throw std::logic_error("shown text lost its lines");
+    Lines lines;
+    lines.reserve(texts.size());
+    for (std::size_t index = 0; index < texts.size(); ++index) {
+        lines.push_back({std::move(texts[index]), std::move(shownTexts[index])});
+    }
+    return lines;
+}
+
+void appendLine(std::string& diff, char mark, const Line& line) {
     diff += mark;
-    diff += line;
-    if (line.empty() || line.back() != '\n') diff += "\n\\ No newline at end of file\n";
+    diff += line.shown;
+    if (line.text.empty() || line.text.back() != '\n') {
+        if (line.shown.empty() || line.shown.back() != '\n') diff += '\n';
+        diff += "\\ No newline at end of file\n";
+    }
 }
 
 std::string range(long long start, long long count) {
@@ -62,13 +87,13 @@ std::string changedLines(const Lines& before, const Lines& after) {
 }  // namespace
 
 std::string unifiedDiff(const std::filesystem::path& path, const std::optional<Bytes>& before,
-                        const std::optional<Bytes>& after) {
+                        const std::optional<Bytes>& after, const ShownText& shown) {
     if (before == after) return {};
     const std::string name = path.relative_path().string();
     std::string diff = "--- " + (before ? "a/" + name : std::string("/dev/null")) + "\n";
     diff += "+++ " + (after ? "b/" + name : std::string("/dev/null")) + "\n";
-    const Lines old = splitLines(before.value_or(""));
-    const Lines updated = splitLines(after.value_or(""));
+    const Lines old = shownLines(before.value_or(""), shown);
+    const Lines updated = shownLines(after.value_or(""), shown);
     if (!before) return diff + wholeFile(updated, '+', true);
     if (!after) return diff + wholeFile(old, '-', false);
     return diff + changedLines(old, updated);

@@ -7,14 +7,18 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "model/text.h"
+
 namespace corvane {
 
 namespace {
 
 QString lineText(const GatewayModel& model) {
-    const QString id = QString::fromStdString(model.id);
+    // The gateway's words: shown escaped, so they cannot reorder the line.
+    const QString id = QString::fromStdString(displayable(model.id));
     if (!model.name || model.name->empty() || *model.name == model.id) return id;
-    return id + QStringLiteral("（") + QString::fromStdString(*model.name) + QStringLiteral("）");
+    return id + QStringLiteral("（") + QString::fromStdString(displayable(*model.name)) +
+           QStringLiteral("）");
 }
 
 }  // namespace

@@ -28,6 +28,7 @@
 #include "gui/model_form.h"
 #include "gui/open_panel.h"
 #include "gui/pending_answer.h"
+#include "model/text.h"
 
 namespace corvane {
 namespace {
@@ -257,7 +258,10 @@ void SetupWindow::showWorking() {
     }
 }
 
-void SetupWindow::showStatus() { actionBar_->setStatus(QString::fromStdString(status_), failed_); }
+// A status may carry a model's label or a file's value: shown escaped.
+void SetupWindow::showStatus() {
+    actionBar_->setStatus(QString::fromStdString(displayable(status_)), failed_);
+}
 
 void SetupWindow::updateTabOrder() {
     if (!actionBar_) return;  // the window is still being built

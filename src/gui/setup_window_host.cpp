@@ -11,6 +11,7 @@
 #include "gui/gateway_probe_controls.h"
 #include "gui/pending_answer.h"
 #include "gui/setup_window.h"
+#include "model/text.h"
 
 namespace corvane {
 
@@ -69,7 +70,7 @@ void SetupWindow::fail(const std::string& message, const std::string& detail) {
         failed_ = true;
         status_ = message;
         showStatus();
-        actionBar_->setFailureDetail(QString::fromStdString(detail));
+        actionBar_->setFailureDetail(QString::fromStdString(displayable(detail)));
     });
 }
 

@@ -95,9 +95,13 @@ HttpsUrl normalisedBaseUrl(std::string_view address, Client client) {
     return base;
 }
 
+// Far above any real key; a longer one is something else pasted, and would
+// only fail later as a header no gateway takes.
+constexpr std::size_t kMaxKeyBytes = std::size_t{16} * 1024;
+
 std::string validatedKey(std::string_view key) {
     std::string text = trimmed(key);
-    if (text.empty()) throw SetupError(kIncompleteKey);
+    if (text.empty() || text.size() > kMaxKeyBytes) throw SetupError(kIncompleteKey);
     for (unsigned char byte : text) {
         if (byte < 33 || byte > 126) throw SetupError(kIncompleteKey);
     }

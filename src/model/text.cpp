@@ -1,5 +1,8 @@
 #include "model/text.h"
 
+#include <algorithm>
+#include <array>
+#include <cstdio>
 #include <optional>
 
 namespace corvane {
@@ -83,6 +86,17 @@ std::string trimmedWhere(std::string_view text, Predicate matches) {
     return std::string(text.substr(begin, end - begin));
 }
 
+bool needsEscape(char32_t c) {
+    return (c < 0x20 && c != '\t') || (c >= 0x7F && c <= 0x9F) || c == 0x2028 || c == 0x2029 ||
+           (c >= 0x202A && c <= 0x202E) || (c >= 0x2066 && c <= 0x2069);
+}
+
+void appendEscape(std::string& out, const char* format, unsigned value) {
+    std::array<char, 8> escape{};
+    std::snprintf(escape.data(), escape.size(), format, value);
+    out += escape.data();
+}
+
 }  // namespace
 
 bool isWhitespaceOrNewline(char32_t c) {
@@ -122,6 +136,31 @@ void appendUtf8(std::string& out, char32_t c) {
         out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
         out += static_cast<char>(0x80 | (c & 0x3F));
     }
+}
+
+std::string displayable(std::string_view text) {
+    const bool plain = std::all_of(text.begin(), text.end(),
+                                   [](char c) { return (c >= 0x20 && c < 0x7F) || c == '\t'; });
+    if (plain) return std::string(text);
+    std::string shown;
+    shown.reserve(text.size() + 16);
+    for (std::size_t offset = 0; offset < text.size();) {
+        const auto decoded = decodeAt(text, offset);
+        if (!decoded) {
+            appendEscape(shown, "\\x%02x", static_cast<unsigned char>(text[offset]));
+            ++offset;
+            continue;
+        }
+        if (!needsEscape(decoded->character)) {
+            shown.append(text.substr(offset, decoded->length));
+        } else if (decoded->character < 0x80) {
+            appendEscape(shown, "\\x%02x", static_cast<unsigned>(decoded->character));
+        } else {
+            appendEscape(shown, "\\u%04x", static_cast<unsigned>(decoded->character));
+        }
+        offset += decoded->length;
+    }
+    return shown;
 }
 
 bool isValidUtf8(std::string_view bytes) {

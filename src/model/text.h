@@ -25,6 +25,14 @@ bool containsWhitespaceOrNewline(std::string_view text);
 // steer a terminal that shows it.
 bool containsControlCharacter(std::string_view text);
 
+// Foreign text (a gateway's model IDs, a file's values, a library's error) as
+// a terminal or a window may show it: control characters (C0 but tab, DEL,
+// C1), line and paragraph separators, bidirectional overrides and isolates
+// and bytes that are not UTF-8 are written as escapes ("\x1b", "\u202e"), so
+// that the text can neither steer a terminal, nor start a new row, nor
+// reorder what is shown after it.
+std::string displayable(std::string_view text);
+
 // Whether the bytes are well-formed UTF-8 (no overlong forms, no surrogates).
 bool isValidUtf8(std::string_view bytes);
 

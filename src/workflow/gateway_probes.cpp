@@ -57,10 +57,16 @@ WorkflowOutcome runModelList(const ModelListPlan& plan, WorkflowHost& host,
                              const WorkflowServices& services, std::stop_token stop) {
     return reported(host, "获取模型列表失败。请稍后重试。", [&] {
         host.setStatus("正在获取模型列表");
-        const std::vector<GatewayModel> models =
+        const GatewayModelList list =
             gatewayModels(plan.connection, plan.client, stop, services.checkLimits);
-        host.setStatus(models.empty() ? "网关没有列出任何模型。"
-                                      : "网关列出 " + std::to_string(models.size()) + " 个模型。");
+        const std::vector<GatewayModel>& models = list.models;
+        if (list.incomplete) {
+            host.setStatus("模型列表不完整：" + *list.incomplete);
+        } else {
+            host.setStatus(models.empty()
+                               ? "网关没有列出任何模型。"
+                               : "网关列出 " + std::to_string(models.size()) + " 个模型。");
+        }
         if (!models.empty()) host.showGatewayModels(models);
         return WorkflowOutcome::succeeded;
     });

@@ -405,6 +405,27 @@ TEST_F(CheckGatewayTest, TrustsACertificateFolderNamedInTheEnvironment) {
     EXPECT_EQ(failureWith(streamOf({kChatDone})), "无法连接模型接口。请检查地址和网络后重试。");
 }
 
+// The Mac hands its keychains' certificates over as text; they replace every
+// other store, also a bundle named in the environment.
+TEST_F(CheckGatewayTest, TrustsOnlyTheSystemCertificatesHandedOverAsText) {
+    gateway_.setScript({streamOf({kChatDone})});
+    const GatewaySettings settings(gateway_.address(), kKey, "bearer", {{"m", ""}},
+                                   Client::openCode);
+    const TestGateway stranger;
+    struct Case {
+        const char* name;
+        std::filesystem::path ca;
+        bool passes;
+    };
+    for (const Case& c : {Case{"the gateway's authority", gateway_.caFile(), true},
+                          Case{"an unrelated authority", stranger.caFile(), false}}) {
+        const TrustStore trust{std::nullopt, std::nullopt, testing::readFile(c.ca)};
+        const ModelCheck found = checkModel(settings, settings.inferenceModels().front(),
+                                            Client::openCode, {}, {}, trust);
+        EXPECT_EQ(found.passed, c.passes) << c.name << ": " << found.message << found.detail;
+    }
+}
+
 TEST_F(CheckGatewayTest, TimesTheFirstAndTheDecidingEvent) {
     struct TimingCase {
         GatewayReply reply;

@@ -4,6 +4,8 @@
 #include <string>
 #include <vector>
 
+#include "model/text.h"
+#include "support/hostile_text.h"
 #include "support/run_program.h"
 #include "support/test_gateway.h"
 
@@ -50,6 +52,16 @@ TEST(ModelsCommandTest, ReadsEachListShapeAndRefusesWhatIsNotAList) {
     for (int page = 0; page < 20; ++page) twenty += "claude-" + std::to_string(page) + "\n";
     GatewayReply huge = listReply(openAi);
     huge.chunks = {{std::string(5 * 1024 * 1024, ' ')}, {std::string(4 * 1024 * 1024, ' ')}};
+    nlohmann::json hostile = {{"data", nlohmann::json::array()}};
+    std::string hostileShown;
+    nlohmann::json hostileJson = nlohmann::json::array();
+    for (const testing::HostileText& text : testing::hostileTexts()) {
+        // JSON carries no bytes that are not UTF-8.
+        if (!isValidUtf8(text.raw)) continue;
+        hostile["data"].push_back({{"id", text.raw}});
+        hostileJson.push_back({{"id", text.raw}, {"name", nullptr}});
+        hostileShown += text.shown + "\n";
+    }
     const std::string notFound =
         "网关没有提供模型列表（/v1/models 返回 HTTP 404）。请核对接口地址，或手动填写 Model ID。\n";
     const std::vector<ListCase> cases = {
@@ -71,7 +83,28 @@ TEST(ModelsCommandTest, ReadsEachListShapeAndRefusesWhatIsNotAList) {
          "\n",
          "",
          {"/api/v1/models", "/api/v1/models?after_id=claude%20a%2F1"}},
-        {"twenty pages at most", endless, {}, 0, twenty, "", {}},
+        {"twenty pages at most",
+         endless,
+         {},
+         0,
+         twenty,
+         "模型列表不完整：已读取 20 页，达到页数上限。\n",
+         {}},
+        {"hostile ids", {listReply(hostile)}, {}, 0, hostileShown, "", {}},
+        {"hostile ids, exact json",
+         {listReply(hostile)},
+         {"--json"},
+         0,
+         hostileJson.dump() + "\n",
+         "",
+         {}},
+        {"key too long",
+         {listReply(openAi)},
+         {"--key-stdin"},
+         1,
+         "",
+         "请粘贴完整的 API Key。\n",
+         {}},
         {"empty",
          {listReply({{"data", nlohmann::json::array()}})},
          {},
@@ -100,20 +133,33 @@ TEST(ModelsCommandTest, ReadsEachListShapeAndRefusesWhatIsNotAList) {
         SCOPED_TRACE(c.name);
         testing::TestGateway gateway(c.script);
         const bool claude = c.name == "anthropic pages";
-        testing::ProgramRun run{CORVANE_PROGRAM,
-                                {"models", "--client", claude ? "Claude" : "openCode", "--address",
-                                 gateway.address() + "/api", "--auth", "x-api-key"}};
+        testing::ProgramRun run;
+        run.program = CORVANE_PROGRAM;
+        run.arguments = {"models",
+                         "--client",
+                         claude ? "Claude" : "openCode",
+                         "--address",
+                         gateway.address() + "/api",
+                         "--auth",
+                         "x-api-key"};
         run.arguments.insert(run.arguments.end(), c.arguments.begin(), c.arguments.end());
         run.environment = {{"CORVANE_API_KEY", kKey},
                            {"SSL_CERT_FILE", gateway.caFile().string()},
                            {"NO_PROXY", "127.0.0.1"},
                            {"no_proxy", "127.0.0.1"}};
+        // A mebibyte of key is refused as a key, before any request.
+        if (c.name == "key too long") run.input = std::string(1024 * 1024, 'k') + "\n";
         const testing::ProgramResult result = testing::runProgram(run);
         EXPECT_EQ(result.exitStatus, c.status);
         EXPECT_EQ(result.output, c.out);
         EXPECT_EQ(result.error, c.err);
         const auto requests = gateway.requests();
-        if (c.name == "twenty pages at most") EXPECT_EQ(requests.size(), 20u);
+        if (c.name == "twenty pages at most") {
+            EXPECT_EQ(requests.size(), 20u);
+        }
+        if (c.name == "key too long") {
+            EXPECT_TRUE(requests.empty());
+        }
         for (std::size_t index = 0; index < c.targets.size() && index < requests.size(); ++index) {
             EXPECT_EQ(requests[index].target, c.targets[index]);
         }

@@ -86,6 +86,17 @@ TEST(ValidateCommand, ExitStatusesAndMessages) {
          2,
          ""},
         {{}, "k", "", 2, ""},
+        // A key is at most 16 KiB: more is something else pasted.
+        {{"validate", "--client", "codex", "--address", "https://x", "--model", "a"},
+         std::string(16 * 1024, 'k'),
+         "",
+         0,
+         ""},
+        {{"validate", "--client", "codex", "--address", "https://x", "--model", "a"},
+         std::string(16 * 1024 + 1, 'k'),
+         "",
+         1,
+         "请粘贴完整的 API Key。\n"},
     };
     for (const Case& c : cases) {
         const ProgramResult result = corvane(c.arguments, c.key, c.input);
@@ -93,6 +104,17 @@ TEST(ValidateCommand, ExitStatusesAndMessages) {
         if (!c.error.empty()) {
             EXPECT_EQ(result.error, c.error);
         }
+    }
+}
+
+TEST(ValidateCommand, HermesTakesOneModelInEveryCommand) {
+    for (const char* command : {"validate", "check", "apply"}) {
+        const ProgramResult result = corvane({command, "--client", "hermes", "--address",
+                                              "https://x", "--model", "a", "--model", "b"},
+                                             "k");
+        EXPECT_EQ(result.exitStatus, 2) << command;
+        EXPECT_NE(result.error.find("Hermes Desktop 只能配置一个模型。"), std::string::npos)
+            << command << ": " << result.error;
     }
 }
 

@@ -7,7 +7,7 @@
 #include <sstream>
 #include <thread>
 
-#include "files/file_plan.h"
+#include "files/key_redaction.h"
 #include "support/apply_patch.h"
 #include "support/fake_hermes.h"
 #include "support/gateway_samples.h"

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "support/hostile_text.h"
+
 namespace corvane {
 namespace {
 
@@ -37,6 +39,14 @@ TEST(Text, ValidatesUtf8) {
     for (const char* bad : {"\xC0\xAF", "\xED\xA0\x80", "\xF4\x90\x80\x80", "\xE4\xB8", "\x80"}) {
         EXPECT_FALSE(isValidUtf8(bad)) << bad;
     }
+}
+
+TEST(Text, ShowsForeignTextEscaped) {
+    for (const testing::HostileText& text : testing::hostileTexts()) {
+        EXPECT_EQ(displayable(text.raw), text.shown) << text.shown;
+    }
+    // NUL is part of the text, not its end.
+    EXPECT_EQ(displayable(std::string("a\0b", 3)), "a\\x00b");
 }
 
 }  // namespace
