@@ -71,8 +71,8 @@ TEST(ProfileCommands, AppliesToFourClientsAndASecondRunWritesNothing) {
     const std::string hermesNote = "（Hermes Desktop 只配置列表中的第一个模型 m1）";
     for (const std::string& line : std::vector<std::string>{
              "Codex：配置已保存。重启后生效。", "OpenCode Desktop：配置已保存。重启后生效。",
-          "OpenClaw（小龙虾）：配置已保存。重启后生效。",
-          "Hermes Desktop：配置已保存。重启后生效。" + hermesNote}) {
+             "OpenClaw（小龙虾）：配置已保存。重启后生效。",
+             "Hermes Desktop：配置已保存。重启后生效。" + hermesNote}) {
         EXPECT_NE(first.output.find(line + "\n"), std::string::npos) << line << "\n"
                                                                      << first.output;
     }
