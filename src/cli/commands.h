@@ -9,6 +9,9 @@ namespace corvane::cli {
 inline constexpr int kExitSuccess = 0;
 inline constexpr int kExitFailed = 1;
 inline constexpr int kExitUsage = 2;
+// A restart that had to come before any write (Claude desktop, WorkBuddy) was
+// declined; nothing was written.
+inline constexpr int kExitDeclined = 3;
 // Stopped by Ctrl-C, as shells report a SIGINT.
 inline constexpr int kExitInterrupted = 130;
 
@@ -23,5 +26,7 @@ void addModelsCommand(CLI::App& app, CommandAction& run);
 void addApplyCommand(CLI::App& app, CommandAction& run);
 void addResetCommand(CLI::App& app, CommandAction& run);
 void addStatusCommand(CLI::App& app, CommandAction& run);
+void addLinkCommand(CLI::App& app, CommandAction& run);
+void addExportCommand(CLI::App& app, CommandAction& run);
 
 }  // namespace corvane::cli

@@ -6,18 +6,9 @@
 #include <cstdlib>
 #include <iostream>
 
-#include "model/text.h"
-
 namespace corvane::cli {
 
-std::optional<Client> clientNamed(const std::string& name) {
-    if (auto client = clientFromRawValue(name)) return client;
-    const std::string lowered = asciiLowercased(name);
-    for (Client client : allClients()) {
-        if (asciiLowercased(caseName(client)) == lowered) return client;
-    }
-    return std::nullopt;
-}
+std::optional<Client> clientNamed(const std::string& name) { return clientFromName(name); }
 
 void addClientOption(CLI::App& command, std::string& clientName) {
     command.add_option("--client", clientName, "client display name or case name (openClaw)")
@@ -31,6 +22,10 @@ void addClientOption(CLI::App& command, std::string& clientName) {
 
 void GatewayForm::addConnectionOptions(CLI::App& command) {
     addClientOption(command, clientName);
+    addAddressOptions(command);
+}
+
+void GatewayForm::addAddressOptions(CLI::App& command) {
     command.add_option("--address", address, "HTTPS base address of the gateway")->required();
     command.add_option("--auth", auth, "authentication scheme")
         ->check(CLI::IsMember({"bearer", "x-api-key"}));
@@ -40,6 +35,10 @@ void GatewayForm::addConnectionOptions(CLI::App& command) {
 
 void GatewayForm::addOptions(CLI::App& command) {
     addConnectionOptions(command);
+    addModelOption(command);
+}
+
+void GatewayForm::addModelOption(CLI::App& command) {
     command.add_option("--model", models, "model ID, optionally ID=DISPLAY NAME; repeatable")
         ->required()
         ->allow_extra_args(false);

@@ -23,6 +23,10 @@ struct GatewayForm {
     void addOptions(CLI::App& command);
     // Everything but the models: for commands that ask the gateway which it has.
     void addConnectionOptions(CLI::App& command);
+    // The address, auth and key options alone, and the models, for a command
+    // that takes its clients its own way.
+    void addAddressOptions(CLI::App& command);
+    void addModelOption(CLI::App& command);
 
     // Hermes takes one model: more is a usage error (CLI::ValidationError),
     // whichever command is asked to check or write them.

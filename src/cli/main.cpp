@@ -19,6 +19,8 @@ int main(int argc, char** argv) {
     corvane::cli::addApplyCommand(app, run);
     corvane::cli::addResetCommand(app, run);
     corvane::cli::addStatusCommand(app, run);
+    corvane::cli::addLinkCommand(app, run);
+    corvane::cli::addExportCommand(app, run);
     try {
         app.parse(argc, argv);
     } catch (const CLI::ParseError& error) {

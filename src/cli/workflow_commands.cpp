@@ -2,6 +2,7 @@
 #include <iostream>
 #include <memory>
 
+#include "cli/apply_targets.h"
 #include "cli/commands.h"
 #include "cli/gateway_form.h"
 #include "cli/interrupt_watcher.h"
@@ -12,10 +13,6 @@
 
 namespace corvane::cli {
 namespace {
-
-// The exit status for a run whose restart was declined before anything was
-// written (Claude desktop, WorkBuddy).
-constexpr int kExitDeclined = 3;
 
 struct WorkflowOptions {
     std::string config;
@@ -169,9 +166,23 @@ void addApplyCommand(CLI::App& app, CommandAction& run) {
         app.add_subcommand("apply", "check the gateway, write the configuration, restart");
     auto gateway = std::make_shared<GatewayForm>();
     auto options = std::make_shared<WorkflowOptions>();
-    gateway->addOptions(*command);
+    auto targets = std::make_shared<ApplyTargets>();
+    gateway->addAddressOptions(*command);
+    gateway->addModelOption(*command);
+    command->get_option("--address")->required(false);
+    command->get_option("--model")->required(false);
     options->addOptions(*command, true);
-    command->callback([&run, gateway, options] {
+    targets->addOptions(*command);
+    command->callback([&run, command, gateway, options, targets] {
+        if (targets->fromProfile()) {
+            run = [gateway, options, targets] {
+                const auto workspace = makeSystemWorkspace();
+                return runProfileApply(*targets, *gateway, options->answer(), options->dryRun,
+                                       options->services(*workspace));
+            };
+            return;
+        }
+        gateway->clientName = targets->formClient(*command);
         options->refuseIgnoredConfig(gateway->clientName);
         gateway->refuseExtraModels();
         run = [gateway, options] { return runApply(*gateway, *options); };

@@ -7,6 +7,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QVBoxLayout>
+#include <algorithm>
 
 #include "files/config_files.h"
 #include "gui/form_text.h"
@@ -86,6 +87,11 @@ void ConnectionForm::clear(const QString& storedPath) {
 }
 
 void ConnectionForm::clearKey() { key_->clear(); }
+
+void ConnectionForm::setGateway(const QString& address, const QString& auth) {
+    address_->setText(address);
+    auth_->setCurrentIndex(std::max(0, auth_->findData(auth)));
+}
 
 QString ConnectionForm::chosenPath() const { return chosenPath_->text(); }
 

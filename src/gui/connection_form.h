@@ -27,6 +27,8 @@ public:
     // Blank values, the scheme back to "bearer" and `storedPath` as the path.
     void clear(const QString& storedPath);
     void clearKey();
+    // The address and scheme an import link gives; the key and path stay.
+    void setGateway(const QString& address, const QString& auth);
 
     QString chosenPath() const;
     void setChosenPath(const QString& path);

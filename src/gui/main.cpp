@@ -4,6 +4,7 @@
 #include "gui/icons.h"
 #include "gui/interface_font.h"
 #include "gui/qt_translations.h"
+#include "gui/setup_link_events.h"
 #include "gui/setup_window.h"
 #include "platform/memory_privacy.h"
 #include "platform/workspace.h"
@@ -25,7 +26,12 @@ int main(int argc, char** argv) {
     window.setActions(&session);
     corvane::FirstPaintReporter reporter;
     if (qEnvironmentVariableIsSet("CORVANE_EXIT_AFTER_SHOW")) window.installEventFilter(&reporter);
+    app.installEventFilter(new corvane::SetupLinkEvents(window));
     window.show();
+    // The desktop entry passes an import link as the one argument.
+    if (const QStringList arguments = QApplication::arguments(); arguments.size() > 1) {
+        window.openLink(arguments.at(1));
+    }
     const int status = app.exec();
     // A worker waiting for an answer must get one before the session joins it.
     window.shutDown();

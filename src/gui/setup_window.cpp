@@ -28,6 +28,7 @@
 #include "gui/model_form.h"
 #include "gui/open_panel.h"
 #include "gui/pending_answer.h"
+#include "gui/setup_link_events.h"
 #include "model/text.h"
 
 namespace corvane {
@@ -146,6 +147,8 @@ QWidget* SetupWindow::buildForms() {
     models_ = new ModelForm([this] { updateTabOrder(); }, page);
     probes_ = new GatewayProbeControls(
         this, models_->editor(), [this] { return form(); }, [this] { return actions_; });
+    linkLine_ = linkOriginLine(*connection_->addressField(), page);
+    pageLayout->addWidget(linkLine_);
     pageLayout->addWidget(connection_);
     pageLayout->addWidget(models_);
     pageLayout->addWidget(probes_->fetchButton(), 0, Qt::AlignLeft);

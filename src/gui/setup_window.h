@@ -55,6 +55,11 @@ public:
     // form with the path remembered for it.
     void selectClient(Client client);
 
+    // An import link (corvane-setup://configure?…): selects its client and
+    // fills the form, writing and checking nothing; a link that cannot be
+    // used says why in the status line (setup_window_link.cpp).
+    void openLink(const QString& link);
+
     void chooseConfigurationFile();
     void submit();
     void previewSubmit();
@@ -133,6 +138,8 @@ private:
     ClientSidebar* sidebar_;
     QLabel* clientName_ = nullptr;
     QLabel* configuredLine_ = nullptr;
+    // "来自链接：<host>" above the form, until the address changes.
+    QLabel* linkLine_ = nullptr;
     QWidget* downloadSlot_ = nullptr;
     QWidget* downloadControl_ = nullptr;
     QScrollArea* scroll_ = nullptr;

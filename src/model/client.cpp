@@ -5,6 +5,8 @@
 #include <array>
 #include <memory>
 
+#include "model/text.h"
+
 namespace corvane {
 namespace {
 
@@ -117,6 +119,15 @@ std::optional<Client> clientFromRawValue(std::string_view text) {
 }
 
 std::string_view caseName(Client client) { return facts(client).caseName; }
+
+std::optional<Client> clientFromName(std::string_view name) {
+    if (auto client = clientFromRawValue(name)) return client;
+    const std::string lowered = asciiLowercased(name);
+    for (const ClientFacts& entry : kFacts) {
+        if (asciiLowercased(entry.caseName) == lowered) return entry.client;
+    }
+    return std::nullopt;
+}
 bool supportsMultiple(Client client) { return facts(client).supportsMultiple; }
 bool supportsDisplayName(Client client) { return facts(client).supportsDisplayName; }
 std::string_view symbolName(Client client) { return facts(client).symbolName; }

@@ -28,6 +28,10 @@ std::optional<Client> clientFromRawValue(std::string_view text);
 // The lowerCamelCase case name ("openClaw"), as scripts spell clients.
 std::string_view caseName(Client client);
 
+// The client a script or a file names: its display name exactly, or its case
+// name in any letter case. Nothing when no client has that name.
+std::optional<Client> clientFromName(std::string_view name);
+
 bool supportsMultiple(Client client);
 bool supportsDisplayName(Client client);
 std::string_view symbolName(Client client);

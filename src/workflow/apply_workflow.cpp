@@ -1,5 +1,6 @@
 #include "workflow/apply_workflow.h"
 
+#include "check/check_request.h"
 #include "files/config_files.h"
 #include "model/setup_error.h"
 #include "platform/bundle_info.h"
@@ -201,21 +202,27 @@ std::optional<ApplyPlan> prepareApply(const SetupForm& form, WorkflowHost& host,
 }
 
 void checkEveryModel(const ApplyPlan& plan, WorkflowHost& host, const WorkflowServices& services,
-                     std::stop_token stop) {
+                     std::stop_token stop, PassedChecks* passed) {
     const GatewaySettings& settings = plan.configuration.settings;
+    const Client client = plan.configuration.client;
     const auto& models = settings.inferenceModels();
     for (std::size_t k = 0; k < models.size(); ++k) {
         host.setStatus("验证模型 " + std::to_string(k + 1) + " / " + std::to_string(models.size()));
-        checkGateway(settings, models[k], plan.configuration.client, stop, services.checkLimits);
+        const HttpsRequest request = checkRequest(settings, models[k], client);
+        const std::string sent = request.url + '\n' + request.postBody.value_or("");
+        if (passed != nullptr && passed->contains(sent)) continue;
+        checkGateway(settings, models[k], client, stop, services.checkLimits);
+        if (passed != nullptr) passed->insert(sent);
     }
 }
 
 WorkflowOutcome runApply(const ApplyPlan& plan, WorkflowHost& host,
-                         const WorkflowServices& services, std::stop_token stop) {
+                         const WorkflowServices& services, std::stop_token stop,
+                         PassedChecks* passed) {
     WorkflowOutcome outcome = WorkflowOutcome::succeeded;
     try {
         const Client client = plan.configuration.client;
-        checkEveryModel(plan, host, services, stop);
+        checkEveryModel(plan, host, services, stop, passed);
         const ApplicationControl control(services.workspace, stop, services.applicationTiming);
         if (client == Client::claude) {
             outcome = applyClaude(plan, host, services, control);

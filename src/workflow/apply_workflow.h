@@ -1,7 +1,9 @@
 #pragma once
 
 #include <optional>
+#include <set>
 #include <stop_token>
+#include <string>
 
 #include "clients/selected_client_configuration.h"
 #include "workflow/setup_form.h"
@@ -39,14 +41,21 @@ std::optional<std::filesystem::path> prepareOpenForSetup(Client client, Workflow
 WorkflowOutcome runOpenForSetup(const std::filesystem::path& location, WorkflowHost& host,
                                 const WorkflowServices& services, std::stop_token stop);
 
+// The test requests that passed during one run over several clients, so that
+// clients sending the same request (same protocol, address and model) check
+// it once.
+using PassedChecks = std::set<std::string>;
+
 // One test request per model, in order, each announced through the host; the
-// first failure is thrown.
+// first failure is thrown. A request found in `passed` is not sent again; one
+// that passes is added to it.
 void checkEveryModel(const ApplyPlan& plan, WorkflowHost& host, const WorkflowServices& services,
-                     std::stop_token stop);
+                     std::stop_token stop, PassedChecks* passed = nullptr);
 
 // The apply task: one test request per model, the write, the remembered path
 // and the restart. Reports through the host; never throws.
 WorkflowOutcome runApply(const ApplyPlan& plan, WorkflowHost& host,
-                         const WorkflowServices& services, std::stop_token stop);
+                         const WorkflowServices& services, std::stop_token stop,
+                         PassedChecks* passed = nullptr);
 
 }  // namespace corvane

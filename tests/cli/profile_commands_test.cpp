@@ -1,0 +1,211 @@
+#include <gtest/gtest.h>
+
+#include <nlohmann/json.hpp>
+
+#include "support/run_program.h"
+#include "support/workflow_environment.h"
+
+namespace corvane {
+namespace {
+
+using testing::FakeBundleOptions;
+using testing::filesWithTimes;
+using testing::kWorkflowKey;
+using testing::ProgramResult;
+using testing::WorkflowEnvironment;
+using testing::writeFile;
+
+ProgramResult corvane(const WorkflowEnvironment& env, std::vector<std::string> arguments) {
+    testing::ProgramRun run;
+    run.program = CORVANE_CLI_PATH;
+    run.arguments = std::move(arguments);
+    run.environment["CORVANE_API_KEY"] = kWorkflowKey;
+    run.environment["PATH"] = (env.home.path() / "bin").string() + ":/usr/bin:/bin";
+    ProgramResult result = testing::runProgram(run);
+    EXPECT_EQ(result.output.find(kWorkflowKey), std::string::npos) << result.output;
+    EXPECT_EQ(result.error.find(kWorkflowKey), std::string::npos) << result.error;
+    return result;
+}
+
+// Passes as a Responses stream (its first event) and as a Chat Completions one
+// ([DONE]), so one gateway serves every client of the run.
+testing::GatewayReply passingForEveryProtocol() {
+    testing::GatewayReply reply;
+    reply.chunks = {{"data: {\"type\":\"response.completed\"}\n\ndata: [DONE]\n\n"}};
+    return reply;
+}
+
+void install(WorkflowEnvironment& env, const std::string& name, const std::string& identifier) {
+    FakeBundleOptions options;
+    options.bundleIdentifier = identifier;
+    options.shortVersion = "1.0";
+    env.install(name, options);
+}
+
+std::vector<std::string> sentRequests(const WorkflowEnvironment& env) {
+    std::vector<std::string> sent;
+    for (const auto& request : env.gateway.requests()) {
+        sent.push_back(request.path + " " +
+                       nlohmann::json::parse(request.body)["model"].get<std::string>());
+    }
+    return sent;
+}
+
+TEST(ProfileCommands, AppliesToFourClientsAndASecondRunWritesNothing) {
+    WorkflowEnvironment env;
+    install(env, "Codex", "com.openai.codex");
+    install(env, "OpenCode", "ai.opencode.desktop");
+    install(env, "OpenClaw", "ai.openclaw.mac");
+    env.installHermes();
+    env.gateway.setScript({passingForEveryProtocol()});
+    writeFile(env.home.path() / ".openclaw/openclaw.json", "{\"gateway\": {\"port\": 18789}}");
+    const auto profile = env.home.path() / "team.json5";
+    writeFile(profile, "// our gateway\n{ address: '" + env.gateway.address() +
+                           "/api', models: [{id: 'm1', name: 'Model One'}, 'm2'], }\n");
+    const std::vector<std::string> apply = {"apply",    "--profile",   profile.string(),
+                                            "--client", "codex",       "--client",
+                                            "all",      "--no-restart"};
+
+    const ProgramResult first = corvane(env, apply);
+    EXPECT_EQ(first.exitStatus, 0) << first.output << first.error;
+    const std::string hermesNote = "（Hermes Desktop 只配置列表中的第一个模型 m1）";
+    for (const std::string& line : std::vector<std::string>{
+             "Codex：配置已保存。重启后生效。", "OpenCode Desktop：配置已保存。重启后生效。",
+             "OpenClaw（小龙虾）：配置已保存。重启后生效。",
+             "Hermes Desktop：配置已保存。重启后生效。" + hermesNote}) {
+        EXPECT_NE(first.output.find(line + "\n"), std::string::npos) << line << "\n"
+                                                                     << first.output;
+    }
+    // Codex's Responses request per model, then one Chat Completions request
+    // per model for the three clients that share it.
+    const std::vector<std::string> once = {"/api/v1/responses m1", "/api/v1/responses m2",
+                                           "/api/v1/chat/completions m1",
+                                           "/api/v1/chat/completions m2"};
+    EXPECT_EQ(sentRequests(env), once);
+    EXPECT_TRUE(std::filesystem::exists(env.home.path() / ".codex/corvane-model-catalog.json"));
+
+    const auto written = filesWithTimes(env.home.path());
+    const ProgramResult second = corvane(env, apply);
+    EXPECT_EQ(second.exitStatus, 0) << second.output << second.error;
+    EXPECT_EQ(
+        second.output,
+        "Codex：已是当前配置\nOpenCode Desktop：已是当前配置\nOpenClaw（小龙虾）：已是当前配置\n"
+        "Hermes Desktop：已是当前配置" +
+            hermesNote + "\n");
+    EXPECT_EQ(filesWithTimes(env.home.path()), written);
+    EXPECT_EQ(sentRequests(env), once);
+
+    // A profile that carries a key is refused whole: exit 2, nothing touched.
+    writeFile(profile, "{address: 'https://gw.example.com', models: ['m1'], api_key: 'sk-x'}");
+    const auto before = filesWithTimes(env.home.path());
+    const ProgramResult refused = corvane(env, apply);
+    EXPECT_EQ(refused.exitStatus, 2);
+    EXPECT_EQ(refused.output, "");
+    EXPECT_EQ(refused.error.find("sk-x"), std::string::npos) << refused.error;
+    EXPECT_NE(refused.error.find("\"api_key\""), std::string::npos) << refused.error;
+    EXPECT_EQ(filesWithTimes(env.home.path()), before);
+}
+
+}  // namespace
+}  // namespace corvane
+
+namespace corvane {
+namespace {
+
+// The plist read back by Python's plistlib, as JSON.
+nlohmann::json readPlist(const std::string& text) {
+    testing::ProgramRun run;
+    run.program = "/usr/bin/python3";
+    run.arguments = {"-c",
+                     "import json, plistlib, sys\n"
+                     "print(json.dumps(plistlib.loads(sys.stdin.buffer.read())))"};
+    run.input = text;
+    const ProgramResult result = testing::runProgram(run);
+    EXPECT_EQ(result.exitStatus, 0) << result.error;
+    return nlohmann::json::parse(result.output);
+}
+
+TEST(ProfileCommands, ExportsAConfigurationProfileWithStableIdentifiers) {
+    testing::TempHome home;
+    const auto profile = home.path() / "team.json5";
+    writeFile(profile,
+              "{address: 'https://gw.example.com/v1/', auth: 'x-api-key', models: ['gpt-5'],"
+              " clients: {claude: {models: [{id: 'claude-sonnet-4-5', name: 'Sonnet'}, "
+              "'claude-opus-4-1']}}}");
+    const auto exportAs = [&](const std::string& format, std::optional<std::string> key = {}) {
+        testing::ProgramRun run;
+        run.program = CORVANE_CLI_PATH;
+        run.arguments = {"export",   "--profile", profile.string(), "--client", "Claude",
+                         "--format", format};
+        if (key) {
+            run.arguments.push_back("--key-stdin");
+            run.input = *key + "\n";
+        }
+        return testing::runProgram(run);
+    };
+
+    const ProgramResult first = exportAs("mobileconfig");
+    ASSERT_EQ(first.exitStatus, 0) << first.error;
+    EXPECT_EQ(first.error, "");
+    const nlohmann::json read = readPlist(first.output);
+    EXPECT_EQ(read["PayloadType"], "Configuration");
+    ASSERT_EQ(read["PayloadContent"].size(), 1u);
+    const nlohmann::json payload = read["PayloadContent"][0];
+    EXPECT_EQ(payload["PayloadType"], "com.anthropic.claudefordesktop");
+    EXPECT_EQ(payload["inferenceProvider"], "gateway");
+    EXPECT_EQ(payload["inferenceGatewayBaseUrl"], "https://gw.example.com");
+    EXPECT_EQ(payload["inferenceGatewayAuthScheme"], "x-api-key");
+    EXPECT_EQ(payload["inferenceModels"], "[\"claude-sonnet-4-5\",\"claude-opus-4-1\"]");
+    EXPECT_FALSE(payload.contains("inferenceGatewayApiKey"));
+    EXPECT_NE(payload["PayloadUUID"], read["PayloadUUID"]);
+    EXPECT_EQ(exportAs("mobileconfig").output, first.output);
+
+    // Another model list: new UUIDs, the same identifier, so it replaces the
+    // deployed profile; the key changes neither.
+    const ProgramResult withKey = exportAs("mobileconfig", "sk-managed-1");
+    ASSERT_EQ(withKey.exitStatus, 0) << withKey.error;
+    EXPECT_NE(withKey.error.find("API Key"), std::string::npos);
+    const nlohmann::json keyed = readPlist(withKey.output);
+    EXPECT_EQ(keyed["PayloadContent"][0]["inferenceGatewayApiKey"], "sk-managed-1");
+    EXPECT_EQ(keyed["PayloadUUID"], read["PayloadUUID"]);
+    writeFile(profile,
+              "{address: 'https://gw.example.com', auth: 'x-api-key', "
+              "models: ['claude-haiku-4-5']}");
+    const nlohmann::json changed = readPlist(exportAs("mobileconfig").output);
+    EXPECT_EQ(changed["PayloadIdentifier"], read["PayloadIdentifier"]);
+    EXPECT_NE(changed["PayloadUUID"], read["PayloadUUID"]);
+
+    const ProgramResult json = exportAs("json");
+    ASSERT_EQ(json.exitStatus, 0) << json.error;
+    EXPECT_EQ(nlohmann::json::parse(json.output)["inferenceModels"], "[\"claude-haiku-4-5\"]");
+
+    // Claude desktop's own rule on model IDs applies to the exported list.
+    writeFile(profile, "{address: 'https://gw.example.com', models: ['gpt-5']}");
+    const ProgramResult refused = exportAs("json");
+    EXPECT_EQ(refused.exitStatus, 2);
+    EXPECT_EQ(refused.error,
+              "Claude · models[0]：请填写供应商提供的、适用于 Claude 桌面版的 Model ID。\n");
+    EXPECT_EQ(refused.output, "");
+}
+
+TEST(ProfileCommands, LinkPrintsWhatItWouldFill) {
+    testing::ProgramRun run;
+    run.program = CORVANE_CLI_PATH;
+    run.arguments = {"link",
+                     "corvane-setup://configure?client=codex&address=https://gw.example.com"
+                     "&model=gpt-5&name=GPT%205"};
+    const ProgramResult filled = testing::runProgram(run);
+    ASSERT_EQ(filled.exitStatus, 0) << filled.error;
+    EXPECT_EQ(nlohmann::json::parse(filled.output),
+              nlohmann::json::parse(R"({"client": "codex", "address": "https://gw.example.com",
+                  "auth": "bearer", "models": [{"id": "gpt-5", "name": "GPT 5"}],
+                  "host": "gw.example.com"})"));
+    run.arguments = {"link", "corvane-setup://configure?client=codex&apikey=sk-link-secret"};
+    const ProgramResult refused = testing::runProgram(run);
+    EXPECT_EQ(refused.exitStatus, 2);
+    EXPECT_EQ(refused.output, "");
+    EXPECT_EQ(refused.error.find("sk-link-secret"), std::string::npos);
+}
+
+}  // namespace
+}  // namespace corvane
