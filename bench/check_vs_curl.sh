@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Times `corvane check` against curl making the identical streamed request to
 # the local test gateway, and `corvane models` against curl fetching the same
-# model list, 20 runs each (RUNS to change), and prints the ratios of the
-# medians.
+# model list (a typical one of 40 models, and one of 100,000), 20 runs each
+# (RUNS to change), and prints the ratios of the medians.
 # Target: corvane within 1.2x of curl.
 #
 #   bench/check_vs_curl.sh            # builds what is missing
@@ -61,6 +61,16 @@ printf '{"replies": [{"contentType": "application/json", "body": %s}]}' \
     "$(printf '{"object":"list","data":[%s]}' "${models%,}" | python3 -c 'import json,sys; print(json.dumps(sys.stdin.read()))')" \
     >"$work/models.json"
 
+# A list of 100,000 models (about 5 MB): reading and printing it must cost
+# little more than fetching it.
+/usr/bin/python3 - "$work/models-100k.json" <<'PY'
+import json, sys
+data = [{"id": "model-%06d" % i, "object": "model", "owned_by": "gw"} for i in range(100000)]
+body = json.dumps({"object": "list", "data": data}, separators=(",", ":"))
+with open(sys.argv[1], "w") as script:
+    json.dump({"replies": [{"contentType": "application/json", "body": body}]}, script)
+PY
+
 export CORVANE_API_KEY=sk-bench-key NO_PROXY=127.0.0.1 no_proxy=127.0.0.1
 start_gateway "$work/stream.json"
 export SSL_CERT_FILE=$ca
@@ -69,6 +79,9 @@ stream_ca=$ca
 start_gateway "$work/models.json"
 models_address="https://127.0.0.1:$port"
 models_ca=$ca
+start_gateway "$work/models-100k.json"
+large_address="https://127.0.0.1:$port"
+large_ca=$ca
 
 body='{"max_tokens":1,"messages":[{"content":"1","role":"user"}],"model":"bench-model","stream":true}'
 corvane_check() {
@@ -89,8 +102,17 @@ curl_models() {
         -H "Authorization: Bearer $CORVANE_API_KEY" -H 'User-Agent:' "$models_address/v1/models"
 }
 
+corvane_large_models() {
+    SSL_CERT_FILE=$large_ca "$corvane" models --client openCode --address "$large_address"
+}
+curl_large_models() {
+    curl -q -sS --fail --cacert "$large_ca" -H 'Accept: application/json' \
+        -H "Authorization: Bearer $CORVANE_API_KEY" -H 'User-Agent:' "$large_address/v1/models"
+}
+
 # Both must succeed before their times mean anything.
-for command in corvane_check curl_check corvane_models curl_models; do
+for command in corvane_check curl_check corvane_models curl_models corvane_large_models \
+    curl_large_models; do
     "$command" >/dev/null
 done
 
@@ -125,3 +147,4 @@ compare() {
 
 compare check corvane_check curl_check
 compare models corvane_models curl_models
+compare "models, 100000 IDs" corvane_large_models curl_large_models

@@ -29,11 +29,18 @@ public:
         if (depth_ == 0) return false;
         if (depth_ == 1) {
             notData();
-            if (rootKey_ == "has_more") hasMore_ = value == "true";
-            if (rootKey_ == "last_id") lastId_ = std::move(value);
+            if (rootKey_ == "has_more") {
+                hasMore_ = value == "true";
+            } else if (rootKey_ == "last_id") {
+                lastId_ = std::move(value);
+            }
         } else if (depth_ == 3 && inEntry_) {
-            if (entryKey_ == "id") entry_.id = std::move(value), entryHasId_ = true;
-            if (entryKey_ == "display_name") entry_.name = std::move(value);
+            if (entryKey_ == "id") {
+                entry_.id = std::move(value);
+                entryHasId_ = true;
+            } else if (entryKey_ == "display_name") {
+                entry_.name = std::move(value);
+            }
         }
         return true;
     }
@@ -73,8 +80,11 @@ public:
         return true;
     }
     bool key(string_t& name) override {
-        if (depth_ == 1) rootKey_ = std::move(name);
-        if (depth_ == 3) entryKey_ = std::move(name);
+        if (depth_ == 1) {
+            rootKey_ = std::move(name);
+        } else if (depth_ == 3) {
+            entryKey_ = std::move(name);
+        }
         return true;
     }
     bool parse_error(std::size_t, const std::string&, const nlohmann::detail::exception&) override {

@@ -1,3 +1,5 @@
+#include <unistd.h>
+
 #include <atomic>
 #include <iostream>
 #include <memory>
@@ -7,6 +9,7 @@
 #include "cli/gateway_form.h"
 #include "cli/interrupt_watcher.h"
 #include "cli/terminal_host.h"
+#include "model/displayable_lines.h"
 #include "platform/workspace.h"
 #include "workflow/installed_application.h"
 #include "workflow/setup_session.h"
@@ -81,10 +84,13 @@ int exitStatus(const TerminalHost& host, std::optional<WorkflowOutcome> outcome,
 }
 
 // A dry run prints its diff alone on standard output, where patch can take
-// it; its statuses go to standard error.
+// it; its statuses go to standard error. A terminal gets the files' text
+// escaped, so that a value in them cannot act on it.
 int printPreview(SetupSession& session, const TerminalHost& host, bool interrupted) {
     const auto outcome = session.wait();
-    if (const auto diff = session.preview()) std::cout << *diff << std::flush;
+    if (const auto diff = session.preview()) {
+        std::cout << (isatty(STDOUT_FILENO) != 0 ? displayableLines(*diff) : *diff) << std::flush;
+    }
     return exitStatus(host, outcome, interrupted);
 }
 

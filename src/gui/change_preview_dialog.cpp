@@ -11,6 +11,8 @@
 
 #include "gui/form_text.h"
 #include "gui/signal_colours.h"
+#include "model/displayable_lines.h"
+#include "model/text.h"
 
 namespace corvane {
 namespace {
@@ -101,7 +103,9 @@ QPlainTextEdit* diffView(const std::string& diff, QWidget* parent) {
         // Lines keep the file's own endings; a CR shown would be noise.
         if (line.endsWith(u'\r')) line.chop(1);
         if (i > 0) cursor.insertBlock();
-        cursor.insertText(line, lineFormat(reader.next(line), parent->palette()));
+        // The files' text: shown escaped, so it cannot reorder the line.
+        const QString shown = qText(displayable(line.toStdString()));
+        cursor.insertText(shown, lineFormat(reader.next(line), parent->palette()));
     }
     view->moveCursor(QTextCursor::Start);
     return view;

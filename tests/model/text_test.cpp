@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "model/displayable_lines.h"
 #include "support/hostile_text.h"
 
 namespace corvane {
@@ -45,6 +46,7 @@ TEST(Text, ShowsForeignTextEscaped) {
     for (const testing::HostileText& text : testing::hostileTexts()) {
         EXPECT_EQ(displayable(text.raw), text.shown) << text.shown;
     }
+    EXPECT_EQ(displayableLines("a\x1b\r\nb\rc\n\u202e"), "a\\x1b\r\nb\\x0dc\n\\u202e");
     // NUL is part of the text, not its end.
     EXPECT_EQ(displayable(std::string("a\0b", 3)), "a\\x00b");
 }
