@@ -153,7 +153,7 @@ std::optional<FilePlan> resetCodexPlan() {
     // A provider table swallowed by a string the user left open would slip
     // past the line model; the reset must not report success over it.
     if (restored && restored->find("corvane_desktop_setup") != Bytes::npos) {
-        throw EditCheckFailed("the Codex configuration still holds the tool's provider");
+        throw EditCheckFailed("恢复后的 Codex 配置仍含本工具的提供方，未写入。");
     }
 
     const std::filesystem::path catalog = codexModelCatalogURL();
