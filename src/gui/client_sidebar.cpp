@@ -167,7 +167,8 @@ ClientSidebar::ClientSidebar(std::function<void(Client)> onSelect, QWidget* pare
 // from the palette, which a switch between light and dark replaces.
 void ClientSidebar::paintColours() {
     QPalette shaded = palette();
-    const QPalette inherited = parentWidget() ? parentWidget()->palette() : QGuiApplication::palette();
+    const QPalette inherited =
+        parentWidget() ? parentWidget()->palette() : QGuiApplication::palette();
     const QColor shade = shadeOf(inherited);
     if (shaded.color(QPalette::Window) != shade) {
         shaded.setColor(QPalette::Window, shade);
