@@ -1,5 +1,6 @@
 #include "gui/client_sidebar.h"
 
+#include <QApplication>
 #include <QCoreApplication>
 #include <QEvent>
 #include <QGuiApplication>
@@ -9,6 +10,7 @@
 #include <QPainter>
 #include <QPainterPath>
 #include <QSignalBlocker>
+#include <QStyle>
 #include <QStyledItemDelegate>
 #include <QVBoxLayout>
 #include <algorithm>
@@ -25,9 +27,9 @@ constexpr int kIconSize = 26;
 constexpr int kClientFontSize = 13;
 constexpr int kMarkWidth = 10;
 constexpr int kMarkHeight = 8;
-constexpr int kMarkInset = 6;
+constexpr int kMarkInset = 4;
 // The name stops this far from the row's right end, clear of the mark.
-constexpr int kNameEnd = kMarkInset + kMarkWidth + 6;
+constexpr int kNameEnd = kMarkInset + kMarkWidth + 4;
 constexpr double kShadeOpacity = 0.45;
 constexpr double kTintOpacity = 0.22;
 constexpr qreal kRowRadius = 6;
@@ -42,17 +44,21 @@ public:
     void paint(QPainter* painter, const QStyleOptionViewItem& option,
                const QModelIndex& index) const override {
         QStyleOptionViewItem shown = option;
+        initStyleOption(&shown, index);
         if (option.state & QStyle::State_Selected) {
             paintSelection(painter, option);
             shown.state &= ~QStyle::State_Selected;
-            // While a run disables the list, the client it works on stays in
-            // the usual ink: the disabled grey on the tint reads at about 1:1.
+            // The selected client stays in the usual ink, greyed neither by a
+            // run that disables the list nor as not installed: grey on the
+            // tint reads at about 1:1.
             const QColor ink = option.palette.color(QPalette::Active, QPalette::WindowText);
             for (const auto group : {QPalette::Active, QPalette::Inactive, QPalette::Disabled}) {
                 shown.palette.setColor(group, QPalette::Text, ink);
             }
         }
-        QStyledItemDelegate::paint(painter, shown, index);
+        const QWidget* view = option.widget;
+        QStyle* style = view ? view->style() : QApplication::style();
+        style->drawControl(QStyle::CE_ItemViewItem, &shown, painter, view);
         if (!index.data(kConfiguredRole).toBool()) return;
         const QRectF box(option.rect.right() - kMarkInset - kMarkWidth,
                          option.rect.center().y() - kMarkHeight / 2.0, kMarkWidth, kMarkHeight);

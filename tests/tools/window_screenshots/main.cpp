@@ -187,6 +187,7 @@ int main(int argc, char** argv) {
     window.setStatus("「gpt-4o」返回 HTTP 401。请核对 Key、认证方式和模型权限。");
     settle();
     written &= save(window, folder, "state-failed");
+    window.setFailed(false);
     window.setStatus("连接测试通过，未写入任何配置。");
     window.finished(corvane::WorkflowOutcome::succeeded);
     settle();
