@@ -3,7 +3,8 @@
 # a Qt hello-world window timed the same way in the same run, median of 10 runs
 # each (release build). Both programs print the wall-clock time of their first
 # paint and quit (corvane-setup when CORVANE_EXIT_AFTER_SHOW is set).
-# Target: the setup window under 2x the hello-world.
+# Target: the setup window within 1.2x the hello-world (the clients' looks
+# are read after the first paint).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -62,6 +63,6 @@ echo "setup window runs (ms): ${window_times[*]}"
 echo "hello-world runs (ms):  ${hello_times[*]}"
 echo "median start to first paint: setup window $window_median ms, hello-world $hello_median ms"
 awk -v w="$window_median" -v h="$hello_median" 'BEGIN {
-    printf "ratio: %.2fx (target under 2x)\n", w / h
-    exit !(w < 2 * h)
+    printf "ratio: %.2fx (target within 1.2x)\n", w / h
+    exit !(w <= 1.2 * h)
 }'

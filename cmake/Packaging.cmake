@@ -19,6 +19,8 @@ else()
     # The dependencies are the Debian packages of the libraries it links.
     set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
     set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins")
+    # The window's font, and the monospace one its change preview prefers.
+    set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "fonts-noto-cjk")
 endif()
 
 include(CPack)

@@ -76,6 +76,7 @@ struct WorkflowOptions {
 // Interrupted is reported only for a run that ended in failure: a stop that
 // came too late to matter leaves the run's own result.
 int exitStatus(const TerminalHost& host, std::optional<WorkflowOutcome> outcome, bool interrupted) {
+    if (outcome == WorkflowOutcome::stopped) return kExitInterrupted;
     if (host.failed() || outcome == WorkflowOutcome::failed) {
         return interrupted ? kExitInterrupted : kExitFailed;
     }

@@ -65,7 +65,7 @@ public:
         out.reserve(text_.size() + 4096);
         std::size_t cursor = 0;
         for (const Edit& edit : edits_) {
-            if (edit.start < cursor) throw EditCheckFailed("overlapping edits");
+            if (edit.start < cursor) throw EditCheckFailed("修改位置相互重叠，未写入。");
             out.append(text_.substr(cursor, edit.start - cursor));
             out += edit.text;
             cursor = edit.end;
@@ -368,8 +368,7 @@ Bytes EditableJson::textHolding(const json& intended, const EditableJson* earlie
         holdsIntended = sameJsonValue(parseJson5(edited), intended);
     } catch (const Json5ParseError&) {
     }
-    if (!holdsIntended)
-        throw EditCheckFailed("the edited configuration does not read back as intended");
+    if (!holdsIntended) throw EditCheckFailed("修改后的配置读回时与预期不符，未写入。");
     return edited;
 }
 

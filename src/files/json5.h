@@ -7,7 +7,7 @@
 namespace corvane {
 
 // A JSON5 text that does not parse. Line and column count from 1; the column
-// counts characters of the line.
+// counts characters of the line. Its text says where and why, in Chinese.
 class Json5ParseError : public std::runtime_error {
 public:
     Json5ParseError(const std::string& reason, std::size_t line, std::size_t column);

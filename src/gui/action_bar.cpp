@@ -14,14 +14,14 @@
 
 namespace corvane {
 
-ActionBar::ActionBar(std::function<void()> onReset, std::function<void()> onPreview,
+ActionBar::ActionBar(std::function<void()> onReset, std::function<void()> onStop,
                      std::function<void()> onSubmit, QWidget* parent)
     : QWidget(parent),
       resetButton_(new QPushButton(QStringLiteral("恢复初始设置"), this)),
       spinner_(new BusySpinner(this)),
+      stopButton_(new QPushButton(QStringLiteral("停止"), this)),
       statusLine_(new QLabel(this)),
       failureDetail_(new FailureDetail(this)),
-      previewButton_(new QPushButton(QStringLiteral("预览更改"), this)),
       mainButton_(new AccentButton(this)) {
     auto* layout = new QHBoxLayout(this);
     layout->setContentsMargins(24, 14, 24, 14);
@@ -35,6 +35,14 @@ ActionBar::ActionBar(std::function<void()> onReset, std::function<void()> onPrev
     spinner_->hide();
     layout->addWidget(spinner_);
 
+    // Escape stops too: a button's shortcut works only while it is shown and
+    // its window is the active one, so an open dialog keeps its own Escape.
+    stopButton_->setObjectName(QStringLiteral("stopButton"));
+    stopButton_->setShortcut(QKeySequence(Qt::Key_Escape));
+    stopButton_->hide();
+    connect(stopButton_, &QPushButton::clicked, this, std::move(onStop));
+    layout->addWidget(stopButton_);
+
     statusLine_->setObjectName(QStringLiteral("statusLine"));
     statusLine_->setWordWrap(true);
     statusLine_->setFont(scaledFont(font(), 0.92));
@@ -45,60 +53,55 @@ ActionBar::ActionBar(std::function<void()> onReset, std::function<void()> onPrev
     statusColumn->addWidget(failureDetail_);
     layout->addLayout(statusColumn, 1);
 
-    previewButton_->setObjectName(QStringLiteral("previewButton"));
-    connect(previewButton_, &QPushButton::clicked, this, std::move(onPreview));
-    layout->addWidget(previewButton_);
-
     mainButton_->setObjectName(QStringLiteral("mainButton"));
     connect(mainButton_, &QPushButton::clicked, this, std::move(onSubmit));
     layout->addWidget(mainButton_);
     paintStatus();
 }
 
-void ActionBar::setClient(Client client) {
+void ActionBar::setClient(Client client, bool commandLineOnly) {
     const bool cursor = client == Client::cursor;
     resetButton_->setVisible(!cursor);
-    // Opening Cursor is all its main button does: there is nothing to preview.
-    previewButton_->setVisible(!cursor);
-    mainButton_->setText(cursor ? QStringLiteral("打开应用") : QStringLiteral("应用并重启"));
+    if (cursor) {
+        mainButton_->setText(QStringLiteral("打开应用"));
+    } else {
+        mainButton_->setText(commandLineOnly ? QStringLiteral("应用")
+                                             : QStringLiteral("应用并重启"));
+    }
 }
 
 void ActionBar::setWorking(bool working) {
     resetButton_->setEnabled(!working);
-    previewButton_->setEnabled(!working);
     mainButton_->setEnabled(!working);
     spinner_->setVisible(working);
+    stopButton_->setVisible(working);
 }
 
-void ActionBar::setStatus(const QString& status, bool failed) {
+void ActionBar::setStatus(const QString& status, bool failed, bool succeeded) {
     statusLine_->setText(status);
     failed_ = failed;
+    succeeded_ = succeeded && !failed;
     if (!failed) failureDetail_->setDetail({});
     paintStatus();
 }
 
 void ActionBar::setFailureDetail(const QString& detail) { failureDetail_->setDetail(detail); }
 
-void ActionBar::addButton(QPushButton* button) {
-    extraButton_ = button;
-    auto* row = static_cast<QHBoxLayout*>(layout());
-    row->insertWidget(row->indexOf(previewButton_), button);
-}
-
-QList<QWidget*> ActionBar::focusChain() const {
-    if (extraButton_) return {resetButton_, extraButton_, previewButton_, mainButton_};
-    return {resetButton_, previewButton_, mainButton_};
-}
+QList<QWidget*> ActionBar::focusChain() const { return {resetButton_, stopButton_, mainButton_}; }
 
 void ActionBar::changeEvent(QEvent* event) {
     if (event->type() == QEvent::PaletteChange) paintStatus();
     QWidget::changeEvent(event);
 }
 
+// Progress in the quiet text colour; a run that worked in the colour of
+// success, one that failed in the colour of failure.
 void ActionBar::paintStatus() {
+    QColor ink = palette().color(QPalette::PlaceholderText);
+    if (failed_) ink = failureColor(palette());
+    if (succeeded_) ink = successColor(palette());
     QPalette colours = statusLine_->palette();
-    colours.setColor(QPalette::WindowText, failed_ ? failureColor(palette())
-                                                   : palette().color(QPalette::PlaceholderText));
+    colours.setColor(QPalette::WindowText, ink);
     statusLine_->setPalette(colours);
 }
 

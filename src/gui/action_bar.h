@@ -13,24 +13,24 @@ namespace corvane {
 class BusySpinner;
 class FailureDetail;
 
-// The bottom row: "恢复初始设置", the spinner while working, the status line
-// (red when it reports a failure, with its detail behind "详细信息" under it),
-// "预览更改" and the main button.
+// The bottom row: "恢复初始设置", the spinner and "停止" while working, the
+// status line (red when it reports a failure, with its detail behind
+// "详细信息" under it) and the main button.
 class ActionBar : public QWidget {
 public:
-    ActionBar(std::function<void()> onReset, std::function<void()> onPreview,
+    ActionBar(std::function<void()> onReset, std::function<void()> onStop,
               std::function<void()> onSubmit, QWidget* parent = nullptr);
 
-    void setClient(Client client);
+    // `commandLineOnly`: the client was found only as a command-line program,
+    // which reads its settings when it next starts: nothing to restart.
+    void setClient(Client client, bool commandLineOnly);
     void setWorking(bool working);
-    // A status that is not a failure drops the detail.
-    void setStatus(const QString& status, bool failed);
+    // A status that is not a failure drops the detail; `succeeded` marks a
+    // finished run that worked.
+    void setStatus(const QString& status, bool failed, bool succeeded);
     void setFailureDetail(const QString& detail);
 
     QPushButton* mainButton() const { return mainButton_; }
-
-    // A button of the window's own ("测试连接") before "预览更改".
-    void addButton(QPushButton* button);
 
     // The focusable widgets in tab order.
     QList<QWidget*> focusChain() const;
@@ -43,12 +43,12 @@ private:
 
     QPushButton* resetButton_;
     BusySpinner* spinner_;
+    QPushButton* stopButton_;
     QLabel* statusLine_;
     FailureDetail* failureDetail_;
-    QPushButton* previewButton_;
     QPushButton* mainButton_;
-    QPushButton* extraButton_ = nullptr;
     bool failed_ = false;
+    bool succeeded_ = false;
 };
 
 }  // namespace corvane

@@ -1,17 +1,51 @@
 #include "gui/alerts.h"
 
+#include <QApplication>
+#include <QDialogButtonBox>
 #include <QGridLayout>
 #include <QLabel>
+#include <QProxyStyle>
 #include <QPushButton>
 #include <QStyle>
 #include <QVariant>
+
+#include "gui/icons.h"
 
 namespace corvane {
 namespace {
 
 constexpr int kDialogWidth = 400;
+constexpr int kIconSize = 40;
 
 QString text(const std::string& value) { return QString::fromStdString(value); }
+
+// Lays the buttons out in the order they were added, in every style: the
+// GNOME and KDE conventions would regroup and reverse them by role, and the
+// questions' order is part of what they say.
+class AddedOrderStyle : public QProxyStyle {
+public:
+    int styleHint(StyleHint hint, const QStyleOption* option, const QWidget* widget,
+                  QStyleHintReturn* data) const override {
+        if (hint == SH_DialogButtonLayout) return QDialogButtonBox::WinLayout;
+        return QProxyStyle::styleHint(hint, option, widget, data);
+    }
+};
+
+void keepAddedOrder(QMessageBox& box) {
+    auto* buttons = box.findChild<QDialogButtonBox*>();
+    if (!buttons) return;
+    auto* style = new AddedOrderStyle;
+    style->setParent(buttons);
+    buttons->setStyle(style);
+}
+
+// The window's own line icons, drawn for the screen's pixel ratio, instead of
+// Qt's bitmaps.
+void useLineIcon(QMessageBox& box, std::string_view symbol) {
+    const qreal ratio =
+        box.parentWidget() ? box.parentWidget()->devicePixelRatioF() : qApp->devicePixelRatio();
+    box.setIconPixmap(symbolIcon(symbol).pixmap(QSize(kIconSize, kIconSize), ratio));
+}
 
 // A bold title line and a message column wide enough that the whole box is
 // about kDialogWidth wide, whatever the style's icon and margins.
@@ -64,7 +98,7 @@ std::vector<ResetButton> resetButtons(Client client, bool installed) {
 
 std::unique_ptr<QMessageBox> makeResetConfirmation(Client client, bool installed, QWidget* parent) {
     auto box = std::make_unique<QMessageBox>(parent);
-    box->setIcon(QMessageBox::Warning);
+    useLineIcon(*box, "exclamationmark.triangle");
     const QString title = "恢复 " + text(std::string(rawValue(client))) + " 的配置？";
     box->setWindowTitle(title);
     shapeDialog(*box, title,
@@ -79,19 +113,24 @@ std::unique_ptr<QMessageBox> makeResetConfirmation(Client client, bool installed
             box->setEscapeButton(button);
         }
     }
+    keepAddedOrder(*box);
     return box;
 }
 
 std::unique_ptr<QMessageBox> makeQuestionBox(const Question& question, QWidget* parent) {
     auto box = std::make_unique<QMessageBox>(parent);
-    box->setIcon(QMessageBox::Question);
+    useLineIcon(*box, "questionmark.circle");
     box->setWindowTitle(text(question.messageText));
     shapeDialog(*box, text(question.messageText), text(question.informativeText));
-    QPushButton* proceed = box->addButton(text(question.proceedButton), QMessageBox::AcceptRole);
+    // Restarting ends what runs in the client: the proceeding choice is the
+    // destructive one.
+    QPushButton* proceed =
+        box->addButton(text(question.proceedButton), QMessageBox::DestructiveRole);
     QPushButton* decline = box->addButton(text(question.declineButton), QMessageBox::RejectRole);
     proceed->setProperty("proceeds", true);
     box->setDefaultButton(proceed);
     box->setEscapeButton(decline);
+    keepAddedOrder(*box);
     return box;
 }
 

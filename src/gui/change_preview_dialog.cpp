@@ -1,7 +1,6 @@
 #include "gui/change_preview_dialog.h"
 
 #include <QDialogButtonBox>
-#include <QFontDatabase>
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -9,7 +8,9 @@
 #include <QTextCursor>
 #include <QVBoxLayout>
 
+#include "files/home_relative_path.h"
 #include "gui/form_text.h"
+#include "gui/interface_font.h"
 #include "gui/signal_colours.h"
 #include "model/displayable_lines.h"
 #include "model/text.h"
@@ -80,12 +81,22 @@ QTextCharFormat lineFormat(DiffLine kind, const QPalette& palette) {
             format.setForeground(failureColor(palette));
             break;
         case DiffLine::note:
-            format.setForeground(palette.color(QPalette::PlaceholderText));
-            break;
         case DiffLine::context:
             break;
     }
     return format;
+}
+
+// The home folder as "~", once the "a/" or "b/" of patch is gone.
+QString readablePath(QStringView path) {
+    if (path == u"/dev/null") return path.toString();
+    return QString::fromStdString(homeRelativePath("/" + path.mid(2).toString().toStdString()));
+}
+
+QString readableLine(const QString& line, DiffLine kind) {
+    if (kind == DiffLine::fileHeader) return line.left(4) + readablePath(QStringView(line).mid(4));
+    QString readable = line;
+    return readable.replace(QStringLiteral("<redacted>"), QStringLiteral("（已隐藏）"));
 }
 
 QPlainTextEdit* diffView(const std::string& diff, QWidget* parent) {
@@ -93,19 +104,22 @@ QPlainTextEdit* diffView(const std::string& diff, QWidget* parent) {
     view->setObjectName(QStringLiteral("previewText"));
     view->setReadOnly(true);
     view->setLineWrapMode(QPlainTextEdit::NoWrap);
-    view->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
+    view->setFont(monospaceFont());
     QTextCursor cursor(view->document());
     DiffReader reader;
     QStringList lines = qText(diff).split(u'\n');
     if (lines.back().isEmpty()) lines.removeLast();
-    for (qsizetype i = 0; i < lines.size(); ++i) {
-        QString line = lines[i];
+    bool first = true;
+    for (QString line : lines) {
         // Lines keep the file's own endings; a CR shown would be noise.
         if (line.endsWith(u'\r')) line.chop(1);
-        if (i > 0) cursor.insertBlock();
+        const DiffLine kind = reader.next(line);
+        if (kind == DiffLine::note) continue;
+        if (!first) cursor.insertBlock();
+        first = false;
         // The files' text: shown escaped, so it cannot reorder the line.
-        const QString shown = qText(displayable(line.toStdString()));
-        cursor.insertText(shown, lineFormat(reader.next(line), parent->palette()));
+        const QString shown = readableLine(qText(displayable(line.toStdString())), kind);
+        cursor.insertText(shown, lineFormat(kind, parent->palette()));
     }
     view->moveCursor(QTextCursor::Start);
     return view;
@@ -113,7 +127,8 @@ QPlainTextEdit* diffView(const std::string& diff, QWidget* parent) {
 
 }  // namespace
 
-ChangePreviewDialog::ChangePreviewDialog(const std::string& diff, QWidget* parent)
+ChangePreviewDialog::ChangePreviewDialog(const std::string& diff, std::function<void()> onApply,
+                                         QWidget* parent)
     : QDialog(parent) {
     setObjectName(QStringLiteral("previewDialog"));
     setWindowTitle(QStringLiteral("预览更改"));
@@ -127,7 +142,7 @@ ChangePreviewDialog::ChangePreviewDialog(const std::string& diff, QWidget* paren
     } else {
         resize(720, 480);
         auto* note = new QLabel(
-            QStringLiteral("应用后，以下文件将这样更改（尚未写入；API Key 显示为 <redacted>）："),
+            QStringLiteral("应用后，以下文件将这样更改（尚未写入；API Key 显示为“（已隐藏）”）："),
             this);
         note->setObjectName(QStringLiteral("previewNote"));
         note->setTextFormat(Qt::PlainText);
@@ -138,6 +153,13 @@ ChangePreviewDialog::ChangePreviewDialog(const std::string& diff, QWidget* paren
     auto* buttons = new QDialogButtonBox(this);
     buttons->addButton(QStringLiteral("关闭"), QDialogButtonBox::RejectRole);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    if (!diff.empty()) {
+        QPushButton* apply =
+            buttons->addButton(QStringLiteral("应用这些更改"), QDialogButtonBox::AcceptRole);
+        apply->setObjectName(QStringLiteral("previewApply"));
+        connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
+        connect(this, &QDialog::accepted, this, std::move(onApply));
+    }
     layout->addWidget(buttons);
 }
 

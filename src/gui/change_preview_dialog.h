@@ -1,16 +1,21 @@
 #pragma once
 
 #include <QDialog>
+#include <functional>
 #include <string>
 
 namespace corvane {
 
 // "预览更改": the unified diff of a dry run, read only, in a fixed-width font;
-// added lines green, removed lines red, file and hunk headers set apart. An
-// empty diff says that nothing would change.
+// added lines green, removed lines red, file and hunk headers set apart. It
+// is read by people, not by patch: paths start at "~" for the home folder,
+// without patch's "a/" and "b/", the note on a last line without an ending is
+// left out and the key reads "（已隐藏）". An empty diff says that nothing
+// would change; otherwise "应用这些更改" runs `onApply`.
 class ChangePreviewDialog : public QDialog {
 public:
-    explicit ChangePreviewDialog(const std::string& diff, QWidget* parent = nullptr);
+    ChangePreviewDialog(const std::string& diff, std::function<void()> onApply,
+                        QWidget* parent = nullptr);
 };
 
 }  // namespace corvane

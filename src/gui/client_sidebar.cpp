@@ -1,13 +1,16 @@
 #include "gui/client_sidebar.h"
 
+#include <QApplication>
 #include <QCoreApplication>
 #include <QEvent>
+#include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QListWidget>
 #include <QPainter>
 #include <QPainterPath>
 #include <QSignalBlocker>
+#include <QStyle>
 #include <QStyledItemDelegate>
 #include <QVBoxLayout>
 #include <algorithm>
@@ -24,7 +27,12 @@ constexpr int kIconSize = 26;
 constexpr int kClientFontSize = 13;
 constexpr int kMarkWidth = 10;
 constexpr int kMarkHeight = 8;
-constexpr int kMarkInset = 10;
+constexpr int kMarkInset = 4;
+// The name stops this far from the row's right end, clear of the mark.
+constexpr int kNameEnd = kMarkInset + kMarkWidth + 4;
+constexpr double kShadeOpacity = 0.45;
+constexpr double kTintOpacity = 0.22;
+constexpr qreal kRowRadius = 6;
 constexpr int kConfiguredRole = Qt::UserRole;
 
 // A check at the right end of a configured client's row, in the colour that
@@ -35,7 +43,22 @@ public:
 
     void paint(QPainter* painter, const QStyleOptionViewItem& option,
                const QModelIndex& index) const override {
-        QStyledItemDelegate::paint(painter, option, index);
+        QStyleOptionViewItem shown = option;
+        initStyleOption(&shown, index);
+        if (option.state & QStyle::State_Selected) {
+            paintSelection(painter, option);
+            shown.state &= ~QStyle::State_Selected;
+            // The selected client stays in the usual ink, greyed neither by a
+            // run that disables the list nor as not installed: grey on the
+            // tint reads at about 1:1.
+            const QColor ink = option.palette.color(QPalette::Active, QPalette::WindowText);
+            for (const auto group : {QPalette::Active, QPalette::Inactive, QPalette::Disabled}) {
+                shown.palette.setColor(group, QPalette::Text, ink);
+            }
+        }
+        const QWidget* view = option.widget;
+        QStyle* style = view ? view->style() : QApplication::style();
+        style->drawControl(QStyle::CE_ItemViewItem, &shown, painter, view);
         if (!index.data(kConfiguredRole).toBool()) return;
         const QRectF box(option.rect.right() - kMarkInset - kMarkWidth,
                          option.rect.center().y() - kMarkHeight / 2.0, kMarkWidth, kMarkHeight);
@@ -50,6 +73,20 @@ public:
         painter->drawPath(check);
         painter->restore();
     }
+
+private:
+    // A tint of the accent behind the row, so that it reads the same in
+    // light and dark palettes, icons included.
+    static void paintSelection(QPainter* painter, const QStyleOptionViewItem& option) {
+        QColor tint = option.palette.color(QPalette::Active, QPalette::Highlight);
+        tint.setAlphaF(kTintOpacity);
+        painter->save();
+        painter->setRenderHint(QPainter::Antialiasing);
+        painter->setPen(Qt::NoPen);
+        painter->setBrush(tint);
+        painter->drawRoundedRect(QRectF(option.rect), kRowRadius, kRowRadius);
+        painter->restore();
+    }
 };
 
 QFont captionFont(const QFont& base, bool semibold) {
@@ -59,22 +96,18 @@ QFont captionFont(const QFont& base, bool semibold) {
     return font;
 }
 
-// The selected row: a tint of the accent behind text in the usual colour, so
-// the row reads the same in light and dark palettes, icons included.
-QString selectionStyle(const QPalette& palette) {
-    const QColor tint = palette.color(QPalette::Active, QPalette::Highlight);
-    const QColor ink = palette.color(QPalette::Active, QPalette::WindowText);
-    const QColor faded = palette.color(QPalette::Disabled, QPalette::WindowText);
+QColor shadeOf(const QPalette& palette) {
+    QColor shade = palette.color(QPalette::Mid);
+    shade.setAlphaF(kShadeOpacity);
+    return shade;
+}
+
+// The rows' room; the delegate paints the selection.
+QString rowStyle() {
     return QStringLiteral(
                "QListWidget { background: transparent; }"
-               "QListWidget::item { padding: 4px 2px; border-radius: 6px; }"
-               "QListWidget::item:selected { background: rgba(%1, %2, %3, 0.22);"
-               " color: %4; }"
-               "QListWidget::item:selected:disabled { color: %5; }")
-        .arg(tint.red())
-        .arg(tint.green())
-        .arg(tint.blue())
-        .arg(ink.name(), faded.name());
+               "QListWidget::item { padding: 4px %1px 4px 2px; border: none; }")
+        .arg(kNameEnd);
 }
 
 }  // namespace
@@ -84,11 +117,6 @@ ClientSidebar::ClientSidebar(std::function<void(Client)> onSelect, QWidget* pare
     setObjectName(QStringLiteral("sidebar"));
     setFixedWidth(kWidth);
     setAutoFillBackground(true);
-    QPalette shade = palette();
-    QColor background = shade.color(QPalette::Mid);
-    background.setAlphaF(0.45);
-    shade.setColor(QPalette::Window, background);
-    setPalette(shade);
 
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(12, 21, 12, 21);
@@ -113,17 +141,17 @@ ClientSidebar::ClientSidebar(std::function<void(Client)> onSelect, QWidget* pare
     list_->setAccessibleName(QStringLiteral("应用"));
     list_->viewport()->setAutoFillBackground(false);
     list_->setItemDelegate(new ConfiguredMarkDelegate(list_));
-    paintSelection();
+    list_->setStyleSheet(rowStyle());
     for (Client client : allClients()) {
-        auto* item =
-            new QListWidgetItem(clientIcon(client),
-                                QString::fromUtf8(rawValue(client).data(),
-                                                  static_cast<qsizetype>(rawValue(client).size())),
-                                list_);
+        const QString name = QString::fromUtf8(rawValue(client).data(),
+                                               static_cast<qsizetype>(rawValue(client).size()));
+        auto* item = new QListWidgetItem(clientIcon(client), name, list_);
+        item->setData(Qt::AccessibleTextRole, name);
         QFont itemFont = font();
         itemFont.setPixelSize(kClientFontSize);
         item->setFont(itemFont);
     }
+    paintColours();
     layout->addWidget(list_, 1);
 
     // The version line is left out when the program carries no version.
@@ -141,10 +169,24 @@ ClientSidebar::ClientSidebar(std::function<void(Client)> onSelect, QWidget* pare
     });
 }
 
-void ClientSidebar::paintSelection() { list_->setStyleSheet(selectionStyle(palette())); }
+// The shade is the only colour set on the sidebar itself; the rest is read
+// from the palette, which a switch between light and dark replaces.
+void ClientSidebar::paintColours() {
+    QPalette shaded = palette();
+    const QPalette inherited =
+        parentWidget() ? parentWidget()->palette() : QGuiApplication::palette();
+    const QColor shade = shadeOf(inherited);
+    if (shaded.color(QPalette::Window) != shade) {
+        shaded.setColor(QPalette::Window, shade);
+        setPalette(shaded);
+    }
+    for (Client client : allClients()) describe(client);
+}
 
 void ClientSidebar::changeEvent(QEvent* event) {
-    if (event->type() == QEvent::PaletteChange) paintSelection();
+    if (event->type() == QEvent::PaletteChange || event->type() == QEvent::ThemeChange) {
+        paintColours();
+    }
     QWidget::changeEvent(event);
 }
 
@@ -161,12 +203,39 @@ void ClientSidebar::setSelected(Client client) {
 }
 
 void ClientSidebar::setConfigured(Client client, bool configured) {
+    configured_[client] = configured;
+    describe(client);
+}
+
+void ClientSidebar::setInstallation(Client client, Installation installation) {
+    missing_[client] = installation == Installation::missing;
+    describe(client);
+}
+
+// The row's look and its words for tooltips and screen readers.
+void ClientSidebar::describe(Client client) {
     const auto position = std::find(allClients().begin(), allClients().end(), client);
     QListWidgetItem* item = list_->item(static_cast<int>(position - allClients().begin()));
+    if (!item) return;
+    const bool configured = configured_[client];
+    const bool missing = missing_[client];
     item->setData(kConfiguredRole, configured);
-    const QVariant text = configured ? QVariant(QStringLiteral("已配置")) : QVariant();
+    QStringList notes;
+    if (missing) {
+#ifdef __APPLE__
+        notes << QStringLiteral("未安装");
+#else
+        notes << (hasLinuxBuild(client) ? QStringLiteral("未安装") : QStringLiteral("仅 macOS"));
+#endif
+    }
+    if (configured) notes << QStringLiteral("已配置");
+    const QVariant text = notes.isEmpty() ? QVariant() : QVariant(notes.join(QStringLiteral("，")));
     item->setData(Qt::ToolTipRole, text);
     item->setData(Qt::AccessibleDescriptionRole, text);
+    item->setIcon(clientIcon(client, missing));
+    item->setData(
+        Qt::ForegroundRole,
+        missing ? QVariant(palette().color(QPalette::Disabled, QPalette::WindowText)) : QVariant());
 }
 
 }  // namespace corvane

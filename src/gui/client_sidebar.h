@@ -2,16 +2,19 @@
 
 #include <QWidget>
 #include <functional>
+#include <map>
 
 #include "model/client.h"
+#include "workflow/installed_application.h"
 
 class QListWidget;
 
 namespace corvane {
 
 // The sidebar: the program's icon and caption, one row per client (marked
-// when the tool's configuration is in its files), and the program's version
-// at the bottom.
+// when the tool's configuration is in its files, greyed when the client is
+// not installed), and the program's version at the bottom. Its colours follow
+// a switch between light and dark while it is shown.
 class ClientSidebar : public QWidget {
 public:
     ClientSidebar(std::function<void(Client)> onSelect, QWidget* parent = nullptr);
@@ -22,16 +25,23 @@ public:
     // Shows or takes away the client's "已配置" mark.
     void setConfigured(Client client, bool configured);
 
+    // Greys a client that is not installed ("未安装", or "仅 macOS" on Linux
+    // for a client made only for the Mac); the row stays selectable.
+    void setInstallation(Client client, Installation installation);
+
     QListWidget* list() const { return list_; }
 
 protected:
     void changeEvent(QEvent* event) override;
 
 private:
-    void paintSelection();
+    void paintColours();
+    void describe(Client client);
 
     std::function<void(Client)> onSelect_;
     QListWidget* list_;
+    std::map<Client, bool> configured_;
+    std::map<Client, bool> missing_;
 };
 
 }  // namespace corvane

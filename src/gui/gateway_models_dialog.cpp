@@ -7,6 +7,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "gui/signal_colours.h"
 #include "model/text.h"
 
 namespace corvane {
@@ -42,6 +43,14 @@ GatewayModelsDialog::GatewayModelsDialog(std::vector<GatewayModel> models, QWidg
     search_->setClearButtonEnabled(true);
     layout->addWidget(search_);
     list_->setObjectName(QStringLiteral("gatewayModelsList"));
+    // Fusion draws an unchecked box's frame in the window colour, darkened:
+    // on a dark palette the frame vanishes into the list. A light window
+    // colour for the list alone gives it back its edge.
+    if (isDarkPalette(palette())) {
+        QPalette framed = list_->palette();
+        framed.setColor(QPalette::Window, framed.color(QPalette::PlaceholderText));
+        list_->setPalette(framed);
+    }
     for (const GatewayModel& model : models_) {
         auto* item = new QListWidgetItem(lineText(model), list_);
         item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsUserCheckable);

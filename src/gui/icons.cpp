@@ -6,15 +6,15 @@
 
 namespace corvane {
 
-QIcon symbolIcon(std::string_view symbolName) {
+QIcon symbolIcon(std::string_view symbolName, bool faded) {
     const QString resource =
         QStringLiteral(":/icons/%1.svg")
             .arg(QString::fromLatin1(symbolName.data(), static_cast<qsizetype>(symbolName.size())));
     if (!QFile::exists(resource)) return {};
-    return QIcon(new LineIconEngine(resource));
+    return QIcon(new LineIconEngine(resource, faded));
 }
 
-QIcon clientIcon(Client client) { return symbolIcon(symbolName(client)); }
+QIcon clientIcon(Client client, bool faded) { return symbolIcon(symbolName(client), faded); }
 
 QIcon applicationIcon() { return QIcon(QStringLiteral(":/corvane-setup.png")); }
 

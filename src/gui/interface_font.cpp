@@ -2,8 +2,22 @@
 
 #include <QApplication>
 #include <QFontDatabase>
+#include <QFontMetricsF>
 
 namespace corvane {
+
+namespace {
+
+bool lettersShareOneWidth(const QFont& font) {
+    const QFontMetricsF metrics(font);
+    const qreal width = metrics.horizontalAdvance(u'M');
+    for (const QChar letter : QStringLiteral("il.W0 ")) {
+        if (!qFuzzyCompare(metrics.horizontalAdvance(letter), width)) return false;
+    }
+    return true;
+}
+
+}  // namespace
 
 void useInterfaceFont() {
 #ifndef __APPLE__
@@ -13,6 +27,20 @@ void useInterfaceFont() {
     font.setFamilies({family, font.family()});
     QApplication::setFont(font);
 #endif
+}
+
+QFont monospaceFont() {
+    const QFont system = QFontDatabase::systemFont(QFontDatabase::FixedFont);
+    const QString preferred[] = {QStringLiteral("Noto Sans Mono CJK SC"),
+                                 QStringLiteral("DejaVu Sans Mono"), QStringLiteral("Menlo"),
+                                 QStringLiteral("Liberation Mono")};
+    for (const QString& family : preferred) {
+        if (!QFontDatabase::hasFamily(family)) continue;
+        QFont font = system;
+        font.setFamilies({family});
+        if (lettersShareOneWidth(font)) return font;
+    }
+    return system;
 }
 
 }  // namespace corvane

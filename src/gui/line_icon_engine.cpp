@@ -9,14 +9,15 @@
 namespace corvane {
 namespace {
 
-QColor inkFor(QIcon::Mode mode) {
+QColor inkFor(QIcon::Mode mode, bool faded) {
     const QPalette palette = QGuiApplication::palette();
-    return mode == QIcon::Disabled ? palette.color(QPalette::Disabled, QPalette::WindowText)
-                                   : palette.color(QPalette::Active, QPalette::WindowText);
+    return mode == QIcon::Disabled || faded
+               ? palette.color(QPalette::Disabled, QPalette::WindowText)
+               : palette.color(QPalette::Active, QPalette::WindowText);
 }
 
 // The drawing's strokes are black; its shape is kept and the colour replaced.
-QPixmap render(const QString& resource, const QSize& pixels, QIcon::Mode mode) {
+QPixmap render(const QString& resource, const QSize& pixels, QIcon::Mode mode, bool faded) {
     QPixmap pixmap(pixels);
     pixmap.fill(Qt::transparent);
     if (pixels.isEmpty()) return pixmap;
@@ -24,7 +25,7 @@ QPixmap render(const QString& resource, const QSize& pixels, QIcon::Mode mode) {
     QPainter painter(&pixmap);
     renderer.render(&painter, QRectF(QPointF(0, 0), QSizeF(pixels)));
     painter.setCompositionMode(QPainter::CompositionMode_SourceIn);
-    painter.fillRect(pixmap.rect(), inkFor(mode));
+    painter.fillRect(pixmap.rect(), inkFor(mode, faded));
     return pixmap;
 }
 
@@ -32,17 +33,17 @@ QPixmap render(const QString& resource, const QSize& pixels, QIcon::Mode mode) {
 
 void LineIconEngine::paint(QPainter* painter, const QRect& rect, QIcon::Mode mode, QIcon::State) {
     const qreal ratio = painter->device() ? painter->device()->devicePixelRatioF() : 1.0;
-    QPixmap pixmap = render(resource_, rect.size() * ratio, mode);
+    QPixmap pixmap = render(resource_, rect.size() * ratio, mode, faded_);
     pixmap.setDevicePixelRatio(ratio);
     painter->drawPixmap(rect.topLeft(), pixmap);
 }
 
 QPixmap LineIconEngine::pixmap(const QSize& size, QIcon::Mode mode, QIcon::State) {
-    return render(resource_, size, mode);
+    return render(resource_, size, mode, faded_);
 }
 
 QPixmap LineIconEngine::scaledPixmap(const QSize& size, QIcon::Mode mode, QIcon::State, qreal) {
-    return render(resource_, size, mode);
+    return render(resource_, size, mode, faded_);
 }
 
 }  // namespace corvane

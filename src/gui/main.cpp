@@ -6,6 +6,7 @@
 #include "gui/qt_translations.h"
 #include "gui/setup_link_events.h"
 #include "gui/setup_window.h"
+#include "gui/window_commands.h"
 #include "platform/memory_privacy.h"
 #include "platform/workspace.h"
 #include "workflow/setup_session.h"
@@ -15,15 +16,23 @@ int main(int argc, char** argv) {
     QApplication app(argc, argv);
     QApplication::setApplicationVersion(QStringLiteral(CORVANE_VERSION));
     QApplication::setDesktopFileName(QStringLiteral("corvane-setup"));
+#ifndef Q_OS_MACOS
+    // On the Mac the bundle's icon is the Dock's.
     QApplication::setWindowIcon(corvane::applicationIcon());
+#endif
     corvane::useInterfaceFont();
     corvane::useChineseQtTranslations();
 
-    // No updater is built in, so there is no command to check for updates.
     const std::unique_ptr<corvane::Workspace> workspace = corvane::makeSystemWorkspace();
     corvane::SetupWindow window;
     corvane::SetupSession session(window, corvane::WorkflowServices(*workspace));
     window.setActions(&session);
+    // The window lives as long as the application, on the Mac too: closing
+    // it quits, and the close handling stops a running workflow first.
+    QApplication::setQuitOnLastWindowClosed(true);
+    // No updater is built in, so "检查更新…" is left out; an updater passes
+    // its check here as the second argument.
+    corvane::installWindowCommands(window);
     corvane::FirstPaintReporter reporter;
     if (qEnvironmentVariableIsSet("CORVANE_EXIT_AFTER_SHOW")) window.installEventFilter(&reporter);
     app.installEventFilter(new corvane::SetupLinkEvents(window));

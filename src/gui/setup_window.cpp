@@ -61,10 +61,13 @@ void fadeDisabledPrompts(QWidget& window) {
 
 SetupWindow::SetupWindow(QWidget* parent)
     : QWidget(parent),
-      openURL_([](const QUrl& url) { QDesktopServices::openUrl(url); }),
+      openURL_([](const QUrl& url) { return QDesktopServices::openUrl(url); }),
       sidebar_(new ClientSidebar([this](Client client) { selectClient(client); }, this)) {
     setWindowTitle(QStringLiteral("AI reru"));
+#ifndef Q_OS_MACOS
+    // On the Mac the bundle's icon is the Dock's.
     setWindowIcon(applicationIcon());
+#endif
     setMinimumSize(kMinimumSize);
     resize(kDefaultSize);
     fadeDisabledPrompts(*this);
@@ -83,14 +86,13 @@ SetupWindow::SetupWindow(QWidget* parent)
     auto* content = new QWidget(detail);
     auto* contentLayout = new QVBoxLayout(content);
     contentLayout->setContentsMargins(24, 24, 24, 0);
-    contentLayout->setSpacing(16);
+    contentLayout->setSpacing(10);
     contentLayout->addWidget(buildHeader());
     contentLayout->addWidget(buildForms(), 1);
     detailLayout->addWidget(content, 1);
 
-    actionBar_ = new ActionBar([this] { confirmReset(); }, [this] { previewSubmit(); },
-                               [this] { submit(); }, detail);
-    actionBar_->addButton(probes_->testButton());
+    actionBar_ =
+        new ActionBar([this] { confirmReset(); }, [this] { stop(); }, [this] { submit(); }, detail);
     detailLayout->addWidget(actionBar_);
     root->addWidget(detail, 1);
 
@@ -106,7 +108,17 @@ SetupWindow::SetupWindow(QWidget* parent)
 
 void SetupWindow::setActions(SetupActions* actions) {
     actions_ = actions;
-    readConfigurationStatus();
+    if (looked_) readClientLooks();
+}
+
+// The clients' looks wait for the first paint: nothing is read before the
+// window is on screen.
+bool SetupWindow::event(QEvent* event) {
+    if (event->type() == QEvent::Paint && !looked_) {
+        looked_ = true;
+        QTimer::singleShot(0, this, [this] { readClientLooks(); });
+    }
+    return QWidget::event(event);
 }
 
 QWidget* SetupWindow::buildHeader() {
@@ -130,6 +142,11 @@ QWidget* SetupWindow::buildHeader() {
     titles->addWidget(configuredLine_);
     layout->addLayout(titles);
     layout->addStretch();
+    installationNote_ = new QLabel(header);
+    installationNote_->setObjectName(QStringLiteral("installationNote"));
+    installationNote_->setForegroundRole(QPalette::PlaceholderText);
+    installationNote_->hide();
+    layout->addWidget(installationNote_);
     downloadSlot_ = new QWidget(header);
     auto* slotLayout = new QHBoxLayout(downloadSlot_);
     slotLayout->setContentsMargins(0, 0, 0, 0);
@@ -142,16 +159,29 @@ QWidget* SetupWindow::buildForms() {
     auto* page = new QWidget(forms_);
     auto* pageLayout = new QVBoxLayout(page);
     pageLayout->setContentsMargins(0, 0, 0, 0);
-    pageLayout->setSpacing(18);
+    pageLayout->setSpacing(10);
     connection_ = new ConnectionForm([this] { chooseConfigurationFile(); }, page);
     models_ = new ModelForm([this] { updateTabOrder(); }, page);
+    // A probe that would send a key emptied by "应用" says so instead.
     probes_ = new GatewayProbeControls(
-        this, models_->editor(), [this] { return form(); }, [this] { return actions_; });
+        this, models_->editor(), [this] { return form(); },
+        [this] { return keyMustBePastedAgain() ? nullptr : actions_; });
+    previewButton_ = new QPushButton(QStringLiteral("预览更改"), page);
+    previewButton_->setObjectName(QStringLiteral("previewButton"));
+    connect(previewButton_, &QPushButton::clicked, this, [this] { previewSubmit(); });
+    // The buttons that only ask the gateway or show a dry run sit with the
+    // form they read; the action bar keeps the status its width.
+    auto* formButtons = new QHBoxLayout;
+    formButtons->setSpacing(8);
+    formButtons->addWidget(probes_->fetchButton());
+    formButtons->addWidget(probes_->testButton());
+    formButtons->addWidget(previewButton_);
+    formButtons->addStretch();
     linkLine_ = linkOriginLine(*connection_->addressField(), page);
     pageLayout->addWidget(linkLine_);
     pageLayout->addWidget(connection_);
     pageLayout->addWidget(models_);
-    pageLayout->addWidget(probes_->fetchButton(), 0, Qt::AlignLeft);
+    pageLayout->addLayout(formButtons);
     pageLayout->addStretch();
     forms_->addWidget(page);
     forms_->addWidget(buildCursorGuide());
@@ -208,21 +238,47 @@ void SetupWindow::showClient() {
     forms_->setCurrentIndex(client_ == Client::cursor ? 1 : 0);
     connection_->setClient(client_);
     models_->setClient(client_);
-    actionBar_->setClient(client_);
     probes_->showClient(client_);
-    showConfiguredLine();
+    previewButton_->setVisible(client_ != Client::cursor);
+    showClientLooks();
     updateTabOrder();
 }
 
-void SetupWindow::readConfigurationStatus() {
+void SetupWindow::showClientLooks() {
+    const auto installed = installations_.find(client_);
+    actionBar_->setClient(client_, installed != installations_.end() &&
+                                       installed->second == Installation::commandLineOnly);
+    showConfiguredLine();
+    showInstallationNote();
+}
+
+void SetupWindow::readClientLooks() {
     if (!actions_) return;
     for (Client client : allClients()) {
         const std::string chosenPath = userDefault(configurationPathKey(client)).value_or("");
         ClientConfigurationStatus status = actions_->configurationStatus(client, chosenPath);
         sidebar_->setConfigured(client, status.configured.value_or(false));
         configuration_[client] = std::move(status);
+        installations_[client] = actions_->installation(client);
+        sidebar_->setInstallation(client, installations_[client]);
     }
-    showConfiguredLine();
+    showClientLooks();
+}
+
+// Beside the download button of a client that is not installed.
+void SetupWindow::showInstallationNote() {
+    const auto found = installations_.find(client_);
+    const bool missing = found != installations_.end() && found->second == Installation::missing;
+    installationNote_->setVisible(missing);
+    if (!missing) return;
+    const QString name = qText(rawValue(client_));
+#ifdef Q_OS_MACOS
+    installationNote_->setText(QStringLiteral("此 Mac 上未安装 %1").arg(name));
+#else
+    installationNote_->setText(hasLinuxBuild(client_)
+                                   ? QStringLiteral("此电脑上未安装 %1").arg(name)
+                                   : QStringLiteral("%1 仅提供 macOS 版").arg(name));
+#endif
 }
 
 // Only what the files show for sure: a configured client whose address is
@@ -241,7 +297,7 @@ void SetupWindow::showConfiguredLine() {
 void SetupWindow::showDownloads() {
     delete downloadControl_;
     downloadControl_ = makeDownloadControl(
-        client_, [this](const QUrl& url) { openURL_(url); }, downloadSlot_);
+        client_, [this](const QUrl& url) { openDownload(url); }, downloadSlot_);
     if (!downloadControl_) return;
     downloadSlot_->layout()->addWidget(downloadControl_);
     downloadControl_->show();
@@ -255,6 +311,7 @@ void SetupWindow::showWorking() {
     forms_->setEnabled(!working_);
     actionBar_->setWorking(working_);
     probes_->showWorking(working_);
+    previewButton_->setEnabled(!working_);
     if (!working_ && focusBeforeWork_ && focusBeforeWork_->isEnabled() &&
         focusBeforeWork_->isVisible()) {
         focusBeforeWork_->setFocus();
@@ -263,7 +320,7 @@ void SetupWindow::showWorking() {
 
 // A status may carry a model's label or a file's value: shown escaped.
 void SetupWindow::showStatus() {
-    actionBar_->setStatus(QString::fromStdString(displayable(status_)), failed_);
+    actionBar_->setStatus(QString::fromStdString(displayable(status_)), failed_, succeeded_);
 }
 
 void SetupWindow::updateTabOrder() {
@@ -271,7 +328,7 @@ void SetupWindow::updateTabOrder() {
     QList<QWidget*> chain{sidebar_->list()};
     if (downloadControl_) chain.append(downloadControl_);
     chain << connection_->focusChain() << models_->focusChain() << probes_->fetchButton()
-          << actionBar_->focusChain();
+          << probes_->testButton() << previewButton_ << actionBar_->focusChain();
     for (qsizetype i = 1; i < chain.size(); ++i) QWidget::setTabOrder(chain[i - 1], chain[i]);
 }
 
@@ -294,12 +351,35 @@ void SetupWindow::chooseConfigurationFile() {
 
 void SetupWindow::submit() {
     if (working_ || !actions_) return;
+    if (client_ != Client::cursor && keyMustBePastedAgain()) return;
     actions_->submit(form());
 }
 
 void SetupWindow::previewSubmit() {
     if (working_ || client_ == Client::cursor || !actions_) return;
+    if (keyMustBePastedAgain()) return;
     actions_->previewSubmit(form());
+}
+
+void SetupWindow::stop() {
+    if (working_ && actions_) actions_->requestStop();
+}
+
+bool SetupWindow::keyMustBePastedAgain() {
+    if (!keyCleared_ || !form().key.empty()) return false;
+    failed_ = true;
+    succeeded_ = false;
+    status_ = "API Key 已在上次应用后清除，请重新粘贴。";
+    showStatus();
+    return true;
+}
+
+void SetupWindow::openDownload(const QUrl& url) {
+    if (openURL_(url)) return;
+    failed_ = true;
+    succeeded_ = false;
+    status_ = "无法打开下载页面，请在浏览器中访问 " + url.toString().toStdString();
+    showStatus();
 }
 
 void SetupWindow::confirmReset() {
@@ -356,6 +436,8 @@ void SetupWindow::clearForm() {
     scroll_->verticalScrollBar()->setValue(0);
     status_.clear();
     failed_ = false;
+    succeeded_ = false;
+    keyCleared_ = false;
     showStatus();
 }
 

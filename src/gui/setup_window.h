@@ -17,6 +17,7 @@
 
 class QLabel;
 class QMessageBox;
+class QPushButton;
 class QScrollArea;
 class QStackedWidget;
 
@@ -42,8 +43,9 @@ public:
     // look at the clients' files marks the configured clients.
     void setActions(SetupActions* actions);
 
-    // Opens download pages; the desktop's browser unless replaced.
-    void setOpenURL(std::function<void(const QUrl&)> openURL) { openURL_ = std::move(openURL); }
+    // Opens download pages; the desktop's browser unless replaced. False when
+    // the page could not be opened.
+    void setOpenURL(std::function<bool(const QUrl&)> openURL) { openURL_ = std::move(openURL); }
 
     SetupForm form() const;
     Client client() const { return client_; }
@@ -65,6 +67,8 @@ public:
     void previewSubmit();
     void confirmReset();
     void resetConfiguration(const std::optional<std::filesystem::path>& restart);
+    // "停止" and Escape while a workflow runs.
+    void stop();
 
     // Answers a pending question with "no", then asks a running task to stop
     // and waits for it. Runs when the window closes.
@@ -84,11 +88,13 @@ public:
     void showGatewayModels(const std::vector<GatewayModel>& models) override;
     void showModelCheck(std::size_t row, const ModelCheck& found) override;
     void showPreview(const std::string& diff) override;
+    void finished(WorkflowOutcome outcome) override;
 
     GatewayProbeControls* gatewayProbes() const { return probes_; }
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    bool event(QEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
 
 private:
@@ -104,24 +110,38 @@ private:
     void showDownloads();
     void showWorking();
     void showStatus();
-    // Reads every client's files again (small local files, so on this
-    // thread): at the start and whenever a run has ended.
-    void readConfigurationStatus();
+    // Looks at every client's installation and files again (small local
+    // files, so on this thread): after the first paint and whenever a run has
+    // ended.
+    void readClientLooks();
+    // What the last look found for the selected client: the main button's
+    // text, the configured line and the installation note.
+    void showClientLooks();
     void showConfiguredLine();
+    void showInstallationNote();
+    // After "应用" emptied the key, a button that needs it says so; true when
+    // it did.
+    bool keyMustBePastedAgain();
+    void openDownload(const QUrl& url);
     void showQuestion(const Question& question, std::shared_ptr<PendingAnswer> answer);
     void clearForm();
     void updateTabOrder();
     void keepFocusedFieldInView(QWidget* focused);
 
     SetupActions* actions_ = nullptr;
-    std::function<void(const QUrl&)> openURL_;
+    std::function<bool(const QUrl&)> openURL_;
     UserDefaults defaults_;
 
     Client client_ = Client::claude;
     bool working_ = false;
     bool failed_ = false;
+    // The status reports a run that worked.
+    bool succeeded_ = false;
+    bool keyCleared_ = false;
+    bool looked_ = false;
     std::string status_;
     std::map<Client, ClientConfigurationStatus> configuration_;
+    std::map<Client, Installation> installations_;
 
     // Guards the question handed between the worker and the window.
     std::mutex questionMutex_;
@@ -140,6 +160,7 @@ private:
     QLabel* configuredLine_ = nullptr;
     // "来自链接：<host>" above the form, until the address changes.
     QLabel* linkLine_ = nullptr;
+    QLabel* installationNote_ = nullptr;
     QWidget* downloadSlot_ = nullptr;
     QWidget* downloadControl_ = nullptr;
     QScrollArea* scroll_ = nullptr;
@@ -147,6 +168,7 @@ private:
     ConnectionForm* connection_ = nullptr;
     ModelForm* models_ = nullptr;
     GatewayProbeControls* probes_ = nullptr;
+    QPushButton* previewButton_ = nullptr;
     ActionBar* actionBar_ = nullptr;
 };
 

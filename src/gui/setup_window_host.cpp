@@ -54,6 +54,7 @@ void SetupWindow::onWindowThread(std::function<void()> change) {
 void SetupWindow::setStatus(const std::string& status) {
     onWindowThread([this, status] {
         status_ = status;
+        succeeded_ = false;
         showStatus();
     });
 }
@@ -80,12 +81,15 @@ void SetupWindow::setWorking(bool working) {
         const bool ended = working_ && !working;
         working_ = working;
         showWorking();
-        if (ended) readConfigurationStatus();
+        if (ended) readClientLooks();
     });
 }
 
 void SetupWindow::clearKey() {
-    onWindowThread([this] { connection_->clearKey(); });
+    onWindowThread([this] {
+        connection_->clearKey();
+        keyCleared_ = true;
+    });
 }
 
 void SetupWindow::resetForm() {
@@ -150,9 +154,17 @@ void SetupWindow::showModelCheck(std::size_t row, const ModelCheck& found) {
     onWindowThread([this, row, found] { probes_->markRow(row, found); });
 }
 
+void SetupWindow::finished(WorkflowOutcome outcome) {
+    onWindowThread([this, outcome] {
+        succeeded_ = outcome == WorkflowOutcome::succeeded && !failed_;
+        showStatus();
+    });
+}
+
 void SetupWindow::showPreview(const std::string& diff) {
     onWindowThread([this, diff] {
-        auto* dialog = new ChangePreviewDialog(diff, this);
+        auto* dialog = new ChangePreviewDialog(
+            diff, [this] { submit(); }, this);
         dialog->setAttribute(Qt::WA_DeleteOnClose);
         dialog->open();
     });

@@ -146,7 +146,13 @@ std::vector<OfficialDownload> officialDownloads(Client client) {
             entries = {{"OpenCode Desktop", "https://opencode.ai/download"}};
             break;
         case Client::openClaw:
+#ifdef __APPLE__
             entries = {{"OpenClaw", "https://docs.openclaw.ai/platforms/macos"}};
+#else
+            // The other vendors' pages serve every system; OpenClaw has one
+            // per system.
+            entries = {{"OpenClaw", "https://docs.openclaw.ai/platforms/linux"}};
+#endif
             break;
         case Client::workBuddy:
             entries = {{"WorkBuddy", "https://www.codebuddy.cn/"}};

@@ -8,6 +8,7 @@
 #include "workflow/failure_report.h"
 #include "workflow/installed_application.h"
 #include "workflow/restart_after_change.h"
+#include "workflow/stopped_run.h"
 #include "workflow/version_order.h"
 
 namespace corvane {
@@ -37,9 +38,15 @@ std::string savedForNextStart(const ApplyPlan& plan) {
     return "配置已保存。下次启动 " + plan.commandLine->filename().string() + " 时生效。";
 }
 
-void saveAndOfferRestart(const ApplyPlan& plan, const InstalledApplication& application,
-                         WorkflowHost& host, const WorkflowServices& services,
-                         const ApplicationControl& control) {
+// A restart that failed leaves a saved configuration, and its status says
+// what to do: the run itself succeeded. A stopped restart stays stopped.
+WorkflowOutcome afterSaving(WorkflowOutcome restart) {
+    return restart == WorkflowOutcome::stopped ? restart : WorkflowOutcome::succeeded;
+}
+
+WorkflowOutcome saveAndOfferRestart(const ApplyPlan& plan, const InstalledApplication& application,
+                                    WorkflowHost& host, const WorkflowServices& services,
+                                    const ApplicationControl& control) {
     const SelectedClientConfiguration& configuration = plan.configuration;
     const Client client = configuration.client;
     host.setStatus("正在保存配置");
@@ -49,17 +56,18 @@ void saveAndOfferRestart(const ApplyPlan& plan, const InstalledApplication& appl
     }
     host.setStatus(savedForNextStart(plan));
     if (!services.configOnly && plan.location && confirmRestart(host, *plan.location, false)) {
-        restartAfterChange(host, control, client, *plan.location, "配置已保存",
-                           client == Client::codex ? "。请新建聊天并选择已配置的模型。" : "。");
+        return afterSaving(restartAfterChange(
+            host, control, client, *plan.location, "配置已保存",
+            client == Client::codex ? "。请新建聊天并选择已配置的模型。" : "。"));
     }
+    return WorkflowOutcome::succeeded;
 }
 
 WorkflowOutcome saveWorkBuddy(const ApplyPlan& plan, const InstalledApplication& application,
                               WorkflowHost& host, const WorkflowServices& services,
                               const ApplicationControl& control) {
     if (services.configOnly || !plan.location) {
-        saveAndOfferRestart(plan, application, host, services, control);
-        return WorkflowOutcome::succeeded;
+        return saveAndOfferRestart(plan, application, host, services, control);
     }
     const std::filesystem::path& bundle = *plan.location;
     if (!confirmRestart(host, bundle, true)) {
@@ -79,9 +87,8 @@ WorkflowOutcome saveWorkBuddy(const ApplyPlan& plan, const InstalledApplication&
         throw;
     }
     host.setUserDefault(configurationPathKey(Client::workBuddy), plan.configuration.chosenPath);
-    restartAfterChange(host, control, Client::workBuddy, bundle, "配置已保存",
-                       "。请在模型选择器中选择已添加的模型。");
-    return WorkflowOutcome::succeeded;
+    return afterSaving(restartAfterChange(host, control, Client::workBuddy, bundle, "配置已保存",
+                                          "。请在模型选择器中选择已添加的模型。"));
 }
 
 WorkflowOutcome applyClaude(const ApplyPlan& plan, WorkflowHost& host,
@@ -156,8 +163,9 @@ WorkflowOutcome runOpenForSetup(const std::filesystem::path& location, WorkflowH
         host.setWorking(false);
         return WorkflowOutcome::succeeded;
     } catch (const OperationCancelled&) {
+        const WorkflowOutcome stopped = reportStopped(host, kStopped);
         host.setWorking(false);
-        return WorkflowOutcome::failed;
+        return stopped;
     } catch (const std::exception& error) {
         host.setWorking(false);
         host.fail("请手动打开 " + applicationDisplayName(location) + "。", error.what());
@@ -232,10 +240,14 @@ WorkflowOutcome runApply(const ApplyPlan& plan, WorkflowHost& host,
             if (client == Client::workBuddy) {
                 outcome = saveWorkBuddy(plan, application, host, services, control);
             } else {
-                saveAndOfferRestart(plan, application, host, services, control);
+                outcome = saveAndOfferRestart(plan, application, host, services, control);
             }
         }
-        if (outcome == WorkflowOutcome::succeeded) host.clearKey();
+        // Only a declined restart ends before the configuration was written.
+        if (outcome != WorkflowOutcome::declined) host.clearKey();
+    } catch (const OperationCancelled&) {
+        // Every stop before the commit leaves the files as they were.
+        outcome = reportStopped(host, kStoppedBeforeApply);
     } catch (const std::exception& error) {
         const FailureReport report =
             failureReport(error, "应用配置失败。请检查配置后重试。",

@@ -5,6 +5,8 @@
 
 #include "model/setup_error.h"
 #include "model/text.h"
+#include "platform/platform_error.h"
+#include "workflow/stopped_run.h"
 
 namespace corvane {
 namespace {
@@ -35,6 +37,8 @@ WorkflowOutcome reported(WorkflowHost& host, const char* fallback, Body body) {
     WorkflowOutcome outcome = WorkflowOutcome::failed;
     try {
         outcome = body();
+    } catch (const OperationCancelled&) {
+        outcome = reportStopped(host, kStopped);
     } catch (const SetupError& error) {
         refuse(host, error.text());
     } catch (const std::exception&) {

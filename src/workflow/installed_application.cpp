@@ -81,4 +81,14 @@ InstalledApplication describeApplication(Client client,
     return application;
 }
 
+bool hasLinuxBuild(Client client) {
+    return !desktopFileIds(client).empty() || commandLineProgram(client).has_value();
+}
+
+Installation clientInstallation(Client client, const WorkflowServices& services) {
+    if (applicationLocation(client, services)) return Installation::application;
+    if (commandLineProgramPath(client)) return Installation::commandLineOnly;
+    return Installation::missing;
+}
+
 }  // namespace corvane

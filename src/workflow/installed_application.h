@@ -21,6 +21,16 @@ std::optional<std::filesystem::path> applicationLocation(Client client,
 // restart.
 std::optional<std::filesystem::path> commandLineProgramPath(Client client);
 
+// How a client is installed here: as an application that can be restarted,
+// only as a command-line program (which reads its settings when it next
+// starts), or not at all.
+enum class Installation { application, commandLineOnly, missing };
+Installation clientInstallation(Client client, const WorkflowServices& services);
+
+// Whether the client is made for Linux at all, as a desktop application or a
+// command-line program (Claude desktop and WorkBuddy are not).
+bool hasLinuxBuild(Client client);
+
 // What the writers need to know of the application at `location`. A bundle
 // gives its own version; a desktop entry its version key, else, like a client
 // without any location, the version its command-line program prints.

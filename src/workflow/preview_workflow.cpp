@@ -5,8 +5,10 @@
 #include "clients/claude/claude_files.h"
 #include "clients/client_configuration_reset.h"
 #include "files/file_plan.h"
+#include "platform/platform_error.h"
 #include "workflow/failure_report.h"
 #include "workflow/installed_application.h"
+#include "workflow/stopped_run.h"
 
 namespace corvane {
 namespace {
@@ -18,6 +20,8 @@ std::optional<std::string> previewed(WorkflowHost& host, const char* fallback, s
     std::optional<std::string> result;
     try {
         result = diff();
+    } catch (const OperationCancelled&) {
+        reportStopped(host, kStopped);
     } catch (const std::exception& error) {
         const FailureReport report = failureReport(error, fallback, key);
         host.fail(report.message, report.detail);

@@ -1,9 +1,11 @@
 #include "workflow/reset_workflow.h"
 
 #include "clients/client_configuration_reset.h"
+#include "platform/platform_error.h"
 #include "workflow/failure_report.h"
 #include "workflow/installed_application.h"
 #include "workflow/restart_after_change.h"
+#include "workflow/stopped_run.h"
 
 namespace corvane {
 namespace {
@@ -53,12 +55,17 @@ WorkflowOutcome runReset(const ResetPlan& plan, WorkflowHost& host,
             host.resetForm();
             host.setStatus("配置已恢复。重启后生效。");
             if (plan.restart) {
-                restartAfterChange(host, control, plan.client, *plan.restart, "配置已恢复", "。");
+                const WorkflowOutcome restart = restartAfterChange(
+                    host, control, plan.client, *plan.restart, "配置已恢复", "。");
+                if (restart == WorkflowOutcome::stopped) outcome = restart;
             }
         } else {
             host.setStatus("此应用没有本工具写入的网关配置。");
             relaunchWorkBuddy(plan, control);
         }
+    } catch (const OperationCancelled&) {
+        outcome = reportStopped(host, kStoppedBeforeReset);
+        relaunchWorkBuddy(plan, control);
     } catch (const std::exception& error) {
         // A reset knows no key; the files it reads may still hold one, which
         // the report leaves out of what the parsers quote.

@@ -2,6 +2,7 @@
 
 #include "platform/platform_error.h"
 #include "workflow/failure_report.h"
+#include "workflow/stopped_run.h"
 
 namespace corvane {
 
@@ -17,9 +18,9 @@ bool confirmRestart(WorkflowHost& host, const std::filesystem::path& application
     return host.ask(question);
 }
 
-void restartAfterChange(WorkflowHost& host, const ApplicationControl& control, Client target,
-                        const std::filesystem::path& application, const std::string& savedMessage,
-                        const std::string& completion) {
+WorkflowOutcome restartAfterChange(WorkflowHost& host, const ApplicationControl& control,
+                                   Client target, const std::filesystem::path& application,
+                                   const std::string& savedMessage, const std::string& completion) {
     std::string name = applicationDisplayName(application);
     host.setStatus(savedMessage + "，正在重启 " + name + "。");
     FailureReport report;
@@ -28,13 +29,14 @@ void restartAfterChange(WorkflowHost& host, const ApplicationControl& control, C
         if (target == Client::openCode) control.stopOpenCodeService(application);
         control.launchApplication(application);
         host.setStatus(savedMessage + "，已重新打开 " + name + completion);
-        return;
+        return WorkflowOutcome::succeeded;
     } catch (const OperationCancelled&) {
-        throw;
+        return reportStopped(host, savedMessage + "。重启已停止，" + name + " 下次启动时生效。");
     } catch (const std::exception& error) {
         report = failureReport(error, "请手动打开 " + name + "。", "");
     }
     host.fail(savedMessage + "。" + report.message, report.detail);
+    return WorkflowOutcome::failed;
 }
 
 }  // namespace corvane

@@ -6,6 +6,7 @@
 #include "apps/application_control.h"
 #include "model/client.h"
 #include "workflow/workflow_host.h"
+#include "workflow/workflow_outcome.h"
 
 namespace corvane {
 
@@ -18,10 +19,11 @@ bool confirmRestart(WorkflowHost& host, const std::filesystem::path& application
 
 // Stops the application (and OpenCode's local service), launches it again and
 // keeps the host's status line current. Every failure ends up in the status
-// line with the failed flag set; the only exception that leaves is
-// OperationCancelled, so that a stop request still ends the workflow.
-void restartAfterChange(WorkflowHost& host, const ApplicationControl& control, Client target,
-                        const std::filesystem::path& application, const std::string& savedMessage,
-                        const std::string& completion);
+// line with the failed flag set (WorkflowOutcome::failed); a stop request
+// ends the restart with a status that says the configuration stands and takes
+// effect at the next start (WorkflowOutcome::stopped). Never throws.
+WorkflowOutcome restartAfterChange(WorkflowHost& host, const ApplicationControl& control,
+                                   Client target, const std::filesystem::path& application,
+                                   const std::string& savedMessage, const std::string& completion);
 
 }  // namespace corvane

@@ -6,6 +6,7 @@
 
 #include "clients/client_status.h"
 #include "model/client.h"
+#include "workflow/installed_application.h"
 #include "workflow/setup_form.h"
 
 namespace corvane {
@@ -42,10 +43,17 @@ public:
     // (bundle or desktop entry), for the reset confirmation's buttons.
     virtual std::optional<std::filesystem::path> installedApplication(Client client) = 0;
 
+    // How the client is installed here; a read-only look.
+    virtual Installation installation(Client client) = 0;
+
     // What the client's files hold of the tool's configuration now; read on
     // the caller's thread, nothing written. `chosenPath` as the form takes it.
     virtual ClientConfigurationStatus configurationStatus(Client client,
                                                           const std::string& chosenPath) = 0;
+
+    // "停止": asks a running task to stop; its waits end promptly and the
+    // status says it was stopped. Returns at once.
+    virtual void requestStop() = 0;
 
     // Asks a running task to stop and waits for it to end.
     virtual void stopAndWait() = 0;

@@ -31,6 +31,7 @@ void SetupSession::start(Task task) {
         WorkflowOutcome outcome = WorkflowOutcome::failed;
         try {
             outcome = task(stop);
+            host_.finished(outcome);
         } catch (...) {
             // The workflows report their own failures; only running out of
             // memory while reporting one gets here. The run has failed, and
@@ -94,7 +95,7 @@ bool SetupSession::previewSubmit(const SetupForm& form) {
         prepareApply(form, host_, services_), [this](const ApplyPlan& plan, std::stop_token stop) {
             std::optional<std::string> diff = previewApply(plan, host_, services_, stop);
             if (diff) host_.showPreview(*diff);
-            return storePreview(std::move(diff));
+            return storePreview(std::move(diff), stop);
         });
 }
 
@@ -110,13 +111,15 @@ bool SetupSession::previewReset(const SetupForm& form) {
     if (working_) return false;
     return startPlanned(prepareReset(form, std::nullopt, host_), [this](const ResetPlan& plan,
                                                                         std::stop_token stop) {
-        return storePreview(corvane::previewReset(plan, host_, services_, stop));
+        return storePreview(corvane::previewReset(plan, host_, services_, stop), stop);
     });
 }
 
-WorkflowOutcome SetupSession::storePreview(std::optional<std::string> diff) {
+WorkflowOutcome SetupSession::storePreview(std::optional<std::string> diff,
+                                           const std::stop_token& stop) {
     std::lock_guard lock(mutex_);
-    const WorkflowOutcome outcome = diff ? WorkflowOutcome::succeeded : WorkflowOutcome::failed;
+    WorkflowOutcome outcome = WorkflowOutcome::succeeded;
+    if (!diff) outcome = stop.stop_requested() ? WorkflowOutcome::stopped : WorkflowOutcome::failed;
     preview_ = std::move(diff);
     return outcome;
 }
@@ -136,6 +139,10 @@ void SetupSession::requestStop() { worker_.request_stop(); }
 
 std::optional<std::filesystem::path> SetupSession::installedApplication(Client client) {
     return applicationLocation(client, services_);
+}
+
+Installation SetupSession::installation(Client client) {
+    return clientInstallation(client, services_);
 }
 
 ClientConfigurationStatus SetupSession::configurationStatus(Client client,

@@ -50,6 +50,8 @@ public:
 
     std::optional<std::filesystem::path> installedApplication(Client client) override;
 
+    Installation installation(Client client) override;
+
     ClientConfigurationStatus configurationStatus(Client client,
                                                   const std::string& chosenPath) override;
 
@@ -60,7 +62,7 @@ public:
     std::optional<WorkflowOutcome> wait();
 
     // Asks the running task to stop; its waits end promptly.
-    void requestStop();
+    void requestStop() override;
 
     const WorkflowServices& services() const { return services_; }
 
@@ -71,7 +73,8 @@ private:
     // when it refused (and said why through the host).
     template <typename Plan, typename Run>
     bool startPlanned(std::optional<Plan> plan, Run run);
-    WorkflowOutcome storePreview(std::optional<std::string> diff);
+    // A dry run without a diff failed, or was stopped when a stop was asked.
+    WorkflowOutcome storePreview(std::optional<std::string> diff, const std::stop_token& stop);
 
     WorkflowHost& host_;
     WorkflowServices services_;

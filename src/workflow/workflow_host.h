@@ -7,6 +7,7 @@
 
 #include "check/check_gateway.h"
 #include "check/gateway_models.h"
+#include "workflow/workflow_outcome.h"
 
 namespace corvane {
 
@@ -55,6 +56,8 @@ public:
     virtual void showGatewayModels(const std::vector<GatewayModel>& /*models*/) {}
     // What the connection test found for the model of the form's row `row`.
     virtual void showModelCheck(std::size_t /*row*/, const ModelCheck& /*found*/) {}
+    // A run has ended (after its last status); a front end may mark success.
+    virtual void finished(WorkflowOutcome /*outcome*/) {}
     // The diff of a dry run of the main button ("预览更改"), the key redacted;
     // empty when nothing would change.
     virtual void showPreview(const std::string& /*diff*/) {}

@@ -7,6 +7,7 @@
 #include "check/check_gateway.h"
 #include "clients/claude/claude_workflows.h"
 #include "platform/workspace.h"
+#include "workflow/workflow_outcome.h"
 
 namespace corvane {
 
@@ -30,15 +31,6 @@ struct WorkflowServices {
     ApplicationTiming applicationTiming;
     ClaudeTiming claudeTiming;
     CheckLimits checkLimits;
-};
-
-// How a workflow run ended, for front ends that report it as a status code.
-enum class WorkflowOutcome {
-    succeeded,
-    // The user declined a restart that had to come before any write; nothing
-    // was written.
-    declined,
-    failed,
 };
 
 }  // namespace corvane

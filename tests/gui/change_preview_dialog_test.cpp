@@ -3,11 +3,14 @@
 #include <gtest/gtest.h>
 
 #include <QFontInfo>
+#include <QFontMetricsF>
 #include <QLabel>
 #include <QPlainTextEdit>
+#include <QPushButton>
 #include <QTextBlock>
 
 #include "gui/signal_colours.h"
+#include "support/temp_home.h"
 
 namespace corvane {
 namespace {
@@ -16,7 +19,7 @@ struct PreviewCase {
     const char* name;
     std::string diff;
     // One letter a line: f file header, h hunk header, + added, - removed,
-    // c context, n note.
+    // c context (a note on the last line's ending is not shown).
     std::string kinds;
 };
 
@@ -32,8 +35,6 @@ std::pair<QString, bool> expectedLook(char kind, const QPalette& palette) {
             return {successColor(palette).name(), false};
         case '-':
             return {failureColor(palette).name(), false};
-        case 'n':
-            return {palette.color(QPalette::PlaceholderText).name(), false};
         default:
             return {QString(), false};
     }
@@ -48,15 +49,19 @@ TEST(ChangePreviewDialog, ColoursEachLineOfTheDiffByWhatItIs) {
         {"removed lines that look like headers, then a new file",
          "--- a/h.yaml\n+++ b/h.yaml\n@@ -1,3 +1,1 @@\n----\n--- yaml\n keep\n"
          "--- /dev/null\n+++ b/new.json\n@@ -0,0 +1 @@\n+{}\n\\ No newline at end of file\n",
-         "ffh--cffh+n"},
+         "ffh--cffh+"},
     };
     for (const PreviewCase& entry : cases) {
         SCOPED_TRACE(entry.name);
-        ChangePreviewDialog dialog(entry.diff);
+        ChangePreviewDialog dialog(entry.diff, [] {});
         auto* view = dialog.findChild<QPlainTextEdit*>("previewText");
         ASSERT_NE(view, nullptr);
         EXPECT_TRUE(view->isReadOnly());
-        EXPECT_TRUE(QFontInfo(view->font()).fixedPitch());
+        // Measured, since Qt calls some monospace fonts proportional.
+        const QFontMetricsF metrics(view->font());
+        EXPECT_EQ(metrics.horizontalAdvance(QStringLiteral("iiii")),
+                  metrics.horizontalAdvance(QStringLiteral("MMMM")))
+            << QFontInfo(view->font()).family().toStdString();
         EXPECT_FALSE(view->toPlainText().contains('\r'));
         ASSERT_EQ(view->blockCount(), static_cast<int>(entry.kinds.size()));
         QTextBlock block = view->document()->begin();
@@ -73,8 +78,27 @@ TEST(ChangePreviewDialog, ColoursEachLineOfTheDiffByWhatItIs) {
     }
 }
 
+TEST(ChangePreviewDialog, ShowsPathsFromHomeTheKeyInWordsAndOffersToApply) {
+    const testing::TempHome home;
+    const std::string file = (home.path() / ".codex/config.toml").string().substr(1);
+    int applied = 0;
+    ChangePreviewDialog dialog("--- a/" + file + "\n+++ b/" + file + "\n@@ -1 +1 @@\n-k = 1\n" +
+                                   "+token = \"<redacted>\"\n\\ No newline at end of file\n" +
+                                   "--- /dev/null\n+++ b/srv/x.json\n@@ -0,0 +1 @@\n+{}\n",
+                               [&] { ++applied; });
+    EXPECT_EQ(dialog.findChild<QPlainTextEdit*>("previewText")->toPlainText(),
+              "--- ~/.codex/config.toml\n+++ ~/.codex/config.toml\n@@ -1 +1 @@\n-k = 1\n"
+              "+token = \"（已隐藏）\"\n--- /dev/null\n+++ /srv/x.json\n@@ -0,0 +1 @@\n+{}");
+    auto* apply = dialog.findChild<QPushButton*>("previewApply");
+    ASSERT_NE(apply, nullptr);
+    EXPECT_EQ(apply->text(), "应用这些更改");
+    apply->click();
+    EXPECT_EQ(applied, 1);
+}
+
 TEST(ChangePreviewDialog, SaysSoWhenNothingWouldChange) {
-    ChangePreviewDialog dialog("");
+    ChangePreviewDialog dialog("", [] {});
+    EXPECT_EQ(dialog.findChild<QPushButton*>("previewApply"), nullptr);
     EXPECT_EQ(dialog.findChild<QPlainTextEdit*>(), nullptr);
     EXPECT_EQ(dialog.findChild<QLabel*>("previewNothing")->text(), "没有需要写入的更改。");
 }

@@ -38,4 +38,9 @@ std::optional<std::filesystem::path> RecordingActions::installedApplication(Clie
     return installed;
 }
 
+Installation RecordingActions::installation(Client client) {
+    const auto found = installations.find(client);
+    return found == installations.end() ? Installation::application : found->second;
+}
+
 }  // namespace corvane::testing

@@ -21,8 +21,10 @@ public:
     bool previewSubmit(const SetupForm& form) override;
     bool working() const override { return busy; }
     std::optional<std::filesystem::path> installedApplication(Client client) override;
+    Installation installation(Client client) override;
     ClientConfigurationStatus configurationStatus(Client client,
                                                   const std::string& chosenPath) override;
+    void requestStop() override { ++stopRequests; }
     void stopAndWait() override { ++stopCalls; }
 
     std::vector<SetupForm> submitted;
@@ -33,8 +35,11 @@ public:
     // What the files are said to hold; unknown for a client not listed.
     std::map<Client, ClientConfigurationStatus> statuses;
     std::optional<std::filesystem::path> installed;
+    // How each client is installed; an application for a client not listed.
+    std::map<Client, Installation> installations;
     std::vector<Client> installedAskedFor;
     std::atomic<int> stopCalls = 0;
+    int stopRequests = 0;
     bool busy = false;
 };
 

@@ -29,7 +29,10 @@ class SetupWindowTest : public ::testing::Test {
 protected:
     void SetUp() override {
         window.setActions(&actions);
-        window.setOpenURL([this](const QUrl& url) { opened.push_back(url.toString()); });
+        window.setOpenURL([this](const QUrl& url) {
+            opened.push_back(url.toString());
+            return opens;
+        });
         window.show();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
     }
@@ -49,6 +52,7 @@ protected:
     SetupWindow window;
     WindowDriver driver{window};
     std::vector<QString> opened;
+    bool opens = true;
 };
 
 TEST_F(SetupWindowTest, StartsWithTheWindowFrameAndABlankFormForClaude) {
@@ -349,6 +353,12 @@ TEST_F(SetupWindowTest, DownloadLinkOrMenuOpensTheVendorPages) {
     EXPECT_EQ(entries, QStringList({"Cursor 官方下载", "Grok Build 官方下载"}));
     menuButton->menu()->actions()[1]->trigger();
     EXPECT_EQ(opened.back(), "https://cursor.com/download");
+    EXPECT_EQ(window.status(), "");
+
+    opens = false;
+    menuButton->menu()->actions()[0]->trigger();
+    EXPECT_TRUE(window.failed());
+    EXPECT_EQ(window.status(), "无法打开下载页面，请在浏览器中访问 https://cursor.com/downloads");
 }
 
 TEST_F(SetupWindowTest, TabWalksTheFormInReadingOrder) {
@@ -361,13 +371,26 @@ TEST_F(SetupWindowTest, TabWalksTheFormInReadingOrder) {
         order.append(focused->objectName().section('.', 0, 0));
         QTest::keyClick(focused, Qt::Key_Tab);
     }
-    EXPECT_EQ(order, QStringList({"address",           "key",         "auth",
-                                  "chosenPath",        "choosePath",  "modelID",
-                                  "displayName",       "remove",      "modelID",
-                                  "displayName",       "remove",      "addModelButton",
-                                  "fetchModelsButton", "resetButton", "testConnectionButton",
-                                  "previewButton",     "mainButton",  "clientList",
-                                  "downloadControl",   "address"}));
+    EXPECT_EQ(order, QStringList({"address",
+                                  "key",
+                                  "auth",
+                                  "chosenPath",
+                                  "choosePath",
+                                  "modelID",
+                                  "displayName",
+                                  "remove",
+                                  "modelID",
+                                  "displayName",
+                                  "remove",
+                                  "addModelButton",
+                                  "fetchModelsButton",
+                                  "testConnectionButton",
+                                  "previewButton",
+                                  "resetButton",
+                                  "mainButton",
+                                  "clientList",
+                                  "downloadControl",
+                                  "address"}));
 }
 
 TEST_F(SetupWindowTest, TheOpenPanelPicksOneFileAndCancelKeepsThePath) {

@@ -168,8 +168,7 @@ TEST_F(WindowApplyTest, ThePreviewShowsTheDiffWithoutTheKeyAndChangesNothing) {
         20000))
         << window.status();
     const QString diff = dialog->findChild<QPlainTextEdit*>("previewText")->toPlainText();
-    EXPECT_TRUE(diff.contains(QString::fromStdString("+++ b" + config.string())))
-        << diff.toStdString();
+    EXPECT_TRUE(diff.contains("+++ ~/.codex/config.toml")) << diff.toStdString();
     EXPECT_TRUE(diff.contains("corvane_desktop_setup")) << diff.toStdString();
     EXPECT_FALSE(diff.contains(kKey));
     EXPECT_TRUE(idle());

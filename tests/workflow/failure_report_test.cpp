@@ -46,7 +46,7 @@ TEST(FailureReport, KeepsTheSentenceAndTheReasonButNeverAKey) {
          "兜底。", "bad header: Bearer [key]"},
         {"parser does not quote the file",
          std::make_exception_ptr(parseErrorQuoting("{\"apiKey\": \"sk-other-secret")), "兜底。",
-         "JSON parse error at byte 28"},
+         "JSON 在第 28 个字节处无法解析。"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);

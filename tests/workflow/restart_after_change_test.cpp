@@ -170,9 +170,12 @@ TEST_F(RestartAfterChangeTest, StopRequestEndsTheRestart) {
     auto app = bundle("WorkBuddy", options);
     launchAndWait(app);
     stop_.request_stop();
-    EXPECT_THROW(restartAfterChange(host_, control_, Client::workBuddy, app, "配置已保存", "。"),
-                 OperationCancelled);
-    EXPECT_EQ(host_.statuses().size(), 1u);
+    EXPECT_EQ(restartAfterChange(host_, control_, Client::workBuddy, app, "配置已保存", "。"),
+              WorkflowOutcome::stopped);
+    EXPECT_EQ(host_.statuses(),
+              (std::vector<std::string>{"配置已保存，正在重启 WorkBuddy。",
+                                        "配置已保存。重启已停止，WorkBuddy 下次启动时生效。"}));
+    EXPECT_FALSE(host_.failed());
 }
 
 }  // namespace

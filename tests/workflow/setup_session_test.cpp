@@ -102,7 +102,45 @@ TEST(SetupSession, StopRequestEndsTheWaitForAnApplication) {
     session.stopAndWait();
     EXPECT_FALSE(session.working());
     EXPECT_FALSE(host.working());
-    EXPECT_TRUE(host.failed());
+    EXPECT_FALSE(host.failed());
+    EXPECT_EQ(host.status(), "已停止。未恢复任何配置。");
+}
+
+struct StopCase {
+    const char* name;
+    bool (SetupSession::*start)(const SetupForm&);
+    std::string status;
+};
+
+// "停止" while the gateway has not answered: the run ends within a second,
+// says so, and writes nothing.
+TEST(SetupSession, AStopEndsAGatewayRunWithinASecond) {
+    const StopCase cases[] = {
+        {"apply", &SetupSession::submit, "已停止。未写入任何配置。"},
+        {"preview", &SetupSession::previewSubmit, "已停止。"},
+        {"connection test", &SetupSession::testConnection, "已停止。"},
+        {"model list", &SetupSession::fetchGatewayModels, "已停止。"},
+    };
+    for (const StopCase& entry : cases) {
+        SCOPED_TRACE(entry.name);
+        WorkflowEnvironment env;
+        env.install("OpenClaw");
+        testing::GatewayReply slow = testing::passingReply(Client::openClaw);
+        slow.headDelay = 30s;
+        env.gateway.setScript({slow});
+        RecordingHost host;
+        SetupSession session(host, env.services);
+        ASSERT_TRUE((session.*entry.start)(env.form(Client::openClaw)));
+        ASSERT_TRUE(testing::waitUntil([&] { return env.gateway.requests().size() == 1; }));
+        const auto asked = std::chrono::steady_clock::now();
+        session.requestStop();
+        EXPECT_EQ(session.wait(), WorkflowOutcome::stopped);
+        EXPECT_LT(std::chrono::steady_clock::now() - asked, 1s);
+        EXPECT_EQ(host.status(), entry.status);
+        EXPECT_FALSE(host.failed());
+        EXPECT_FALSE(host.working());
+        EXPECT_FALSE(std::filesystem::exists(env.home.path() / ".openclaw"));
+    }
 }
 
 // Opening Cursor waits for the system: the window must stay responsive, and
@@ -123,8 +161,8 @@ TEST(SetupSession, OpensCursorOnTheWorker) {
     EXPECT_TRUE(host.working());
     session.stopAndWait();
     EXPECT_FALSE(host.working());
-    EXPECT_TRUE(host.failed()) << "opening leaves the status as it was";
-    EXPECT_TRUE(host.statuses().empty());
+    EXPECT_FALSE(host.failed());
+    EXPECT_EQ(host.statuses(), std::vector<std::string>{"已停止。"});
 }
 
 }  // namespace

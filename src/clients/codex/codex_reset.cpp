@@ -160,7 +160,7 @@ std::optional<FilePlan> resetCodexPlan() {
                    : text.find("corvane_desktop_setup") != std::string_view::npos;
     };
     if (restored && stillNamesProvider(*restored)) {
-        throw EditCheckFailed("the Codex configuration still holds the tool's provider");
+        throw EditCheckFailed("恢复后的 Codex 配置仍含本工具的提供方，未写入。");
     }
 
     const std::filesystem::path catalog = codexModelCatalogURL();

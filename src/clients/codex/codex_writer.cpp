@@ -151,7 +151,7 @@ std::string codexConfiguration(const SelectedClientConfiguration& configuration,
     const CodexConfigDocument check(splitByteOrderMark(result).second);
     if (check.endsOpen || !check.selectsOwnedProvider() || !check.hasOwnedProvider() ||
         check.tableClash() || codexKeptText(check) != kept) {
-        throw EditCheckFailed("the Codex configuration does not read back as intended");
+        throw EditCheckFailed("修改后的 Codex 配置读回时与预期不符，未写入。");
     }
     return result;
 }

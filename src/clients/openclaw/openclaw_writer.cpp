@@ -8,6 +8,7 @@
 
 #include "files/editable_json.h"
 #include "files/json_members.h"
+#include "files/unreadable_configuration.h"
 
 namespace corvane {
 namespace {
@@ -79,7 +80,8 @@ Bytes openClawConfiguration(const SelectedClientConfiguration& configuration,
 FilePlan SelectedClientConfiguration::planOpenClaw() const {
     const std::filesystem::path url = localClientConfigURL(client, chosenPath);
     const std::optional<Bytes> holding = configurationData(url);
-    return {{FileChange::Kind::configuration, url, holding, openClawConfiguration(*this, holding)}};
+    return {{FileChange::Kind::configuration, url, holding,
+             readingConfiguration(url, [&] { return openClawConfiguration(*this, holding); })}};
 }
 
 }  // namespace corvane

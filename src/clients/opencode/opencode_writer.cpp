@@ -10,6 +10,7 @@
 #include "clients/selected_client_configuration.h"
 #include "files/config_files.h"
 #include "files/editable_json.h"
+#include "files/unreadable_configuration.h"
 #include "platform/home.h"
 
 namespace corvane {
@@ -121,8 +122,9 @@ FilePlan SelectedClientConfiguration::planOpenCode(const InstalledApplication& a
     const std::filesystem::path& url =
         std::filesystem::exists(urls.jsonc, ignored) ? urls.jsonc : urls.json;
     const std::optional<Bytes> holding = configurationData(url);
-    return {{FileChange::Kind::configuration, url, holding,
-             openCodeConfiguration(*this, holding, application)}};
+    return {{FileChange::Kind::configuration, url, holding, readingConfiguration(url, [&] {
+                 return openCodeConfiguration(*this, holding, application);
+             })}};
 }
 
 }  // namespace corvane

@@ -5,6 +5,7 @@
 
 #include "clients/selected_client_configuration.h"
 #include "files/json_members.h"
+#include "files/unreadable_configuration.h"
 #include "model/setup_error.h"
 #include "model/text.h"
 #include "model/uuid.h"
@@ -84,8 +85,8 @@ FilePlan SelectedClientConfiguration::planWorkBuddy() const {
         throw SetupError("请选择 WorkBuddy 正在使用的 models.json。");
     }
     const std::optional<Bytes> holding = configurationData(url);
-    return {
-        {FileChange::Kind::configuration, url, holding, workBuddyConfiguration(*this, holding)}};
+    return {{FileChange::Kind::configuration, url, holding,
+             readingConfiguration(url, [&] { return workBuddyConfiguration(*this, holding); })}};
 }
 
 }  // namespace corvane

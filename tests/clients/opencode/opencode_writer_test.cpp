@@ -2,8 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include "files/config_files.h"
-#include "files/json5.h"
 #include "model/setup_error.h"
 #include "support/gateway_samples.h"
 #include "support/temp_home.h"
@@ -180,12 +181,15 @@ TEST_F(OpenCodeWriter, FindsItsFolderFromTheEnvironment) {
 }
 
 TEST_F(OpenCodeWriter, LeavesAFileItCannotTakeAlone) {
-    const std::pair<std::string, std::string> cases[] = {
-        {"[]", "现有配置必须是对象格式。"},
-        {"\"text\"", "现有配置必须是对象格式。"},
-        {"{\"theme\": ", ""},
+    const std::string unreadable = "现有配置文件格式有误，无法安全合并。";
+    const std::string file = "~/xdg/opencode/opencode.json ";
+    const std::tuple<std::string, std::string, std::string> cases[] = {
+        {"[]", "现有配置必须是对象格式。", ""},
+        {"\"text\"", "现有配置必须是对象格式。", ""},
+        {"{\"theme\": ", unreadable, file + "第 1 行第 11 列：文本意外结束。"},
+        {"{\n  \"a\": 1\n  \"b\": 2\n}", unreadable, file + "第 3 行第 3 列：此处的字符不合语法。"},
     };
-    for (const auto& [content, message] : cases) {
+    for (const auto& [content, message, detail] : cases) {
         SCOPED_TRACE(content);
         writeFile(folder() / "opencode.json", content);
         try {
@@ -193,8 +197,7 @@ TEST_F(OpenCodeWriter, LeavesAFileItCannotTakeAlone) {
             ADD_FAILURE() << "saved";
         } catch (const SetupError& error) {
             EXPECT_EQ(error.text(), message);
-        } catch (const Json5ParseError&) {
-            EXPECT_EQ(message, "");
+            EXPECT_EQ(error.detail(), detail);
         }
         EXPECT_EQ(readFile(folder() / "opencode.json"), content);
         EXPECT_FALSE(std::filesystem::exists(folder() / ".opencode.json.corvane-backup"));

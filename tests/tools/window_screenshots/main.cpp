@@ -11,6 +11,7 @@
 #include <QPushButton>
 #include <QStyle>
 #include <QTemporaryDir>
+#include <QToolButton>
 #include <cstdio>
 #include <fstream>
 
@@ -22,7 +23,8 @@
 namespace {
 
 // Reports every application as installed, so that the reset alert shows all
-// its buttons, and Codex as configured; starts nothing.
+// its buttons, but WorkBuddy and Hermes as missing from the sidebar, and Codex
+// as configured; starts nothing.
 class InstalledEverywhere : public corvane::SetupActions {
 public:
     bool submit(const corvane::SetupForm&) override { return false; }
@@ -37,6 +39,11 @@ public:
     std::optional<std::filesystem::path> installedApplication(corvane::Client) override {
         return "/Applications/Example.app";
     }
+    corvane::Installation installation(corvane::Client client) override {
+        return client == corvane::Client::workBuddy || client == corvane::Client::hermes
+                   ? corvane::Installation::missing
+                   : corvane::Installation::application;
+    }
     corvane::ClientConfigurationStatus configurationStatus(corvane::Client client,
                                                            const std::string&) override {
         corvane::ClientConfigurationStatus status;
@@ -47,6 +54,7 @@ public:
         }
         return status;
     }
+    void requestStop() override {}
     void stopAndWait() override {}
 };
 
@@ -179,10 +187,28 @@ int main(int argc, char** argv) {
     window.setStatus("「gpt-4o」返回 HTTP 401。请核对 Key、认证方式和模型权限。");
     settle();
     written &= save(window, folder, "state-failed");
+    window.setFailed(false);
+    window.setStatus("连接测试通过，未写入任何配置。");
+    window.finished(corvane::WorkflowOutcome::succeeded);
+    settle();
+    written &= save(window, folder, "state-succeeded");
 
     window.resize(window.minimumSize());
     settle();
     written &= save(window, folder, "state-minimum-size");
+
+    // One model row and a failure with its detail open, at the minimum size.
+    window.selectClient(corvane::Client::openClaw);
+    window.fail("现有配置不是有效的 JSON5。",
+                "~/.openclaw/openclaw.json 第 12 行第 5 列：这里缺少逗号或右括号。");
+    settle();
+    if (auto* toggle = window.findChild<QToolButton*>(QStringLiteral("failureDetailToggle"))) {
+        toggle->click();
+    }
+    settle();
+    written &= save(window, folder, "state-minimum-size-detail");
+    window.resize(870, 550);
+    window.setFailed(false);
 
     window.selectClient(corvane::Client::openClaw);
     window.confirmReset();

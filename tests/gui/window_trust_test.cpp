@@ -1,0 +1,339 @@
+// What a user must be able to count on: a run can be stopped, the window can
+// be closed and quit from the keyboard, every state can be read, and the
+// questions keep their order in every style.
+#include <QAction>
+#include <QApplication>
+#include <QDialogButtonBox>
+#include <QLabel>
+#include <QListWidget>
+#include <QMenu>
+#include <QMenuBar>
+#include <QMessageBox>
+#include <QProxyStyle>
+#include <QPushButton>
+#include <QScrollArea>
+#include <QScrollBar>
+#include <algorithm>
+#include <cmath>
+#include <functional>
+
+#include "gui/alerts.h"
+#include "gui/signal_colours.h"
+#include "gui/window_commands.h"
+#include "shown_window.h"
+
+namespace corvane {
+namespace {
+
+using testing::WindowDriver;
+
+class WindowTrustTest : public testing::ShownWindowTest {
+public:
+    QWidget* widget(const char* name) { return driver.find<QWidget>(name); }
+    int left(const char* name) { return widget(name)->mapTo(&window, QPoint()).x(); }
+};
+
+struct StopCase {
+    const char* name;
+    std::function<void(WindowTrustTest&)> act;
+    int stopRequests;
+};
+
+TEST_F(WindowTrustTest, StopShowsWhileWorkingBesideTheSpinnerAndAsksTheRunToStop) {
+    EXPECT_FALSE(widget("stopButton")->isVisible());
+    QTest::keyClick(&window, Qt::Key_Escape);
+    EXPECT_EQ(actions.stopRequests, 0) << "nothing runs";
+
+    const StopCase cases[] = {
+        {"the button", [](auto& t) { t.driver.click("stopButton"); }, 1},
+        {"Escape", [](auto& t) { QTest::keyClick(&t.window, Qt::Key_Escape); }, 1},
+        {"Escape in a dialog closes the dialog",
+         [](auto& t) {
+             t.window.showPreview("");
+             QDialog* dialog = nullptr;
+             ASSERT_TRUE(QTest::qWaitFor([&] {
+                 dialog = t.driver.template find<QDialog>("previewDialog");
+                 return dialog && dialog->isVisible();
+             }));
+             ASSERT_TRUE(QTest::qWaitForWindowActive(dialog));
+             QTest::keyClick(dialog, Qt::Key_Escape);
+             EXPECT_TRUE(QTest::qWaitFor([&] { return !dialog->isVisible(); }));
+         },
+         0},
+    };
+    for (const StopCase& entry : cases) {
+        SCOPED_TRACE(entry.name);
+        actions.stopRequests = 0;
+        window.setWorking(true);
+        window.activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+        EXPECT_TRUE(widget("stopButton")->isVisible());
+        EXPECT_TRUE(widget("stopButton")->isEnabled());
+        EXPECT_EQ(qobject_cast<QPushButton*>(widget("stopButton"))->text(), "停止");
+        EXPECT_LT(left("spinner"), left("stopButton"));
+        EXPECT_LT(left("stopButton"), left("statusLine"));
+        entry.act(*this);
+        // A shortcut presses its button as a click does, released a moment later.
+        QTest::qWait(200);
+        EXPECT_EQ(actions.stopRequests, entry.stopRequests);
+        window.setWorking(false);
+        EXPECT_FALSE(widget("stopButton")->isVisible());
+    }
+}
+
+struct CommandCase {
+    const char* name;
+    QKeySequence key;
+};
+
+TEST(WindowCommands, QuitAndCloseKeysCloseTheWindowAndStopTheRun) {
+    const CommandCase cases[] = {{"quit", QKeySequence(Qt::CTRL | Qt::Key_Q)},
+                                 {"close", QKeySequence(Qt::CTRL | Qt::Key_W)}};
+    for (const CommandCase& entry : cases) {
+        SCOPED_TRACE(entry.name);
+        testing::RecordingActions actions;
+        SetupWindow window;
+        window.setActions(&actions);
+        installWindowCommands(window);
+        window.show();
+        window.activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+        window.setWorking(true);
+        QTest::keySequence(&window, entry.key);
+        EXPECT_TRUE(QTest::qWaitFor([&] { return !window.isVisible(); }));
+        EXPECT_EQ(actions.stopCalls, 1);
+    }
+}
+
+TEST(WindowCommands, TheMenuBarHoldsAboutUpdatesQuitAndTheWindowMenu) {
+    QWidget window;
+    for (const bool updater : {false, true}) {
+        SCOPED_TRACE(updater ? "with an updater" : "without one");
+        int checks = 0;
+        const WindowCommands commands = makeWindowCommands(
+            window, updater ? std::function<void()>([&] { ++checks; }) : std::function<void()>());
+        QMenuBar* bar = makeMenuBar(commands, &window);
+        const QList<QAction*> menus = bar->actions();
+        ASSERT_EQ(menus.size(), 2);
+        QStringList application;
+        for (QAction* action : menus[0]->menu()->actions()) application << action->text();
+        QStringList expected{"关于 AI reru", "退出 AI reru"};
+        if (updater) expected.insert(1, "检查更新…");
+        EXPECT_EQ(application, expected);
+        EXPECT_EQ(commands.about->menuRole(), QAction::AboutRole);
+        EXPECT_EQ(commands.quit->menuRole(), QAction::QuitRole);
+        EXPECT_TRUE(commands.quit->shortcuts().contains(QKeySequence(Qt::CTRL | Qt::Key_Q)));
+        for (const QKeySequence& key : QKeySequence::keyBindings(QKeySequence::Close)) {
+            EXPECT_TRUE(commands.close->shortcuts().contains(key));
+        }
+        EXPECT_EQ(menus[1]->text(), "窗口");
+        EXPECT_EQ(menus[1]->menu()->actions(),
+                  (QList<QAction*>{commands.minimize, commands.close}));
+        EXPECT_EQ(commands.minimize->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_M));
+        if (updater) commands.checkForUpdates->trigger();
+        EXPECT_EQ(checks, updater ? 1 : 0);
+        delete bar;
+    }
+}
+
+TEST_F(WindowTrustTest, TheStatusHasTheBarsWidthAndALongOneMovesNoButton) {
+    auto* bar = widget("statusLine")->parentWidget();
+    for (const char* formButton : {"testConnectionButton", "previewButton", "fetchModelsButton"}) {
+        EXPECT_FALSE(bar->isAncestorOf(widget(formButton))) << formButton;
+    }
+    driver.clickClient(Client::codex);
+    QTest::qWait(20);
+    const int mainLeft = left("mainButton");
+    const int free = bar->width() - widget("resetButton")->width() - widget("mainButton")->width() -
+                     2 * 24 - 2 * 12;
+    EXPECT_GE(widget("statusLine")->width(), free - 2);
+    window.setStatus(
+        "配置已保存。WorkBuddy 未退出。请保存手头任务后重新打开应用。这一句很长，"
+        "长到一行放不下，需要折行显示，但按钮不能因此移动。");
+    QTest::qWait(20);
+    EXPECT_EQ(left("mainButton"), mainLeft);
+}
+
+TEST_F(WindowTrustTest, TheMinimumSizeHoldsTheFormAndAnOpenFailureDetail) {
+    window.resize(window.minimumSize());
+    driver.clickClient(Client::openClaw);
+    window.fail("现有配置文件格式有误，无法安全合并。",
+                "~/.openclaw/openclaw.json 第 12 行第 5 列：此处的字符不合语法。");
+    driver.click("failureDetailToggle");
+    QTest::qWait(50);
+    EXPECT_EQ(window.findChild<QScrollArea*>()->verticalScrollBar()->maximum(), 0);
+    for (QAbstractButton* button : window.findChildren<QAbstractButton*>()) {
+        if (!button->isVisible()) continue;
+        const QRect place(button->mapTo(&window, QPoint()), button->size());
+        EXPECT_TRUE(window.rect().contains(place)) << button->objectName().toStdString();
+    }
+}
+
+TEST_F(WindowTrustTest, SuccessFailureAndProgressEachHaveTheirColour) {
+    auto* line = driver.find<QLabel>("statusLine");
+    const auto ink = [&] { return line->palette().color(QPalette::WindowText); };
+    window.setStatus("验证模型 1 / 1");
+    EXPECT_EQ(ink(), window.palette().color(QPalette::PlaceholderText));
+    window.setStatus("连接测试通过，未写入任何配置。");
+    window.finished(WorkflowOutcome::succeeded);
+    EXPECT_EQ(ink(), successColor(window.palette()));
+    window.setStatus("已停止。");
+    window.finished(WorkflowOutcome::stopped);
+    EXPECT_EQ(ink(), window.palette().color(QPalette::PlaceholderText));
+    window.fail("应用配置失败。请检查配置后重试。", "");
+    window.finished(WorkflowOutcome::succeeded);
+    EXPECT_EQ(ink(), failureColor(window.palette()));
+}
+
+// The contrast ratio of two opaque colours as WCAG 2 defines it, 1 to 21.
+double contrastRatio(const QColor& first, const QColor& second) {
+    const auto luminance = [](const QColor& colour) {
+        const auto linear = [](double channel) {
+            return channel <= 0.04045 ? channel / 12.92 : std::pow((channel + 0.055) / 1.055, 2.4);
+        };
+        return 0.2126 * linear(colour.redF()) + 0.7152 * linear(colour.greenF()) +
+               0.0722 * linear(colour.blueF());
+    };
+    const double a = luminance(first);
+    const double b = luminance(second);
+    return (std::max(a, b) + 0.05) / (std::min(a, b) + 0.05);
+}
+
+// The disabled list's selected row, as drawn: its tint against the darkest
+// (or lightest) pixel of its name.
+double selectedRowContrast(SetupWindow& window) {
+    auto* list = window.findChild<QListWidget*>("clientList");
+    const QRect row = list->visualItemRect(list->currentItem());
+    const QImage image = list->viewport()->grab(row).toImage();
+    const QColor tint = image.pixelColor(image.width() - 4, image.height() / 2);
+    double best = 1;
+    for (int y = 0; y < image.height(); ++y) {
+        // The name only: right of the icon, left of the configured mark.
+        for (int x = image.width() / 5; x < image.width() * 3 / 4; ++x) {
+            best = std::max(best, contrastRatio(image.pixelColor(x, y), tint));
+        }
+    }
+    return best;
+}
+
+TEST_F(WindowTrustTest, TheSelectedClientStaysReadableWhileWorkingInBothPalettes) {
+    const QPalette light = QApplication::palette();
+    QPalette dark = light;
+    dark.setColor(QPalette::Window, QColor(0x2b, 0x2b, 0x2d));
+    dark.setColor(QPalette::Mid, QColor(0x46, 0x46, 0x4a));
+    dark.setColor(QPalette::WindowText, QColor(0xe6, 0xe6, 0xe6));
+    dark.setColor(QPalette::Disabled, QPalette::WindowText, QColor(0x78, 0x78, 0x7c));
+    dark.setColor(QPalette::Highlight, QColor(0x2f, 0x7c, 0xf6));
+    for (const QPalette& palette : {light, dark}) {
+        QApplication::setPalette(palette);
+        QTest::qWait(20);
+        const QColor shade = widget("sidebar")->palette().color(QPalette::Window);
+        EXPECT_EQ(shade.rgb(), palette.color(QPalette::Mid).rgb()) << "the shade follows";
+        window.setWorking(true);
+        EXPECT_GE(selectedRowContrast(window), 4.5);
+        window.setWorking(false);
+    }
+    QApplication::setPalette(light);
+}
+
+struct MarkCase {
+    Client client;
+    Installation installation;
+    QString note;
+    QString headerNote;
+    QString mainButton;
+};
+
+TEST_F(WindowTrustTest, ClientsThatAreNotInstalledAreMarkedBeforeTheFormIsFilled) {
+    const MarkCase cases[] = {
+        {Client::codex, Installation::application, "", "", "应用并重启"},
+        {Client::codex, Installation::commandLineOnly, "", "", "应用"},
+        {Client::openCode, Installation::missing, "未安装", "此电脑上未安装 OpenCode Desktop",
+         "应用并重启"},
+        {Client::workBuddy, Installation::missing, "仅 macOS", "WorkBuddy 仅提供 macOS 版",
+         "应用并重启"},
+    };
+    auto* list = driver.find<QListWidget>("clientList");
+    for (const MarkCase& entry : cases) {
+        const QString name = QString::fromUtf8(rawValue(entry.client).data());
+        SCOPED_TRACE(name.toStdString() + " " + entry.note.toStdString());
+        actions.installations = {{entry.client, entry.installation}};
+        window.setWorking(true);
+        window.setWorking(false);
+        driver.clickClient(entry.client);
+        EXPECT_EQ(window.client(), entry.client) << "the row stays selectable";
+        const QListWidgetItem* item = list->currentItem();
+        EXPECT_EQ(item->data(Qt::ToolTipRole).toString(), entry.note);
+        EXPECT_EQ(item->data(Qt::AccessibleDescriptionRole).toString(), entry.note);
+        EXPECT_EQ(item->data(Qt::AccessibleTextRole).toString(), name);
+        EXPECT_EQ(item->data(Qt::ForegroundRole).isValid(), !entry.note.isEmpty());
+        auto* note = driver.find<QLabel>("installationNote");
+        EXPECT_EQ(note->isVisibleTo(&window) ? note->text() : QString(), entry.headerNote);
+        EXPECT_EQ(driver.find<QPushButton>("mainButton")->text(), entry.mainButton);
+    }
+}
+
+TEST_F(WindowTrustTest, AfterAnApplyEmptiedTheKeyAButtonThatNeedsItSaysSo) {
+    driver.clickClient(Client::openCode);
+    driver.type("address", "https://gw.example.com");
+    window.clearKey();
+    for (const char* button : {"previewButton", "testConnectionButton", "mainButton"}) {
+        SCOPED_TRACE(button);
+        window.setFailed(false);
+        driver.click(button);
+        EXPECT_TRUE(window.failed());
+        EXPECT_EQ(window.status(), "API Key 已在上次应用后清除，请重新粘贴。");
+    }
+    EXPECT_TRUE(actions.previewed.empty());
+    EXPECT_TRUE(actions.tested.empty());
+    EXPECT_TRUE(actions.submitted.empty());
+    driver.type("key", "sk-again");
+    driver.click("previewButton");
+    EXPECT_EQ(actions.previewed.size(), 1u);
+}
+
+// A style that lays dialog buttons out by one platform's convention.
+class ButtonLayoutStyle : public QProxyStyle {
+public:
+    explicit ButtonLayoutStyle(int layout) : layout_(layout) {}
+    int styleHint(StyleHint hint, const QStyleOption* option, const QWidget* widget,
+                  QStyleHintReturn* data) const override {
+        if (hint == SH_DialogButtonLayout) return layout_;
+        return QProxyStyle::styleHint(hint, option, widget, data);
+    }
+
+private:
+    int layout_;
+};
+
+TEST(Alerts, KeepTheirButtonOrderInEveryStyleAndMarkTheDestructiveChoice) {
+    QWidget parent;
+    const QString usual = QApplication::style()->name();
+    const Question restart{"现在重启 Codex？", "请先保存该应用中的工作。重启会结束正在运行的任务。",
+                           "立即重启", "稍后重启"};
+    for (const int layout : {QDialogButtonBox::WinLayout, QDialogButtonBox::MacLayout,
+                             QDialogButtonBox::KdeLayout, QDialogButtonBox::GnomeLayout}) {
+        SCOPED_TRACE(layout);
+        auto* style = new ButtonLayoutStyle(layout);
+        QApplication::setStyle(style);
+        const auto reset = makeResetConfirmation(Client::codex, true, &parent);
+        reset->show();
+        QCoreApplication::processEvents();
+        EXPECT_EQ(WindowDriver::buttonTitles(*reset),
+                  QStringList({"恢复并重启", "仅恢复，稍后重启", "取消"}));
+        for (QAbstractButton* button : reset->buttons()) {
+            EXPECT_EQ(reset->buttonRole(button) == QMessageBox::DestructiveRole,
+                      button->text() != "取消");
+        }
+        const auto question = makeQuestionBox(restart, &parent);
+        question->show();
+        QCoreApplication::processEvents();
+        EXPECT_EQ(WindowDriver::buttonTitles(*question), QStringList({"立即重启", "稍后重启"}));
+        EXPECT_EQ(question->buttonRole(proceedButton(*question)), QMessageBox::DestructiveRole);
+        EXPECT_FALSE(question->iconPixmap().isNull());
+    }
+    QApplication::setStyle(usual);
+}
+
+}  // namespace
+}  // namespace corvane
