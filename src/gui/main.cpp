@@ -6,6 +6,7 @@
 #include "gui/qt_translations.h"
 #include "gui/setup_link_events.h"
 #include "gui/setup_window.h"
+#include "gui/updater.h"
 #include "gui/window_commands.h"
 #include "platform/memory_privacy.h"
 #include "platform/workspace.h"
@@ -30,9 +31,12 @@ int main(int argc, char** argv) {
     // The window lives as long as the application, on the Mac too: closing
     // it quits, and the close handling stops a running workflow first.
     QApplication::setQuitOnLastWindowClosed(true);
-    // No updater is built in, so "检查更新…" is left out; an updater passes
-    // its check here as the second argument.
-    corvane::installWindowCommands(window);
+    // The updater starts with the application; without one built in,
+    // "检查更新…" is left out.
+    const std::unique_ptr<corvane::Updater> updater = corvane::startUpdater();
+    std::function<void()> checkForUpdates;
+    if (updater) checkForUpdates = [&updater] { updater->checkForUpdates(); };
+    corvane::installWindowCommands(window, checkForUpdates);
     corvane::FirstPaintReporter reporter;
     if (qEnvironmentVariableIsSet("CORVANE_EXIT_AFTER_SHOW")) window.installEventFilter(&reporter);
     app.installEventFilter(new corvane::SetupLinkEvents(window));

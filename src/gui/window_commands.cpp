@@ -28,9 +28,17 @@ QAction* command(QWidget& window, const QString& title, const QList<QKeySequence
     return action;
 }
 
-void showAbout(QWidget& window) {
-    QMessageBox::about(&window, QStringLiteral("关于 AI reru"),
-                       QStringLiteral("AI reru\n版本 %1").arg(QApplication::applicationVersion()));
+// Without an updater built in, the box says where new versions come from.
+void showAbout(QWidget& window, bool hasUpdater) {
+    QString text = QStringLiteral("AI reru\n版本 %1").arg(QApplication::applicationVersion());
+    if (!hasUpdater) {
+#ifdef Q_OS_MACOS
+        text += QStringLiteral("\n新版本请下载新的安装映像，替换本应用。");
+#else
+        text += QStringLiteral("\n新版本由系统的软件包管理器安装。");
+#endif
+    }
+    QMessageBox::about(&window, QStringLiteral("关于 AI reru"), text);
 }
 
 }  // namespace
@@ -52,8 +60,9 @@ WindowCommands makeWindowCommands(QWidget& window, const std::function<void()>& 
     commands.minimize =
         command(window, QStringLiteral("最小化"), {QKeySequence(Qt::CTRL | Qt::Key_M)},
                 QAction::NoRole, [&window] { window.showMinimized(); });
-    commands.about = command(window, QStringLiteral("关于 AI reru"), {}, QAction::AboutRole,
-                             [&window] { showAbout(window); });
+    commands.about =
+        command(window, QStringLiteral("关于 AI reru"), {}, QAction::AboutRole,
+                [&window, hasUpdater = bool(checkForUpdates)] { showAbout(window, hasUpdater); });
     commands.checkForUpdates = checkForUpdates
                                    ? command(window, QStringLiteral("检查更新…"), {},
                                              QAction::ApplicationSpecificRole, checkForUpdates)
