@@ -5,7 +5,7 @@
 namespace corvane {
 
 std::string homeRelativePath(const std::filesystem::path& path) {
-    const std::string text = path.string();
+    std::string text = path.string();
     std::string home;
     try {
         home = homeDirectory().string();
