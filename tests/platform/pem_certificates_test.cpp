@@ -31,10 +31,11 @@ TEST(PemCertificate, EncodesBase64InLinesOfSixtyFour) {
 TEST(PemCertificate, MatchesOpenSslForARealCertificate) {
     const testing::TestCertificates certificates;
     const auto der = certificates.folder() / "ca.der";
-    const testing::ProgramResult converted =
-        testing::runProgram({.program = "/bin/sh",
-                             .arguments = {"-c", "openssl x509 -in \"$1\" -outform der -out \"$2\"",
-                                           "sh", certificates.caFile().string(), der.string()}});
+    testing::ProgramRun run;
+    run.program = "/bin/sh";
+    run.arguments = {"-c", "openssl x509 -in \"$1\" -outform der -out \"$2\"", "sh",
+                     certificates.caFile().string(), der.string()};
+    const testing::ProgramResult converted = testing::runProgram(run);
     ASSERT_EQ(converted.exitStatus, 0) << converted.error;
     EXPECT_EQ(pemCertificate(testing::readFile(der)), testing::readFile(certificates.caFile()));
 }
