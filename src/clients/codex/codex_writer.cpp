@@ -7,6 +7,7 @@
 
 #include "clients/codex/codex_config_document.h"
 #include "clients/codex/codex_files.h"
+#include "clients/codex/codex_toml_check.h"
 #include "files/config_files.h"
 #include "files/edit_check_failed.h"
 #include "files/json_text.h"
@@ -152,6 +153,9 @@ std::string codexConfiguration(const SelectedClientConfiguration& configuration,
     if (check.endsOpen || !check.selectsOwnedProvider() || !check.hasOwnedProvider() ||
         check.tableClash() || codexKeptText(check) != kept) {
         throw EditCheckFailed("修改后的 Codex 配置读回时与预期不符，未写入。");
+    }
+    if (const auto problem = tomlReadError(splitByteOrderMark(result).second)) {
+        throw EditCheckFailed("修改后的 Codex 配置不是有效的 TOML，未写入。" + *problem);
     }
     return result;
 }

@@ -7,6 +7,7 @@
 
 #include "clients/codex/codex_files.h"
 #include "files/config_files.h"
+#include "files/edit_check_failed.h"
 #include "model/setup_error.h"
 #include "support/temp_home.h"
 
@@ -318,6 +319,19 @@ TEST(SaveCodex, RefusesWithoutWritingAnything) {
         EXPECT_EQ(readFile(folder / "config.toml"), c.content);
         EXPECT_FALSE(std::filesystem::exists(folder / "corvane-model-catalog.json"));
         EXPECT_FALSE(std::filesystem::exists(folder / ".config.toml.corvane-backup"));
+    }
+}
+
+// What only a TOML reader sees, a key given twice or a value that is no TOML
+// value, is refused once the edit is made, before anything is written.
+TEST(SaveCodex, RefusesWhatATomlReaderRefuses) {
+    for (const std::string content : {"a = 1\na = 2\n", "a = nope\n"}) {
+        TempHome home;
+        const auto folder = home.path() / ".codex";
+        writeFile(folder / "config.toml", content);
+        EXPECT_THROW(oneModel().saveCodex(), EditCheckFailed) << content;
+        EXPECT_EQ(readFile(folder / "config.toml"), content);
+        EXPECT_FALSE(std::filesystem::exists(folder / "corvane-model-catalog.json"));
     }
 }
 
