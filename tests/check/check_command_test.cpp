@@ -7,7 +7,6 @@
 #include <chrono>
 #include <functional>
 #include <nlohmann/json.hpp>
-#include <regex>
 #include <string>
 #include <thread>
 #include <vector>
@@ -93,7 +92,20 @@ protected:
     testing::TempHome home_;
 };
 
-const std::string kPassedTimes = "（首个事件 [0-9]+ ms，完成 [0-9]+ ms）\n";
+const std::string kPassedTimes = "（首个事件 N ms，完成 N ms）\n";
+
+// The output with every run of digits as one N, since times vary.
+std::string withTimesAsN(const std::string& text) {
+    std::string result;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] < '0' || text[i] > '9') {
+            result += text[i];
+        } else if (i == 0 || text[i - 1] < '0' || text[i - 1] > '9') {
+            result += 'N';
+        }
+    }
+    return result;
+}
 
 GatewayReply unauthorised() {
     GatewayReply reply;
@@ -107,9 +119,7 @@ TEST_F(CheckCommandTest, ChecksEveryModelAndReportsEach) {
         {chatStream("data: [DONE]\n"), unauthorised(), chatStream("data: [DONE]\n")});
     const Outcome failed = runCheck(home_, form({"a", "b=Bee", "c"}));
     EXPECT_EQ(failed.status, 1);
-    EXPECT_TRUE(std::regex_match(failed.out,
-                                 std::regex("a：通过" + kPassedTimes + "c：通过" + kPassedTimes)))
-        << failed.out;
+    EXPECT_EQ(withTimesAsN(failed.out), "a：通过" + kPassedTimes + "c：通过" + kPassedTimes);
     EXPECT_EQ(
         failed.err,
         "Bee：「Bee」返回 HTTP 401。请核对 Key、认证方式和模型权限。（首个事件 —，完成 —）\n");
@@ -118,9 +128,8 @@ TEST_F(CheckCommandTest, ChecksEveryModelAndReportsEach) {
     gateway_.setScript({chatStream("data: [DONE]\n")});
     const Outcome passed = runCheck(home_, form({"a", "b=Bee"}));
     EXPECT_EQ(passed.status, 0);
-    EXPECT_TRUE(std::regex_match(passed.out, std::regex("a：通过" + kPassedTimes + "Bee：通过" +
-                                                        kPassedTimes + "网关验证通过。\n")))
-        << passed.out;
+    EXPECT_EQ(withTimesAsN(passed.out),
+              "a：通过" + kPassedTimes + "Bee：通过" + kPassedTimes + "网关验证通过。\n");
     EXPECT_EQ(passed.err, "");
 }
 
