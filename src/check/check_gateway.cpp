@@ -95,10 +95,10 @@ ModelCheck checkModel(const GatewaySettings& settings, const GatewaySettings::Mo
     reading.client = client;
     const HttpsReceiver receiver{
         .head =
-            [&](long status, std::string_view contentType) {
-                reading.found.httpStatus = status;
+            [&](const ResponseHead& head) {
+                reading.found.httpStatus = head.status;
                 // A rejected response's body is of no interest: end the transfer.
-                reading.statusMessage = statusFailure(status, contentType, model, client);
+                reading.statusMessage = statusFailure(head.status, head.contentType, model, client);
                 return !reading.statusMessage;
             },
         .body =

@@ -62,9 +62,14 @@ FetchedPage fetchPage(const HttpsRequest& request, std::stop_token stop, const C
     std::optional<long> status;
     const HttpsReceiver receiver{
         .head =
-            [&](long code, std::string_view) {
-                status = code;
-                return code == 200;
+            [&](const ResponseHead& head) {
+                status = head.status;
+                // Growing the buffer as pages of megabytes arrive costs more
+                // than reading them; a larger announcement ends at the limit.
+                if (head.announcedLength && *head.announcedLength <= bytesLeft) {
+                    page.body.reserve(static_cast<std::size_t>(*head.announcedLength));
+                }
+                return head.status == 200;
             },
         .body =
             [&](std::string_view bytes) {
@@ -117,7 +122,14 @@ GatewayModelList gatewayModels(const GatewayConnection& connection, Client clien
                                const ModelListLimits& listLimits, const TrustStore& trust) {
     const Clock::time_point deadline = Clock::now() + listLimits.total;
     GatewayModelList list;
-    std::unordered_set<std::string> seen;
+    // Indices into list.models, so that a hundred thousand IDs are not copied.
+    const auto hashAt = [&list](std::size_t index) {
+        return std::hash<std::string>()(list.models[index].id);
+    };
+    const auto sameAt = [&list](std::size_t left, std::size_t right) {
+        return list.models[left].id == list.models[right].id;
+    };
+    std::unordered_set<std::size_t, decltype(hashAt), decltype(sameAt)> seen(0, hashAt, sameAt);
     std::set<std::string> cursors;
     std::size_t bytesLeft = listLimits.bytes;
     std::optional<std::string> afterId;
@@ -126,8 +138,8 @@ GatewayModelList gatewayModels(const GatewayConnection& connection, Client clien
             list.incomplete = "已读取 " + std::to_string(listLimits.pages) + " 页，达到页数上限。";
             break;
         }
-        const FetchedPage fetched = fetchPage(modelListRequest(connection, client, afterId), stop,
-                                              limits, deadline, bytesLeft, trust);
+        FetchedPage fetched = fetchPage(modelListRequest(connection, client, afterId), stop, limits,
+                                        deadline, bytesLeft, trust);
         if (fetched.limit == PageLimit::size) {
             if (page == 0) {
                 throw SetupError("网关返回的模型列表超过 " + sizeText(listLimits.bytes) +
@@ -142,10 +154,22 @@ GatewayModelList gatewayModels(const GatewayConnection& connection, Client clien
             break;
         }
         bytesLeft -= fetched.body.size();
-        ModelListPage read = modelListPage(fetched.body);
-        for (GatewayModel& model : read.models) {
-            if (seen.insert(model.id).second) list.models.push_back(std::move(model));
+        ModelListPage read = modelListPage(std::move(fetched.body));
+        seen.reserve(list.models.size() + read.models.size());
+        // The first page, usually the only one, is taken whole and thinned.
+        const std::size_t firstNew = list.models.size();
+        if (firstNew == 0) {
+            list.models = std::move(read.models);
+        } else {
+            list.models.insert(list.models.end(), std::make_move_iterator(read.models.begin()),
+                               std::make_move_iterator(read.models.end()));
         }
+        std::size_t kept = firstNew;
+        for (std::size_t index = firstNew; index < list.models.size(); ++index) {
+            if (index != kept) list.models[kept] = std::move(list.models[index]);
+            if (seen.insert(kept).second) ++kept;
+        }
+        list.models.resize(kept);
         if (!read.nextAfterId) break;
         // A gateway that names a page it gave before would loop until a limit.
         if (!cursors.insert(*read.nextAfterId).second) {

@@ -77,7 +77,15 @@ std::size_t onHeader(char* data, std::size_t size, std::size_t count, void* user
         curl_easy_getinfo(exchange.easy, CURLINFO_RESPONSE_CODE, &status);
         if (status >= 100 && status < 200) return length;
         exchange.headReceived = true;
-        if (!exchange.receiver->head(status, exchange.contentType)) {
+        ResponseHead head{
+            .status = status, .contentType = exchange.contentType, .announcedLength = {}};
+        curl_off_t length = -1;
+        if (curl_easy_getinfo(exchange.easy, CURLINFO_CONTENT_LENGTH_DOWNLOAD_T, &length) ==
+                CURLE_OK &&
+            length >= 0) {
+            head.announcedLength = static_cast<std::uint64_t>(length);
+        }
+        if (!exchange.receiver->head(head)) {
             exchange.endedByReceiver = true;
             return 0;
         }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <chrono>
+#include <cstdint>
 #include <functional>
 #include <optional>
 #include <stop_token>
@@ -27,11 +28,18 @@ struct HttpsRequest {
     std::optional<std::string> postBody;
 };
 
+// The head of the final (non-informational) response.
+struct ResponseHead {
+    long status = 0;
+    std::string_view contentType;
+    // What Content-Length announces; a gateway may send less, or lie.
+    std::optional<std::uint64_t> announcedLength;
+};
+
 // What the exchange hands over as it arrives. Either returning false ends the
 // transfer at once.
 struct HttpsReceiver {
-    // The head of the final (non-informational) response.
-    std::function<bool(long status, std::string_view contentType)> head;
+    std::function<bool(const ResponseHead& head)> head;
     std::function<bool(std::string_view bytes)> body;
 };
 

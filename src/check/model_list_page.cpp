@@ -1,17 +1,21 @@
 #include "check/model_list_page.h"
 
-#include <nlohmann/json.hpp>
+#include <rapidjson/reader.h>
 
 #include "model/setup_error.h"
 
 namespace corvane {
 namespace {
 
-using Json = nlohmann::json;
+using rapidjson::SizeType;
+
+// The members the reader acts on; every other name is `other`.
+enum class RootMember { other, data, hasMore, lastId };
+enum class EntryMember { other, id, displayName };
 
 // Depths: 1 inside the top-level object, 2 inside its "data" array, 3 inside
 // one entry of it.
-class PageReader : public nlohmann::json_sax<Json> {
+class PageReader : public rapidjson::BaseReaderHandler<rapidjson::UTF8<>, PageReader> {
 public:
     ModelListPage page;
     bool rootIsObject = false;
@@ -19,45 +23,43 @@ public:
     // "data" that is not an array makes the body no list.
     bool invalidData = false;
 
-    bool null() override { return scalar(nullptr); }
-    bool boolean(bool value) override { return scalar(value ? "true" : nullptr); }
-    bool number_integer(number_integer_t) override { return scalar(nullptr); }
-    bool number_unsigned(number_unsigned_t) override { return scalar(nullptr); }
-    bool number_float(number_float_t, const string_t&) override { return scalar(nullptr); }
-    bool binary(binary_t&) override { return scalar(nullptr); }
-    bool string(string_t& value) override {
+    // Every scalar but strings; a true boolean is the only one that matters.
+    bool Default() { return scalar(false); }
+    bool Bool(bool value) { return scalar(value); }
+
+    bool String(const char* text, SizeType length, bool) {
         if (depth_ == 0) return false;
         if (depth_ == 1) {
             notData();
-            if (rootKey_ == "has_more") {
-                hasMore_ = value == "true";
-            } else if (rootKey_ == "last_id") {
-                lastId_ = std::move(value);
+            if (rootMember_ == RootMember::hasMore) {
+                hasMore_ = std::string_view(text, length) == "true";
+            } else if (rootMember_ == RootMember::lastId) {
+                lastId_.emplace(text, length);
             }
         } else if (depth_ == 3 && inEntry_) {
-            if (entryKey_ == "id") {
-                entry_.id = std::move(value);
+            if (entryMember_ == EntryMember::id) {
+                entry_.id.assign(text, length);
                 entryHasId_ = true;
-            } else if (entryKey_ == "display_name") {
-                entry_.name = std::move(value);
+            } else if (entryMember_ == EntryMember::displayName) {
+                entry_.name.emplace(text, length);
             }
         }
         return true;
     }
 
-    bool start_object(std::size_t) override {
+    bool StartObject() {
         if (depth_ == 0) rootIsObject = true;
         if (depth_ == 1) notData();
         if (depth_ == 2 && inData_) {
             inEntry_ = true;
             entryHasId_ = false;
             entry_ = GatewayModel{};
-            entryKey_.clear();
+            entryMember_ = EntryMember::other;
         }
         ++depth_;
         return rootIsObject;
     }
-    bool end_object() override {
+    bool EndObject(SizeType) {
         --depth_;
         if (depth_ == 2 && inEntry_) {
             inEntry_ = false;
@@ -65,30 +67,33 @@ public:
         }
         return true;
     }
-    bool start_array(std::size_t) override {
+    bool StartArray() {
         if (depth_ == 0) return false;
         if (depth_ == 1) {
-            inData_ = rootKey_ == "data";
+            inData_ = rootMember_ == RootMember::data;
             sawData = sawData || inData_;
         }
         ++depth_;
         return true;
     }
-    bool end_array() override {
+    bool EndArray(SizeType) {
         --depth_;
         if (depth_ == 1) inData_ = false;
         return true;
     }
-    bool key(string_t& name) override {
+    bool Key(const char* text, SizeType length, bool) {
+        const std::string_view name(text, length);
         if (depth_ == 1) {
-            rootKey_ = std::move(name);
+            rootMember_ = name == "data"       ? RootMember::data
+                          : name == "has_more" ? RootMember::hasMore
+                          : name == "last_id"  ? RootMember::lastId
+                                               : RootMember::other;
         } else if (depth_ == 3) {
-            entryKey_ = std::move(name);
+            entryMember_ = name == "id"             ? EntryMember::id
+                           : name == "display_name" ? EntryMember::displayName
+                                                    : EntryMember::other;
         }
         return true;
-    }
-    bool parse_error(std::size_t, const std::string&, const nlohmann::detail::exception&) override {
-        return false;
     }
 
     void finish() {
@@ -96,24 +101,23 @@ public:
     }
 
 private:
-    // A scalar: `text` is "true" for a true boolean, else nothing matters.
-    bool scalar(const char* text) {
+    bool scalar(bool isTrue) {
         if (depth_ == 0) return false;
         if (depth_ == 1) {
             notData();
-            if (rootKey_ == "has_more") hasMore_ = text != nullptr;
-            if (rootKey_ == "last_id") lastId_.reset();
+            if (rootMember_ == RootMember::hasMore) hasMore_ = isTrue;
+            if (rootMember_ == RootMember::lastId) lastId_.reset();
         }
         return true;
     }
 
     void notData() {
-        if (rootKey_ == "data") invalidData = true;
+        if (rootMember_ == RootMember::data) invalidData = true;
     }
 
     int depth_ = 0;
-    std::string rootKey_;
-    std::string entryKey_;
+    RootMember rootMember_ = RootMember::other;
+    EntryMember entryMember_ = EntryMember::other;
     bool inData_ = false;
     bool inEntry_ = false;
     bool entryHasId_ = false;
@@ -124,9 +128,18 @@ private:
 
 }  // namespace
 
-ModelListPage modelListPage(std::string_view body) {
+ModelListPage modelListPage(std::string body) {
     PageReader reader;
-    const bool read = Json::sax_parse(body, &reader);
+    // Iterative, so that a hostile gateway's deep nesting cannot exhaust the
+    // stack; strings must be UTF-8, as JSON requires, and are decoded in place,
+    // since copying each out costs more than reading it.
+    constexpr unsigned kFlags = rapidjson::kParseIterativeFlag |
+                                rapidjson::kParseValidateEncodingFlag | rapidjson::kParseInsituFlag;
+    rapidjson::InsituStringStream stream(body.data());
+    rapidjson::Reader parser;
+    // The stream ends at the first NUL, which JSON never holds unescaped.
+    const bool read =
+        body.find('\0') == std::string::npos && !parser.Parse<kFlags>(stream, reader).IsError();
     if (!read || !reader.rootIsObject || !reader.sawData || reader.invalidData) {
         throw SetupError("网关返回的模型列表无法识别。");
     }

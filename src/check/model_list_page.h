@@ -2,7 +2,6 @@
 
 #include <optional>
 #include <string>
-#include <string_view>
 #include <vector>
 
 #include "check/gateway_models.h"
@@ -21,6 +20,6 @@ struct ModelListPage {
 // hundred thousand models costs little more than its bytes. Entries without a
 // string "id" are passed over; "has_more" counts only when it is true (or the
 // text "true"). Throws SetupError when the body is not such a list.
-ModelListPage modelListPage(std::string_view body);
+ModelListPage modelListPage(std::string body);
 
 }  // namespace corvane

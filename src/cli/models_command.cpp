@@ -21,7 +21,11 @@ struct ModelsOptions {
 void print(const std::vector<GatewayModel>& models, bool asJson) {
     if (!asJson) {
         std::string text;
-        for (const GatewayModel& model : models) text += displayable(model.id) + '\n';
+        text.reserve(models.size() * 16);
+        for (const GatewayModel& model : models) {
+            text += displayable(model.id);
+            text += '\n';
+        }
         std::cout << text;
         return;
     }

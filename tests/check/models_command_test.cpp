@@ -16,12 +16,16 @@ using testing::GatewayReply;
 
 constexpr const char* kKey = "sk-models-KEY-7e21";
 
-GatewayReply listReply(const nlohmann::json& list, int status = 200) {
+GatewayReply bodyReply(std::string body, int status = 200) {
     GatewayReply reply;
     reply.status = status;
     reply.contentType = "application/json";
-    reply.chunks = {{list.dump()}};
+    reply.chunks = {{std::move(body)}};
     return reply;
+}
+
+GatewayReply listReply(const nlohmann::json& list, int status = 200) {
+    return bodyReply(list.dump(), status);
 }
 
 nlohmann::json anthropicPage(const std::string& id, bool hasMore) {
@@ -123,6 +127,36 @@ TEST(ModelsCommandTest, ReadsEachListShapeAndRefusesWhatIsNotAList) {
         {"huge", {huge}, {}, 1, "", "网关返回的模型列表超过 8 MiB，已拒绝读取。\n", {}},
         {"not a list",
          {listReply({{"models", openAi["data"]}})},
+         {},
+         1,
+         "",
+         "网关返回的模型列表无法识别。\n",
+         {}},
+        {"escapes decoded",
+         {bodyReply(R"({"data":[{"id":"gpt\u002da\n\u00e9"}]})")},
+         {"--json"},
+         0,
+         "[{\"id\":\"gpt-a\\n\u00e9\",\"name\":null}]\n",
+         "",
+         {}},
+        // Nesting deeper than any stack, a NUL after the list, and an ID that
+        // is not UTF-8 make no list, and nothing crashes.
+        {"deep nesting",
+         {bodyReply(R"({"data":[{"id":"a","x":)" + std::string(200000, '[') + "]}]}")},
+         {},
+         1,
+         "",
+         "网关返回的模型列表无法识别。\n",
+         {}},
+        {"nul after the list",
+         {bodyReply(std::string(R"({"data":[{"id":"a"}]})") + '\0' + "{")},
+         {},
+         1,
+         "",
+         "网关返回的模型列表无法识别。\n",
+         {}},
+        {"id not utf-8",
+         {bodyReply("{\"data\":[{\"id\":\"a\xff\"}]}")},
          {},
          1,
          "",
