@@ -5,6 +5,7 @@
 
 #include <cerrno>
 #include <system_error>
+#include <thread>
 
 namespace corvane {
 namespace {
@@ -17,14 +18,21 @@ int openFolder(const std::filesystem::path& folder) {
 
 }  // namespace
 
-FolderLock::FolderLock(const std::filesystem::path& folder) : folder_(openFolder(folder)) {
-    // No stop is needed: a holder keeps the lock for one read and one write,
-    // and the system drops it when the holder dies.
-    int result = 0;
-    do {
-        result = ::flock(folder_.get(), LOCK_EX);
-    } while (result != 0 && errno == EINTR);
-    if (result != 0) throw std::system_error(errno, std::generic_category(), folder.string());
+FolderLock::FolderLock(const std::filesystem::path& folder, std::chrono::milliseconds patience)
+    : folder_(openFolder(folder)) {
+    // flock cannot wait with a deadline; a holder keeps the lock for one read
+    // and one write, so short polls cost nothing in the common case.
+    constexpr std::chrono::milliseconds kPoll{10};
+    const auto deadline = std::chrono::steady_clock::now() + patience;
+    for (;;) {
+        if (::flock(folder_.get(), LOCK_EX | LOCK_NB) == 0) return;
+        const int error = errno;
+        if (error == EINTR) continue;
+        if (error != EWOULDBLOCK || std::chrono::steady_clock::now() >= deadline) {
+            throw std::system_error(error, std::generic_category(), folder.string());
+        }
+        std::this_thread::sleep_for(kPoll);
+    }
 }
 
 }  // namespace corvane

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <chrono>
 #include <filesystem>
 
 #include "files/file_descriptor.h"
@@ -8,11 +9,13 @@ namespace corvane {
 
 // An exclusive advisory lock (flock) on a folder, held for the object's
 // lifetime, so that runs of the tool take turns at a read-modify-write of a
-// file in it. Waits until the lock is free. Throws std::system_error when the
-// folder cannot be opened or locked.
+// file in it. Waits at most `patience` for the lock: a holder that is stopped
+// or hung must not hold up the caller for ever. Throws std::system_error when
+// the folder cannot be opened or locked, EWOULDBLOCK when patience runs out.
 class FolderLock {
 public:
-    explicit FolderLock(const std::filesystem::path& folder);
+    explicit FolderLock(const std::filesystem::path& folder,
+                        std::chrono::milliseconds patience = std::chrono::seconds(2));
     FolderLock(const FolderLock&) = delete;
     FolderLock& operator=(const FolderLock&) = delete;
 

@@ -1,9 +1,12 @@
 #include "defaults/user_defaults.h"
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/file.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <string>
 #include <vector>
 
@@ -104,6 +107,23 @@ TEST(UserDefaults, TwoProcessesAtOnceKeepEveryPath) {
         }
     }
     EXPECT_EQ(kept, 2 * kKeysPerProcess);
+}
+
+// A holder that never lets go (a stopped or hung run) costs a remembered path,
+// not a workflow that never ends.
+TEST(UserDefaults, AHolderThatNeverLetsGoDelaysOnlyBriefly) {
+    TempHome home;
+    const std::filesystem::path folder = userDefaultsFile().parent_path();
+    std::filesystem::create_directories(folder);
+    const int holder = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    ASSERT_GE(holder, 0);
+    ASSERT_EQ(::flock(holder, LOCK_EX), 0);
+    const auto start = std::chrono::steady_clock::now();
+    UserDefaults().setValue("k", "/p");
+    const auto waited = std::chrono::steady_clock::now() - start;
+    ::close(holder);
+    EXPECT_LT(waited, std::chrono::seconds(10));
+    EXPECT_EQ(UserDefaults().value("k"), std::nullopt);
 }
 
 }  // namespace
