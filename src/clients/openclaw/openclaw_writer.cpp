@@ -80,10 +80,11 @@ Bytes openClawConfiguration(const SelectedClientConfiguration& configuration,
 }  // namespace
 
 FilePlan SelectedClientConfiguration::planOpenClaw() const {
-    const std::filesystem::path url = localClientConfigURL(client, chosenPath);
-    const std::optional<Bytes> holding = configurationData(url);
-    return {{FileChange::Kind::configuration, url, holding,
-             readingConfiguration(url, [&] { return openClawConfiguration(*this, holding); })}};
+    const std::filesystem::path configPath = localClientConfigURL(client, chosenPath);
+    const std::optional<Bytes> holding = configurationData(configPath);
+    return {
+        {FileChange::Kind::configuration, configPath, holding,
+         readingConfiguration(configPath, [&] { return openClawConfiguration(*this, holding); })}};
 }
 
 }  // namespace corvane
