@@ -46,11 +46,11 @@ ApplicationControl::ApplicationControl(Workspace& workspace, std::stop_token sto
     : workspace_(workspace), stop_(std::move(stop)), timing_(timing) {}
 
 std::vector<std::shared_ptr<RunningApplication>> ApplicationControl::runningApplications(
-    const std::filesystem::path& url) const {
-    const std::optional<DesktopEntry> entry = readDesktopEntry(url);
-    const std::string target = matchingPath(url);
+    const std::filesystem::path& location) const {
+    const std::optional<DesktopEntry> entry = readDesktopEntry(location);
+    const std::string target = matchingPath(location);
     std::vector<std::shared_ptr<RunningApplication>> matching;
-    for (auto& application : workspace_.runningApplications(url)) {
+    for (auto& application : workspace_.runningApplications(location)) {
         if (application->isTerminated()) continue;
         const std::optional<std::filesystem::path> bundle = application->bundleURL();
         if (entry ? runsEntry(*application, *entry) : bundle && matchingPath(*bundle) == target) {
@@ -60,9 +60,9 @@ std::vector<std::shared_ptr<RunningApplication>> ApplicationControl::runningAppl
     return matching;
 }
 
-void ApplicationControl::stopApplication(const std::filesystem::path& url) const {
+void ApplicationControl::stopApplication(const std::filesystem::path& location) const {
     // Taken once: instances that start while we wait are not ours to stop.
-    auto instances = runningApplications(url);
+    auto instances = runningApplications(location);
     for (const auto& instance : instances) {
         if (!instance->isTerminated()) instance->terminate();
     }
@@ -72,20 +72,20 @@ void ApplicationControl::stopApplication(const std::filesystem::path& url) const
         if (allEnded) return;
         pause(timing_.pauseInterval, stop_);
     }
-    throw SetupError(applicationDisplayName(url) + " 未退出。请保存手头任务后重新打开应用。");
+    throw SetupError(applicationDisplayName(location) + " 未退出。请保存手头任务后重新打开应用。");
 }
 
 std::shared_ptr<RunningApplication> ApplicationControl::launchApplication(
-    const std::filesystem::path& url) const {
-    return workspace_.openApplication(url, stop_);
+    const std::filesystem::path& location) const {
+    return workspace_.openApplication(location, stop_);
 }
 
-void ApplicationControl::stopOpenCodeService(const std::filesystem::path& url) const {
-    std::optional<std::string> version = applicationVersion(url);
+void ApplicationControl::stopOpenCodeService(const std::filesystem::path& location) const {
+    std::optional<std::string> version = applicationVersion(location);
     if (!version || !hasLocalService(*version)) return;
-    const std::optional<DesktopEntry> entry = readDesktopEntry(url);
+    const std::optional<DesktopEntry> entry = readDesktopEntry(location);
     const std::filesystem::path tool = entry ? entry->program.parent_path() / "opencode-cli"
-                                             : url / "Contents" / "Resources" / "opencode-cli";
+                                             : location / "Contents" / "Resources" / "opencode-cli";
     if (!isExecutableFile(tool)) return;
 
     auto process = ChildProcess::start(tool, {"service", "stop"}, {});
@@ -101,14 +101,14 @@ void ApplicationControl::stopOpenCodeService(const std::filesystem::path& url) c
     }
 }
 
-std::optional<std::string> applicationVersion(const std::filesystem::path& url) {
-    if (const auto entry = readDesktopEntry(url)) return entry->version;
-    return bundleInfoString(url, "CFBundleShortVersionString");
+std::optional<std::string> applicationVersion(const std::filesystem::path& location) {
+    if (const auto entry = readDesktopEntry(location)) return entry->version;
+    return bundleInfoString(location, "CFBundleShortVersionString");
 }
 
-std::string applicationDisplayName(const std::filesystem::path& url) {
-    if (const auto entry = readDesktopEntry(url)) return entry->name;
-    std::filesystem::path bundle = url;
+std::string applicationDisplayName(const std::filesystem::path& location) {
+    if (const auto entry = readDesktopEntry(location)) return entry->name;
+    std::filesystem::path bundle = location;
     // "Claude.app/" names the same bundle as "Claude.app".
     if (!bundle.has_filename()) bundle = bundle.parent_path();
     return bundle.stem().string();

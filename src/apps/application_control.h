@@ -30,18 +30,19 @@ public:
     // The running instances: the processes of the bundle (symbolic links and
     // ".." resolved), or those of the desktop entry (see runsEntry).
     std::vector<std::shared_ptr<RunningApplication>> runningApplications(
-        const std::filesystem::path& url) const;
+        const std::filesystem::path& location) const;
 
     // Asks every instance to quit and waits; SetupError
     // name + " 未退出。请保存手头任务后重新打开应用。" after the time limit.
-    void stopApplication(const std::filesystem::path& url) const;
+    void stopApplication(const std::filesystem::path& location) const;
 
     // Opens the application (brought to the front); PlatformError when refused.
-    std::shared_ptr<RunningApplication> launchApplication(const std::filesystem::path& url) const;
+    std::shared_ptr<RunningApplication> launchApplication(
+        const std::filesystem::path& location) const;
 
     // Stops the local service of OpenCode Desktop 2 and later with its
     // opencode-cli (inside the bundle, or beside the desktop entry's program).
-    void stopOpenCodeService(const std::filesystem::path& url) const;
+    void stopOpenCodeService(const std::filesystem::path& location) const;
 
     Workspace& workspace() const { return workspace_; }
     std::stop_token stopToken() const { return stop_; }
@@ -55,15 +56,16 @@ private:
 
 // The bundle's short version text, or the desktop entry's X-AppImage-Version;
 // nothing when it is neither or the entry is missing or not text.
-std::optional<std::string> applicationVersion(const std::filesystem::path& url);
+std::optional<std::string> applicationVersion(const std::filesystem::path& location);
 
 // The bundle folder's name without its extension ("Claude" for Claude.app),
 // or the desktop entry's Name.
-std::string applicationDisplayName(const std::filesystem::path& url);
+std::string applicationDisplayName(const std::filesystem::path& location);
 
 // The installed application of a client: by name in the system folder, then in
 // the home folder's Applications, then by bundle identifier, then by its
 // desktop entry.
+// The name is the established one; the value is a file-system path, not a URL.
 std::optional<std::filesystem::path> installedURL(
     Client client, Workspace& workspace,
     const std::filesystem::path& systemApplications = "/Applications");

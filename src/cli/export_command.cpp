@@ -53,7 +53,8 @@ void addExportCommand(CLI::App& app, CommandAction& run) {
         ->required()
         ->check(CLI::Validator(
             [](const std::string& name) {
-                return clientNamed(name) == Client::claude
+                const std::optional<Client> client = clientNamed(name);
+                return client && readsManagedPreferences(*client)
                            ? std::string()
                            : "only Claude desktop reads managed preferences: " + name;
             },

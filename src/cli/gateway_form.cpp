@@ -47,8 +47,10 @@ void GatewayForm::addModelOption(CLI::App& command) {
 std::optional<Client> GatewayForm::client() const { return clientNamed(clientName); }
 
 void GatewayForm::refuseExtraModels() const {
-    if (client() == Client::hermes && models.size() > 1) {
-        throw CLI::ValidationError("--model", "Hermes Desktop 只能配置一个模型。");
+    const std::optional<Client> named = client();
+    if (named && takesOneModel(*named) && models.size() > 1) {
+        throw CLI::ValidationError("--model",
+                                   std::string(rawValue(*named)) + " 只能配置一个模型。");
     }
 }
 

@@ -28,8 +28,9 @@ struct GatewayForm {
     void addAddressOptions(CLI::App& command);
     void addModelOption(CLI::App& command);
 
-    // Hermes takes one model: more is a usage error (CLI::ValidationError),
-    // whichever command is asked to check or write them.
+    // More than one model for a client that takes one (Hermes) is a usage
+    // error (CLI::ValidationError), whichever command is asked to check or
+    // write them.
     void refuseExtraModels() const;
 
     // A raw value or a case name in any letter case; nothing when unknown.

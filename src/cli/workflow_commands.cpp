@@ -12,6 +12,7 @@
 #include "model/displayable_lines.h"
 #include "platform/workspace.h"
 #include "workflow/installed_application.h"
+#include "workflow/reset_question.h"
 #include "workflow/setup_session.h"
 
 namespace corvane::cli {
@@ -120,6 +121,15 @@ int runApply(const GatewayForm& gateway, const WorkflowOptions& options) {
     return exitStatus(host, outcome, interrupted);
 }
 
+// The terminal offers the confirmation's first two answers, as the yes and
+// the no that --yes and --no-restart give; an interrupt cancels at any time.
+ResetAction askReset(TerminalHost& host, const ResetQuestion& question) {
+    const ResetChoice& first = question.choices.at(0);
+    const ResetChoice& second = question.choices.at(1);
+    return host.ask({question.title, question.message, first.label, second.label}) ? first.action
+                                                                                   : second.action;
+}
+
 int runReset(const std::string& clientName, const WorkflowOptions& options) {
     const auto workspace = makeSystemWorkspace();
     TerminalHost host(options.answer(), options.dryRun ? std::cerr : std::cout);
@@ -137,22 +147,17 @@ int runReset(const std::string& clientName, const WorkflowOptions& options) {
         return printPreview(session, host, interrupted);
     }
     std::optional<std::filesystem::path> restart;
-    if (form.client != Client::cursor) {
+    if (!guidanceOnly(form.client)) {
         if (const auto bundle = applicationLocation(form.client, session.services())) {
-            const std::string name(rawValue(form.client));
-            // Claude desktop and WorkBuddy overwrite their files while they
-            // run, so for them declining the restart cancels the reset.
-            const bool restartRequired =
-                form.client == Client::claude || form.client == Client::workBuddy;
-            const Question question{
-                "恢复 " + name + " 的配置？",
-                "将移除本工具写入的配置，并恢复此前的默认设置。重启前请保存该应用中的工作。",
-                "恢复并重启", restartRequired ? "取消" : "仅恢复，稍后重启"};
-            if (host.ask(question)) {
-                restart = bundle;
-            } else if (restartRequired) {
-                host.setStatus("操作已取消。");
-                return kExitDeclined;
+            switch (askReset(host, resetQuestion(form.client, true))) {
+                case ResetAction::resetAndRestart:
+                    restart = bundle;
+                    break;
+                case ResetAction::resetWithoutRestart:
+                    break;
+                case ResetAction::cancel:
+                    host.setStatus("操作已取消。");
+                    return kExitDeclined;
             }
         }
     }

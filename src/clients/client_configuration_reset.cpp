@@ -16,14 +16,14 @@ ClientConfigurationReset::ClientConfigurationReset(Client client, std::string ch
 
 std::optional<FilePlan> ClientConfigurationReset::plan(const InstalledApplication& application,
                                                        std::stop_token stop) const {
-    const auto planAt = [&](const std::filesystem::path& url) -> std::optional<FilePlan> {
+    const auto planAt = [&](const std::filesystem::path& configPath) -> std::optional<FilePlan> {
         switch (client_) {
             case Client::openClaw:
-                return resetOpenClawPlan(url);
+                return resetOpenClawPlan(configPath);
             case Client::workBuddy:
-                return resetWorkBuddyPlan(url);
+                return resetWorkBuddyPlan(configPath);
             case Client::hermes:
-                return resetHermesPlan(url, application, knownHermesHostFingerprint(), stop);
+                return resetHermesPlan(configPath, application, knownHermesHostFingerprint(), stop);
             default:
                 return std::nullopt;
         }

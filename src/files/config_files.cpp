@@ -38,19 +38,19 @@ constexpr off_t kLargestConfiguration = off_t{64} << 20;
 [[noreturn]] void refuseTooLarge() { throw SetupError("配置文件过大，无法安全合并。"); }
 
 // The whole file, and in `opened` what it was when opened.
-std::optional<Bytes> readConfiguration(const fs::path& url, struct stat& opened) {
+std::optional<Bytes> readConfiguration(const fs::path& path, struct stat& opened) {
     // Non-blocking, so that a named pipe at the path cannot hang the caller;
     // it has no effect on regular files.
-    const int descriptor = ::open(url.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    const int descriptor = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (descriptor < 0) {
         if (errno == ENOENT) return std::nullopt;
-        throwFileError("read", url);
+        throwFileError("read", path);
     }
     FileDescriptor file(descriptor);
-    if (::fstat(file.get(), &opened) != 0) throwFileError("read", url);
+    if (::fstat(file.get(), &opened) != 0) throwFileError("read", path);
     // A pipe or a device is no configuration file and might never end.
-    if (S_ISDIR(opened.st_mode)) throwFileError("read", url, EISDIR);
-    if (!S_ISREG(opened.st_mode)) throwFileError("read", url, EINVAL);
+    if (S_ISDIR(opened.st_mode)) throwFileError("read", path, EISDIR);
+    if (!S_ISREG(opened.st_mode)) throwFileError("read", path, EINVAL);
     if (opened.st_size > kLargestConfiguration) refuseTooLarge();
     Bytes content;
     content.reserve(static_cast<std::size_t>(opened.st_size));
@@ -59,7 +59,7 @@ std::optional<Bytes> readConfiguration(const fs::path& url, struct stat& opened)
         const ssize_t count = ::read(file.get(), buffer, sizeof buffer);
         if (count < 0) {
             if (errno == EINTR) continue;
-            throwFileError("read", url);
+            throwFileError("read", path);
         }
         if (count == 0) break;
         // The file may grow while it is read.
@@ -98,16 +98,16 @@ fs::path localClientConfigURL(Client client, std::string_view chosenPath) {
     return path;
 }
 
-std::optional<Bytes> configurationData(const fs::path& url) {
+std::optional<Bytes> configurationData(const fs::path& path) {
     struct stat opened {};
-    return readConfiguration(url, opened);
+    return readConfiguration(path, opened);
 }
 
-bool fileStillHolds(const fs::path& url, const std::optional<Bytes>& holding) {
+bool fileStillHolds(const fs::path& path, const std::optional<Bytes>& holding) {
     struct stat opened {};
-    if (readConfiguration(url, opened) != holding) return false;
+    if (readConfiguration(path, opened) != holding) return false;
     struct stat now {};
-    if (::stat(url.c_str(), &now) != 0) return !holding && errno == ENOENT;
+    if (::stat(path.c_str(), &now) != 0) return !holding && errno == ENOENT;
     // Another file renamed onto the path after it was read.
     return holding && now.st_dev == opened.st_dev && now.st_ino == opened.st_ino &&
            now.st_size == opened.st_size;
@@ -120,33 +120,33 @@ nlohmann::json jsonObject(const std::optional<Bytes>& data) {
     return value;
 }
 
-void saveJSON(const nlohmann::json& value, const fs::path& url,
+void saveJSON(const nlohmann::json& value, const fs::path& path,
               const std::optional<Bytes>& holding) {
-    replaceConfiguration(prettyJSON(value), url, holding);
+    replaceConfiguration(prettyJSON(value), path, holding);
 }
 
-void refuseReadOnlyFile(const fs::path& url) {
+void refuseReadOnlyFile(const fs::path& path) {
     struct stat info {};
-    if (::stat(url.c_str(), &info) != 0 || (info.st_mode & S_IWUSR) != 0) return;
+    if (::stat(path.c_str(), &info) != 0 || (info.st_mode & S_IWUSR) != 0) return;
     char mode[8];
     std::snprintf(mode, sizeof mode, "%04o", static_cast<unsigned>(info.st_mode & 07777));
     throw SetupError("配置文件为只读，本工具未做任何更改。请先允许写入该文件后重试。",
-                     url.string() + ": the file is read-only (mode " + mode + ")");
+                     path.string() + ": the file is read-only (mode " + mode + ")");
 }
 
-void replaceConfiguration(const Bytes& data, const fs::path& url,
+void replaceConfiguration(const Bytes& data, const fs::path& path,
                           const std::optional<Bytes>& holding) {
-    refuseReadOnlyFile(url);
-    createPrivateDirectories(url.parent_path());
-    if (configurationData(url) != holding) throw SetupError("配置文件刚刚被更新，请重试。");
-    const fs::path backup = recoveryBackupURL(url);
+    refuseReadOnlyFile(path);
+    createPrivateDirectories(path.parent_path());
+    if (configurationData(path) != holding) throw SetupError("配置文件刚刚被更新，请重试。");
+    const fs::path backup = recoveryBackupURL(path);
     if (entryExists(backup)) {
-        writeGuardedFile(data, url, holding);
+        writeGuardedFile(data, path, holding);
         return;
     }
     writePrivateFile(recoveryBackupContent(holding), backup);
     try {
-        writeGuardedFile(data, url, holding);
+        writeGuardedFile(data, path, holding);
     } catch (...) {
         // Nothing of a failed save stays behind, so a retry takes the backup
         // from the file as it is then.
@@ -155,11 +155,11 @@ void replaceConfiguration(const Bytes& data, const fs::path& url,
     }
 }
 
-fs::path recoveryBackupURL(const fs::path& url) {
+fs::path recoveryBackupURL(const fs::path& path) {
     std::string name = ".";
-    name += url.filename().string();
+    name += path.filename().string();
     name += ".corvane-backup";
-    return url.parent_path() / name;
+    return path.parent_path() / name;
 }
 
 }  // namespace corvane

@@ -24,16 +24,17 @@ std::optional<std::string> defaultPath(Client client);
 
 // Trims `chosenPath`; when empty uses the client's default path (or ""); a
 // leading "~" becomes the home directory.
+// The name is the established one; the value is a file-system path, not a URL.
 std::filesystem::path localClientConfigURL(Client client, std::string_view chosenPath);
 
 // The whole file, or nothing when it does not exist. An empty file is empty
 // bytes, not nothing. A file over 64 MiB is refused unread with SetupError
 // "配置文件过大，无法安全合并。".
-std::optional<Bytes> configurationData(const std::filesystem::path& url);
+std::optional<Bytes> configurationData(const std::filesystem::path& path);
 
 // Reads the file again: true when it still holds `holding` (nothing: still
 // absent) and no other file has been moved onto the path meanwhile.
-bool fileStillHolds(const std::filesystem::path& url, const std::optional<Bytes>& holding);
+bool fileStillHolds(const std::filesystem::path& path, const std::optional<Bytes>& holding);
 
 // Nothing gives an empty object; otherwise JSON5 is read. A parse failure is
 // a Json5ParseError; a top level other than an object is SetupError
@@ -41,19 +42,19 @@ bool fileStillHolds(const std::filesystem::path& url, const std::optional<Bytes>
 nlohmann::json jsonObject(const std::optional<Bytes>& data);
 
 // prettyJSON of `value`, then replaceConfiguration.
-void saveJSON(const nlohmann::json& value, const std::filesystem::path& url,
+void saveJSON(const nlohmann::json& value, const std::filesystem::path& path,
               const std::optional<Bytes>& holding);
 
 // Refuses with SetupError "配置文件为只读，本工具未做任何更改。请先允许写入该文件后重试。"
 // (the path in the detail) when the file exists and its owner may not write
 // it: the user made it read-only, and the tool does not undo that.
-void refuseReadOnlyFile(const std::filesystem::path& url);
+void refuseReadOnlyFile(const std::filesystem::path& path);
 
 // The guarded write: refuses a read-only file (refuseReadOnlyFile) and with
 // "配置文件刚刚被更新，请重试。" when the file no
 // longer holds `holding`, keeps a one-time recovery backup, writes atomically
 // (writeGuardedFile). A failed write takes back the backup it made.
-void replaceConfiguration(const Bytes& data, const std::filesystem::path& url,
+void replaceConfiguration(const Bytes& data, const std::filesystem::path& path,
                           const std::optional<Bytes>& holding);
 
 // Atomic owner-only (0600) write through a ".corvane-<UUID>" temporary file in
@@ -63,7 +64,7 @@ void replaceConfiguration(const Bytes& data, const std::filesystem::path& url,
 // dangling link or one that leads out of the home folder is refused with
 // "无法应用所选应用的本地配置。". Temporary files older than a minute that a
 // killed run left in the folder are removed.
-void writePrivateFile(const Bytes& data, const std::filesystem::path& url);
+void writePrivateFile(const Bytes& data, const std::filesystem::path& path);
 
 // What a recovery backup holds: the file's bytes; zero bytes when the file did
 // not exist; kEmptyFileBackup when it existed but was empty, so that a reset
@@ -74,17 +75,18 @@ inline constexpr std::string_view kEmptyFileBackup{"\0corvane: the file existed 
 // writePrivateFile that, right before the rename, checks with fileStillHolds
 // and refuses with "配置文件刚刚被更新，请重试。": an edit by another program
 // during the write is never overwritten.
-void writeGuardedFile(const Bytes& data, const std::filesystem::path& url,
+void writeGuardedFile(const Bytes& data, const std::filesystem::path& path,
                       const std::optional<Bytes>& holding);
 
 // "." + name + ".corvane-backup" beside the file.
-std::filesystem::path recoveryBackupURL(const std::filesystem::path& url);
+// The name is the established one; the value is a file-system path, not a URL.
+std::filesystem::path recoveryBackupURL(const std::filesystem::path& path);
 
 // Creates the folder and any missing parents with mode 0700; existing folders
 // are left as they are.
 void createPrivateDirectories(const std::filesystem::path& folder);
 
 // Deletes the file when present; a missing file is success.
-void removeFileIfPresent(const std::filesystem::path& url);
+void removeFileIfPresent(const std::filesystem::path& path);
 
 }  // namespace corvane

@@ -133,15 +133,15 @@ bool isInside(const fs::path& path, const fs::path& folder) {
 
 // The file a write replaces: the path itself, or the final target of a
 // symbolic link, so that a link kept in a dotfiles repository stays a link.
-fs::path replacedFile(const fs::path& url) {
+fs::path replacedFile(const fs::path& path) {
     struct stat info {};
-    if (::lstat(url.c_str(), &info) != 0 || !S_ISLNK(info.st_mode)) return url;
+    if (::lstat(path.c_str(), &info) != 0 || !S_ISLNK(info.st_mode)) return path;
     std::error_code error;
-    fs::path target = fs::canonical(url, error);
-    if (error) refuseLink("the symbolic link points to nothing: " + url.string());
+    fs::path target = fs::canonical(path, error);
+    if (error) refuseLink("the symbolic link points to nothing: " + path.string());
     const fs::path home = fs::canonical(homeDirectory(), error);
     if (error || !isInside(target, home)) {
-        refuseLink("the symbolic link points outside the home folder: " + url.string() + " -> " +
+        refuseLink("the symbolic link points outside the home folder: " + path.string() + " -> " +
                    target.string());
     }
     return target;
@@ -156,9 +156,9 @@ void keepOwner(int descriptor, const fs::path& target) {
     (void)::fchown(descriptor, info.st_uid, info.st_gid);
 }
 
-void writeAtomically(const Bytes& data, const fs::path& url,
+void writeAtomically(const Bytes& data, const fs::path& path,
                      const std::function<void()>& beforeRename) {
-    const fs::path target = replacedFile(url);
+    const fs::path target = replacedFile(path);
     const fs::path folder = target.parent_path();
     removeStaleTemporaries(folder);
     const fs::path temporaryPath = folder / (std::string(kTemporaryPrefix) + randomUUID());
@@ -186,11 +186,12 @@ void writeAtomically(const Bytes& data, const fs::path& url,
 
 }  // namespace
 
-void writePrivateFile(const Bytes& data, const fs::path& url) { writeAtomically(data, url, {}); }
+void writePrivateFile(const Bytes& data, const fs::path& path) { writeAtomically(data, path, {}); }
 
-void writeGuardedFile(const Bytes& data, const fs::path& url, const std::optional<Bytes>& holding) {
-    writeAtomically(data, url, [&] {
-        if (!fileStillHolds(url, holding)) throw SetupError("配置文件刚刚被更新，请重试。");
+void writeGuardedFile(const Bytes& data, const fs::path& path,
+                      const std::optional<Bytes>& holding) {
+    writeAtomically(data, path, [&] {
+        if (!fileStillHolds(path, holding)) throw SetupError("配置文件刚刚被更新，请重试。");
     });
 }
 
@@ -226,8 +227,8 @@ void createPrivateDirectories(const fs::path& folder) {
     }
 }
 
-void removeFileIfPresent(const fs::path& url) {
-    if (::unlink(url.c_str()) != 0 && errno != ENOENT) throwFileError("remove", url);
+void removeFileIfPresent(const fs::path& path) {
+    if (::unlink(path.c_str()) != 0 && errno != ENOENT) throwFileError("remove", path);
 }
 
 }  // namespace corvane

@@ -4,8 +4,8 @@
 
 namespace corvane {
 
-std::optional<Bytes> originalConfiguration(const std::filesystem::path& url) {
-    std::optional<Bytes> backup = configurationData(recoveryBackupURL(url));
+std::optional<Bytes> originalConfiguration(const std::filesystem::path& path) {
+    std::optional<Bytes> backup = configurationData(recoveryBackupURL(path));
     // An empty backup records that the file did not exist before.
     if (!backup || backup->empty()) return std::nullopt;
     if (*backup == kEmptyFileBackup) return Bytes{};

@@ -13,7 +13,7 @@ namespace corvane {
 // The recovery backup's bytes; nothing when it is missing or empty (the file
 // did not exist before the tool's first write); empty bytes when the file
 // existed but was empty.
-std::optional<Bytes> originalConfiguration(const std::filesystem::path& url);
+std::optional<Bytes> originalConfiguration(const std::filesystem::path& path);
 
 // Refuses a read-only file (refuseReadOnlyFile), and with
 // "配置文件刚刚被更新，请重试。" unless the file still holds

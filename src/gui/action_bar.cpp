@@ -11,6 +11,7 @@
 #include "gui/failure_detail.h"
 #include "gui/form_text.h"
 #include "gui/signal_colours.h"
+#include "workflow/client_texts.h"
 
 namespace corvane {
 
@@ -59,15 +60,9 @@ ActionBar::ActionBar(std::function<void()> onReset, std::function<void()> onStop
     paintStatus();
 }
 
-void ActionBar::setClient(Client client, bool commandLineOnly) {
-    const bool cursor = client == Client::cursor;
-    resetButton_->setVisible(!cursor);
-    if (cursor) {
-        mainButton_->setText(QStringLiteral("打开应用"));
-    } else {
-        mainButton_->setText(commandLineOnly ? QStringLiteral("应用")
-                                             : QStringLiteral("应用并重启"));
-    }
+void ActionBar::setClient(Client client, Installation installation) {
+    resetButton_->setVisible(!guidanceOnly(client));
+    mainButton_->setText(QString::fromStdString(mainButtonLabel(client, installation)));
 }
 
 void ActionBar::setWorking(bool working) {

@@ -4,6 +4,7 @@
 #include <functional>
 
 #include "model/client.h"
+#include "workflow/installed_application.h"
 
 class QLabel;
 class QPushButton;
@@ -21,9 +22,9 @@ public:
     ActionBar(std::function<void()> onReset, std::function<void()> onStop,
               std::function<void()> onSubmit, QWidget* parent = nullptr);
 
-    // `commandLineOnly`: the client was found only as a command-line program,
-    // which reads its settings when it next starts: nothing to restart.
-    void setClient(Client client, bool commandLineOnly);
+    // The reset button and the main button's words for a client installed as
+    // `installation`.
+    void setClient(Client client, Installation installation);
     void setWorking(bool working);
     // A status that is not a failure drops the detail; `succeeded` marks a
     // finished run that worked.

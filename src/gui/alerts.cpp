@@ -72,43 +72,21 @@ void shapeDialog(QMessageBox& box, const QString& title, const QString& message)
     messageLabel->setMinimumWidth(kDialogWidth - beside);
 }
 
-// Both reset buttons take configuration out; one role keeps them in the
-// order given.
-QMessageBox::ButtonRole roleOf(ResetChoice choice) {
-    return choice == ResetChoice::cancel ? QMessageBox::RejectRole : QMessageBox::DestructiveRole;
+QMessageBox::ButtonRole buttonRole(ChoiceRole role) {
+    return role == ChoiceRole::cancel ? QMessageBox::RejectRole : QMessageBox::DestructiveRole;
 }
 
 }  // namespace
 
-std::vector<ResetButton> resetButtons(Client client, bool installed) {
-    std::vector<ResetButton> buttons;
-    if (!installed) {
-        buttons.push_back({"恢复初始设置", ResetChoice::resetWithoutRestart});
-    } else {
-        buttons.push_back({"恢复并重启", ResetChoice::resetAndRestart});
-        // Claude desktop and WorkBuddy are stopped before their files change,
-        // so for them a reset without restart is not offered.
-        if (client != Client::claude && client != Client::workBuddy) {
-            buttons.push_back({"仅恢复，稍后重启", ResetChoice::resetWithoutRestart});
-        }
-    }
-    buttons.push_back({"取消", ResetChoice::cancel});
-    return buttons;
-}
-
-std::unique_ptr<QMessageBox> makeResetConfirmation(Client client, bool installed, QWidget* parent) {
+std::unique_ptr<QMessageBox> makeResetConfirmation(const ResetQuestion& question, QWidget* parent) {
     auto box = std::make_unique<QMessageBox>(parent);
     useLineIcon(*box, "exclamationmark.triangle");
-    const QString title = "恢复 " + text(std::string(rawValue(client))) + " 的配置？";
-    box->setWindowTitle(title);
-    shapeDialog(*box, title,
-                QStringLiteral(
-                    "将移除本工具写入的配置，并恢复此前的默认设置。重启前请保存该应用中的工作。"));
-    for (const ResetButton& entry : resetButtons(client, installed)) {
-        QPushButton* button = box->addButton(text(entry.title), roleOf(entry.choice));
-        button->setProperty("choice", static_cast<int>(entry.choice));
-        // Return must not take out a configuration by accident.
-        if (entry.choice == ResetChoice::cancel) {
+    box->setWindowTitle(text(question.title));
+    shapeDialog(*box, text(question.title), text(question.message));
+    for (const ResetChoice& choice : question.choices) {
+        QPushButton* button = box->addButton(text(choice.label), buttonRole(choice.role));
+        button->setProperty("action", static_cast<int>(choice.action));
+        if (choice.role == ChoiceRole::cancel) {
             box->setDefaultButton(button);
             box->setEscapeButton(button);
         }

@@ -73,7 +73,7 @@ ConnectionForm::ConnectionForm(std::function<void()> onChoosePath, QWidget* pare
 
 void ConnectionForm::setClient(Client client) {
     protocolName_->setText(qText(protocolName(client)));
-    fields_->setRowVisible(auth_, client != Client::hermes && client != Client::workBuddy);
+    fields_->setRowVisible(auth_, offersAuthScheme(client));
     const std::optional<std::string> path = defaultPath(client);
     fields_->setRowVisible(chosenPath_->parentWidget(), path.has_value());
     chosenPath_->setPlaceholderText(path ? QString::fromStdString(*path) : QString());

@@ -28,7 +28,7 @@ GatewayProbeControls::GatewayProbeControls(QWidget* window, ModelRowsEditor* row
 void GatewayProbeControls::showClient(Client client) {
     client_ = client;
     fetchButton_->setVisible(supportsMultiple(client));
-    testButton_->setVisible(client != Client::cursor);
+    testButton_->setVisible(!guidanceOnly(client));
 }
 
 void GatewayProbeControls::showWorking(bool working) {

@@ -5,6 +5,7 @@
 
 #include "gui/form_text.h"
 #include "gui/model_rows_editor.h"
+#include "workflow/client_texts.h"
 
 namespace corvane {
 
@@ -23,9 +24,7 @@ ModelForm::ModelForm(std::function<void()> onRebuilt, QWidget* parent)
 }
 
 void ModelForm::setClient(Client client) {
-    hint_->setText(client == Client::codex
-                       ? QStringLiteral("每行填写一个 Model ID。第一行设为默认模型。")
-                       : QStringLiteral("填写模型供应商提供的 Model ID。"));
+    hint_->setText(QString::fromStdString(modelHint(client)));
     editor_->setClient(client);
 }
 

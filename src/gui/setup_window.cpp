@@ -30,6 +30,7 @@
 #include "gui/pending_answer.h"
 #include "gui/setup_link_events.h"
 #include "model/text.h"
+#include "workflow/reset_question.h"
 
 namespace corvane {
 namespace {
@@ -235,19 +236,19 @@ void SetupWindow::selectClient(Client client) {
 void SetupWindow::showClient() {
     clientName_->setText(qText(rawValue(client_)));
     showDownloads();
-    forms_->setCurrentIndex(client_ == Client::cursor ? 1 : 0);
+    forms_->setCurrentIndex(guidanceOnly(client_) ? 1 : 0);
     connection_->setClient(client_);
     models_->setClient(client_);
     probes_->showClient(client_);
-    previewButton_->setVisible(client_ != Client::cursor);
+    previewButton_->setVisible(!guidanceOnly(client_));
     showClientLooks();
     updateTabOrder();
 }
 
 void SetupWindow::showClientLooks() {
     const auto installed = installations_.find(client_);
-    actionBar_->setClient(client_, installed != installations_.end() &&
-                                       installed->second == Installation::commandLineOnly);
+    actionBar_->setClient(
+        client_, installed != installations_.end() ? installed->second : Installation::application);
     showConfiguredLine();
     showInstallationNote();
 }
@@ -351,12 +352,12 @@ void SetupWindow::chooseConfigurationFile() {
 
 void SetupWindow::submit() {
     if (working_ || !actions_) return;
-    if (client_ != Client::cursor && keyMustBePastedAgain()) return;
+    if (!guidanceOnly(client_) && keyMustBePastedAgain()) return;
     actions_->submit(form());
 }
 
 void SetupWindow::previewSubmit() {
-    if (working_ || client_ == Client::cursor || !actions_) return;
+    if (working_ || guidanceOnly(client_) || !actions_) return;
     if (keyMustBePastedAgain()) return;
     actions_->previewSubmit(form());
 }
@@ -383,25 +384,26 @@ void SetupWindow::openDownload(const QUrl& url) {
 }
 
 void SetupWindow::confirmReset() {
-    if (working_ || client_ == Client::cursor || resetBox_) return;
+    if (working_ || guidanceOnly(client_) || resetBox_) return;
     // The location is the one found now; the alert's button restarts it.
     const std::optional<std::filesystem::path> installed =
         actions_ ? actions_->installedApplication(client_) : std::nullopt;
-    resetBox_ = makeResetConfirmation(client_, installed.has_value(), this).release();
+    resetBox_ =
+        makeResetConfirmation(resetQuestion(client_, installed.has_value()), this).release();
     resetBox_->setObjectName(QStringLiteral("resetConfirmation"));
     resetBox_->setAttribute(Qt::WA_DeleteOnClose);
     connect(resetBox_, &QMessageBox::finished, this, [this, box = resetBox_, installed] {
         resetBox_ = nullptr;
         const QAbstractButton* clicked = box->clickedButton();
         if (!clicked) return;
-        switch (static_cast<ResetChoice>(clicked->property("choice").toInt())) {
-            case ResetChoice::resetAndRestart:
+        switch (static_cast<ResetAction>(clicked->property("action").toInt())) {
+            case ResetAction::resetAndRestart:
                 resetConfiguration(installed);
                 break;
-            case ResetChoice::resetWithoutRestart:
+            case ResetAction::resetWithoutRestart:
                 resetConfiguration(std::nullopt);
                 break;
-            case ResetChoice::cancel:
+            case ResetAction::cancel:
                 break;
         }
     });
@@ -409,7 +411,7 @@ void SetupWindow::confirmReset() {
 }
 
 void SetupWindow::resetConfiguration(const std::optional<std::filesystem::path>& restart) {
-    if (working_ || client_ == Client::cursor || !actions_) return;
+    if (working_ || guidanceOnly(client_) || !actions_) return;
     actions_->resetConfiguration(form(), restart);
 }
 

@@ -90,8 +90,6 @@ public:
     void showPreview(const std::string& diff) override;
     void finished(WorkflowOutcome outcome) override;
 
-    GatewayProbeControls* gatewayProbes() const { return probes_; }
-
 protected:
     void closeEvent(QCloseEvent* event) override;
     bool event(QEvent* event) override;

@@ -130,6 +130,21 @@ std::optional<Client> clientFromName(std::string_view name) {
 }
 bool supportsMultiple(Client client) { return facts(client).supportsMultiple; }
 bool supportsDisplayName(Client client) { return facts(client).supportsDisplayName; }
+
+bool guidanceOnly(Client client) { return client == Client::cursor; }
+
+bool mustRestartForChange(Client client) {
+    return client == Client::claude || client == Client::workBuddy;
+}
+
+bool takesOneModel(Client client) { return !supportsMultiple(client) && !guidanceOnly(client); }
+
+bool offersAuthScheme(Client client) {
+    return client != Client::hermes && client != Client::workBuddy;
+}
+
+bool readsManagedPreferences(Client client) { return client == Client::claude; }
+
 std::string_view symbolName(Client client) { return facts(client).symbolName; }
 std::string_view protocolName(Client client) { return facts(client).protocolName; }
 

@@ -34,6 +34,26 @@ std::optional<Client> clientFromName(std::string_view name);
 
 bool supportsMultiple(Client client);
 bool supportsDisplayName(Client client);
+
+// Cursor / Grok Build is set up inside the application: the tool only shows
+// where and opens it, so it has no form, nothing to check, write or reset.
+bool guidanceOnly(Client client);
+
+// Claude desktop and WorkBuddy overwrite their files while they run, so their
+// files change only while they are stopped: declining the restart cancels the
+// change.
+bool mustRestartForChange(Client client);
+
+// Hermes Desktop takes exactly one model (Cursor / Grok Build takes none).
+bool takesOneModel(Client client);
+
+// Whether the form offers a choice of authentication scheme; Hermes
+// Desktop's and WorkBuddy's files have no place for one.
+bool offersAuthScheme(Client client);
+
+// Only Claude desktop reads settings that device management deploys.
+bool readsManagedPreferences(Client client);
+
 std::string_view symbolName(Client client);
 std::string_view protocolName(Client client);
 

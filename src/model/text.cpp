@@ -105,10 +105,6 @@ bool isWhitespaceOrNewline(char32_t c) {
            c == 0x205F || c == 0x3000;
 }
 
-bool isNewline(char32_t c) {
-    return (c >= 0x0A && c <= 0x0D) || c == 0x85 || c == 0x2028 || c == 0x2029;
-}
-
 std::string trimmed(std::string_view text) { return trimmedWhere(text, isWhitespaceOrNewline); }
 
 bool containsWhitespaceOrNewline(std::string_view text) {

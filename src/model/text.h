@@ -14,10 +14,6 @@ bool isWhitespaceOrNewline(char32_t character);
 // UTF-8 are never white space and stay.
 std::string trimmed(std::string_view text);
 
-// Line breaks only: line feed, vertical tab, form feed, carriage return,
-// U+0085, U+2028 and U+2029.
-bool isNewline(char32_t character);
-
 // Whether any character of the text is white space or a line break.
 bool containsWhitespaceOrNewline(std::string_view text);
 

@@ -143,7 +143,7 @@ std::optional<DesktopEntry> readDesktopEntry(const std::filesystem::path& file) 
 
 bool runsEntry(const RunningApplication& process, const DesktopEntry& entry) {
     if (entry.flatpakApplication) return process.sandboxApplication() == entry.flatpakApplication;
-    const auto executable = process.executableURL();
+    const auto executable = process.executablePath();
     return executable && sameFile(*executable, entry.program);
 }
 

@@ -22,10 +22,11 @@ public:
     virtual void terminate() = 0;
 
     // The application bundle the process runs from; nothing when it has none.
+    // The name is the established one; the value is a file-system path, not a URL.
     virtual std::optional<std::filesystem::path> bundleURL() const = 0;
 
     // The program file the process runs; nothing when it cannot be read.
-    virtual std::optional<std::filesystem::path> executableURL() const = 0;
+    virtual std::optional<std::filesystem::path> executablePath() const = 0;
 
     // The Flatpak application whose sandbox the process runs in; nothing
     // outside one (always, on systems without Flatpak).

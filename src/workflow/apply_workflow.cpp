@@ -123,7 +123,7 @@ std::optional<InstalledTarget> installedTarget(Client client, WorkflowHost& host
             refuse(host, "Claude 桌面版须由运行中的应用加密保存 Key，不能只写配置文件。");
             return std::nullopt;
         }
-        if (client == Client::cursor) {
+        if (guidanceOnly(client)) {
             refuse(host, "Cursor / Grok Build 须在应用内完成设置。");
             return std::nullopt;
         }
@@ -177,7 +177,7 @@ std::optional<ApplyPlan> prepareApply(const SetupForm& form, WorkflowHost& host,
                                       const WorkflowServices& services) {
     const Client client = form.client;
     // Cursor is set up inside its own application (prepareOpenForSetup).
-    if (client == Client::cursor) {
+    if (guidanceOnly(client)) {
         refuse(host, "Cursor / Grok Build 须在应用内完成设置。");
         return std::nullopt;
     }

@@ -80,7 +80,7 @@ void readClients(const nlohmann::json& clients, GatewayProfile& profile) {
     for (const auto& [name, entry] : clients.items()) {
         const auto client = clientFromName(name);
         if (!client) refuse("配置档的 clients 中有未知的客户端 " + shownName(name) + "。");
-        if (*client == Client::cursor) {
+        if (guidanceOnly(*client)) {
             refuse("配置档的 clients 中不能有 " + shownName(name) +
                    "：Cursor / Grok Build 须在应用内完成设置。");
         }

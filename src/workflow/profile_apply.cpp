@@ -117,7 +117,7 @@ ProfileClientResult applyToClient(const GatewayProfile& profile, Client client,
 std::vector<Client> profileClientsForAll(const WorkflowServices& services) {
     std::vector<Client> clients;
     for (Client client : allClients()) {
-        if (client == Client::cursor) continue;
+        if (guidanceOnly(client)) continue;
         if (services.configOnly) {
             if (client != Client::claude) clients.push_back(client);
         } else if (applicationLocation(client, services) || commandLineProgramPath(client)) {

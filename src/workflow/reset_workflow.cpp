@@ -38,7 +38,7 @@ bool resetFiles(const ResetPlan& plan, const WorkflowServices& services,
 std::optional<ResetPlan> prepareReset(const SetupForm& form,
                                       const std::optional<std::filesystem::path>& restart,
                                       WorkflowHost& host) {
-    if (form.client == Client::cursor) return std::nullopt;
+    if (guidanceOnly(form.client)) return std::nullopt;
     host.setWorking(true);
     host.setFailed(false);
     host.setStatus("正在恢复配置");

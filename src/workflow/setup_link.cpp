@@ -108,7 +108,7 @@ SetupLink parseSetupLink(std::string_view link) {
         if (name == "client") {
             client = clientFromName(value);
             if (!client) refuse("导入链接中的客户端无法识别。");
-            if (*client == Client::cursor) refuse("Cursor / Grok Build 须在应用内完成设置。");
+            if (guidanceOnly(*client)) refuse("Cursor / Grok Build 须在应用内完成设置。");
         } else if (name == "address") {
             result.address = value;
         } else if (name == "auth") {

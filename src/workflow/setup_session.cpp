@@ -60,7 +60,7 @@ bool SetupSession::startPlanned(std::optional<Plan> plan, Run run) {
 
 bool SetupSession::submit(const SetupForm& form) {
     if (working_) return false;
-    if (form.client == Client::cursor) {
+    if (guidanceOnly(form.client)) {
         return startPlanned(prepareOpenForSetup(form.client, host_, services_),
                             [this](const std::filesystem::path& location, std::stop_token stop) {
                                 return runOpenForSetup(location, host_, services_, stop);

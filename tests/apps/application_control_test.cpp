@@ -65,7 +65,7 @@ TEST_F(ApplicationControlTest, MatchesEverySpellingOfTheBundleAndNothingElse) {
                                               home_.path() / "LinkedFolder");
 
     struct Case {
-        std::filesystem::path url;
+        std::filesystem::path location;
         std::size_t expected;
     };
     const Case cases[] = {
@@ -80,7 +80,7 @@ TEST_F(ApplicationControlTest, MatchesEverySpellingOfTheBundleAndNothingElse) {
         {home_.path() / "Applications", 0},
     };
     for (const Case& c : cases) {
-        EXPECT_EQ(control_.runningApplications(c.url).size(), c.expected) << c.url;
+        EXPECT_EQ(control_.runningApplications(c.location).size(), c.expected) << c.location;
     }
 }
 

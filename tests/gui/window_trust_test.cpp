@@ -316,7 +316,7 @@ TEST(Alerts, KeepTheirButtonOrderInEveryStyleAndMarkTheDestructiveChoice) {
         SCOPED_TRACE(layout);
         auto* style = new ButtonLayoutStyle(layout);
         QApplication::setStyle(style);
-        const auto reset = makeResetConfirmation(Client::codex, true, &parent);
+        const auto reset = makeResetConfirmation(resetQuestion(Client::codex, true), &parent);
         reset->show();
         QCoreApplication::processEvents();
         EXPECT_EQ(WindowDriver::buttonTitles(*reset),

@@ -29,7 +29,7 @@ public:
     bool isTerminated() const override { return false; }
     void terminate() override {}
     std::optional<std::filesystem::path> bundleURL() const override { return std::nullopt; }
-    std::optional<std::filesystem::path> executableURL() const override { return executable_; }
+    std::optional<std::filesystem::path> executablePath() const override { return executable_; }
     std::optional<std::string> sandboxApplication() const override { return sandbox_; }
 
 private:

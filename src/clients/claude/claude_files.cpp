@@ -210,21 +210,21 @@ bool ClaudeFiles::didClaudeSealKey() const {
     }
 }
 
-std::optional<EditableJson> ClaudeFiles::document(const std::filesystem::path& url) const {
-    const std::optional<Bytes> data = configurationData(url);
+std::optional<EditableJson> ClaudeFiles::document(const std::filesystem::path& path) const {
+    const std::optional<Bytes> data = configurationData(path);
     if (!data) return std::nullopt;
     // Claude reads strict JSON; what it would refuse is not edited either.
     if (!nlohmann::json::parse(*data).is_object()) throw SetupError(kMalformed);
     return EditableJson(*data);
 }
 
-nlohmann::json ClaudeFiles::object(const std::filesystem::path& url) const {
-    return jsonObject(document(url));
+nlohmann::json ClaudeFiles::object(const std::filesystem::path& path) const {
+    return jsonObject(document(path));
 }
 
-FileChange ClaudeFiles::change(const std::filesystem::path& url,
+FileChange ClaudeFiles::change(const std::filesystem::path& path,
                                std::optional<Bytes> content) const {
-    return {FileChange::Kind::ownFile, url, configurationData(url), std::move(content)};
+    return {FileChange::Kind::ownFile, path, configurationData(path), std::move(content)};
 }
 
 }  // namespace corvane

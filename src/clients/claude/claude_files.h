@@ -67,10 +67,10 @@ private:
     // The file as Claude wrote it, nothing when it is missing; the strict
     // parser's error when it is not JSON, SetupError "Claude 的现有配置格式异常。"
     // when it is not one object.
-    std::optional<EditableJson> document(const std::filesystem::path& url) const;
-    nlohmann::json object(const std::filesystem::path& url) const;
+    std::optional<EditableJson> document(const std::filesystem::path& path) const;
+    nlohmann::json object(const std::filesystem::path& path) const;
     // A change of one of Claude's files from what it holds now.
-    FileChange change(const std::filesystem::path& url, std::optional<Bytes> content) const;
+    FileChange change(const std::filesystem::path& path, std::optional<Bytes> content) const;
 
     std::filesystem::path root_;
 };

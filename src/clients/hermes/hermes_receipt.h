@@ -8,6 +8,7 @@
 namespace corvane {
 
 // The receipt beside Hermes' configuration: "." + file name + ".corvane-reset".
+// The name is the established one; the value is a file-system path, not a URL.
 std::filesystem::path hermesReceiptURL(const std::filesystem::path& config);
 
 // The 32 raw bytes of the SHA-256 of the connection in a "model" mapping: its

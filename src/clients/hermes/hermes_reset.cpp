@@ -96,15 +96,15 @@ bool sameBaseURL(const nlohmann::json& earlier, const nlohmann::json& current) {
 
 std::string_view knownHermesHostFingerprint() { return CORVANE_KNOWN_HERMES_HOST_SHA256; }
 
-std::optional<FilePlan> resetHermesPlan(const std::filesystem::path& url,
+std::optional<FilePlan> resetHermesPlan(const std::filesystem::path& configPath,
                                         const InstalledApplication& application,
                                         std::string_view knownHostFingerprint,
                                         std::stop_token stop) {
-    const std::filesystem::path receiptURL = hermesReceiptURL(url);
-    const std::optional<Bytes> receipt = configurationData(receiptURL);
-    const std::optional<Bytes> backup = originalConfiguration(url);
+    const std::filesystem::path receiptPath = hermesReceiptURL(configPath);
+    const std::optional<Bytes> receipt = configurationData(receiptPath);
+    const std::optional<Bytes> backup = originalConfiguration(configPath);
     if (!receipt && !backup) return std::nullopt;
-    const std::optional<Bytes> previous = configurationData(url);
+    const std::optional<Bytes> previous = configurationData(configPath);
     if (!previous) return std::nullopt;
 
     const std::filesystem::path hermes = application.bundle.value_or(kDefaultHermesApplication);
@@ -118,10 +118,10 @@ std::optional<FilePlan> resetHermesPlan(const std::filesystem::path& url,
             // receipt and the backup are left of the tool's, and they go.
             if (hermesReceipt(model) ==
                 hermesReceipt(modelMapping(hermesObject(backup, hermes, stop)))) {
-                const std::filesystem::path backupURL = recoveryBackupURL(url);
-                return FilePlan{{FileChange::Kind::ownFile, receiptURL, receipt, std::nullopt},
-                                {FileChange::Kind::ownFile, backupURL, configurationData(backupURL),
-                                 std::nullopt}};
+                const std::filesystem::path backupPath = recoveryBackupURL(configPath);
+                return FilePlan{{FileChange::Kind::ownFile, receiptPath, receipt, std::nullopt},
+                                {FileChange::Kind::ownFile, backupPath,
+                                 configurationData(backupPath), std::nullopt}};
             }
             throw SetupError("Hermes 的连接已另行修改。请在应用内核对当前配置。");
         }
@@ -157,15 +157,15 @@ std::optional<FilePlan> resetHermesPlan(const std::filesystem::path& url,
         current.empty() && !backup
             ? std::nullopt
             : std::optional<Bytes>(hermesConfigurationText(previous, before, current, backup,
-                                                           earlier, url, hermes, stop));
-    FilePlan plan{{FileChange::Kind::restoredConfiguration, url, previous, replacement}};
-    if (receipt) plan.push_back({FileChange::Kind::ownFile, receiptURL, receipt, std::nullopt});
+                                                           earlier, configPath, hermes, stop));
+    FilePlan plan{{FileChange::Kind::restoredConfiguration, configPath, previous, replacement}};
+    if (receipt) plan.push_back({FileChange::Kind::ownFile, receiptPath, receipt, std::nullopt});
     return plan;
 }
 
-bool resetHermes(const std::filesystem::path& url, const InstalledApplication& application,
+bool resetHermes(const std::filesystem::path& configPath, const InstalledApplication& application,
                  std::string_view knownHostFingerprint, std::stop_token stop) {
-    return commitPlanIfAny(resetHermesPlan(url, application, knownHostFingerprint, stop));
+    return commitPlanIfAny(resetHermesPlan(configPath, application, knownHostFingerprint, stop));
 }
 
 }  // namespace corvane

@@ -14,17 +14,17 @@ namespace corvane {
 // built. Empty when no host is configured, which matches nothing.
 std::string_view knownHermesHostFingerprint();
 
-// Takes the tool's four "model" fields out of Hermes' configuration at `url`
+// Takes the tool's four "model" fields out of Hermes' configuration at `configPath`
 // and puts the earlier values from the recovery backup back. True when the
 // file was rewritten or deleted, false when nothing of the tool's is there.
 // Throws SetupError "Hermes 的连接已另行修改。请在应用内核对当前配置。" when the
 // connection no longer matches the receipt, leaving everything as it was.
-bool resetHermes(const std::filesystem::path& url, const InstalledApplication& application,
+bool resetHermes(const std::filesystem::path& configPath, const InstalledApplication& application,
                  std::string_view knownHostFingerprint = knownHermesHostFingerprint(),
                  std::stop_token stop = {});
 // The same changes, computed; nothing when there is nothing to take out.
 std::optional<FilePlan> resetHermesPlan(
-    const std::filesystem::path& url, const InstalledApplication& application,
+    const std::filesystem::path& configPath, const InstalledApplication& application,
     std::string_view knownHostFingerprint = knownHermesHostFingerprint(),
     std::stop_token stop = {});
 

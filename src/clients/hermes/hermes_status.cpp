@@ -49,20 +49,20 @@ Bytes connectionReceipt(const ModelStrings& model) {
 // look must not do, so the file's simple lines speak, as JSON or as
 // block-style YAML.
 ClientConfigurationStatus hermesStatus(std::string_view chosenPath) {
-    const std::filesystem::path url = localClientConfigURL(Client::hermes, chosenPath);
+    const std::filesystem::path configPath = localClientConfigURL(Client::hermes, chosenPath);
     ClientConfigurationStatus status;
-    const ConfigurationFileStatus file = configurationFileStatus(url);
+    const ConfigurationFileStatus file = configurationFileStatus(configPath);
     status.files = {file};
     std::optional<Bytes> receipt;
     ModelStrings model;
     try {
-        receipt = configurationData(hermesReceiptURL(url));
+        receipt = configurationData(hermesReceiptURL(configPath));
         status.configured = file.exists && receipt.has_value();
         if (!*status.configured) return status;
-        model = modelStrings(configurationData(url));
+        model = modelStrings(configurationData(configPath));
         const Bytes current = connectionReceipt(model);
         if (current != *receipt &&
-            current == connectionReceipt(modelStrings(originalConfiguration(url)))) {
+            current == connectionReceipt(modelStrings(originalConfiguration(configPath)))) {
             status.configured = false;
             return status;
         }

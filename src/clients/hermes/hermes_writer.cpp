@@ -28,8 +28,8 @@ FilePlan SelectedClientConfiguration::planHermes(const InstalledApplication& app
 
     // The receipt goes first, so that a configuration holding the tool's
     // connection never lacks one.
-    const std::filesystem::path receiptURL = hermesReceiptURL(file);
-    return {{FileChange::Kind::ownFile, receiptURL, configurationData(receiptURL),
+    const std::filesystem::path receiptPath = hermesReceiptURL(file);
+    return {{FileChange::Kind::ownFile, receiptPath, configurationData(receiptPath),
              hermesReceipt(model)},
             {FileChange::Kind::configuration, file, original, text}};
 }

@@ -59,18 +59,18 @@ void restoreModelSelection(nlohmann::json& defaults, const nlohmann::json& earli
 
 }  // namespace
 
-std::optional<FilePlan> resetOpenClawPlan(const std::filesystem::path& url) {
-    const std::optional<Bytes> previous = configurationData(url);
+std::optional<FilePlan> resetOpenClawPlan(const std::filesystem::path& configPath) {
+    const std::optional<Bytes> previous = configurationData(configPath);
     if (!previous) return std::nullopt;
     const std::optional<EditableJson> document = editableJson(previous);
     nlohmann::json root = jsonObject(document);
-    refuseHiddenMember(*document, kProviderID, url);
+    refuseHiddenMember(*document, kProviderID, configPath);
 
     nlohmann::json models = objectMember(root, "models");
     nlohmann::json providers = objectMember(models, "providers");
     if (providers.erase(kProviderID) == 0) return std::nullopt;
 
-    const std::optional<Bytes> earlierData = originalConfiguration(url);
+    const std::optional<Bytes> earlierData = originalConfiguration(configPath);
     const std::optional<EditableJson> earlierDocument = editableJson(earlierData);
     const nlohmann::json earlier = jsonObject(earlierDocument);
     const nlohmann::json earlierModels = objectMember(earlier, "models");
@@ -91,14 +91,14 @@ std::optional<FilePlan> resetOpenClawPlan(const std::filesystem::path& url) {
 
     // A file that existed before the tool's first save stays, even when empty.
     const bool deleteFile = root.empty() && !earlierData;
-    return FilePlan{{FileChange::Kind::restoredConfiguration, url, previous,
+    return FilePlan{{FileChange::Kind::restoredConfiguration, configPath, previous,
                      deleteFile ? std::nullopt
                                 : std::optional<Bytes>(
                                       jsonConfigurationText(document, root, earlierDocument))}};
 }
 
-bool resetOpenClaw(const std::filesystem::path& url) {
-    return commitPlanIfAny(resetOpenClawPlan(url));
+bool resetOpenClaw(const std::filesystem::path& configPath) {
+    return commitPlanIfAny(resetOpenClawPlan(configPath));
 }
 
 }  // namespace corvane

@@ -5,14 +5,14 @@
 namespace corvane {
 
 ClientConfigurationStatus openClawStatus(std::string_view chosenPath) {
-    const std::filesystem::path url = localClientConfigURL(Client::openClaw, chosenPath);
+    const std::filesystem::path configPath = localClientConfigURL(Client::openClaw, chosenPath);
     ClientConfigurationStatus status;
-    status.files = {configurationFileStatus(url)};
-    const std::optional<nlohmann::json> root = readableObject(url);
+    status.files = {configurationFileStatus(configPath)};
+    const std::optional<nlohmann::json> root = readableObject(configPath);
     if (!root) return status;
     const nlohmann::json provider =
         objectMember(objectMember(objectMember(*root, "models"), "providers"), "corvane-desktop");
-    status.configured = !provider.empty() || hidesToolEntry(url, "corvane-desktop");
+    status.configured = !provider.empty() || hidesToolEntry(configPath, "corvane-desktop");
     if (const nlohmann::json* baseUrl = jsonMember(provider, "baseUrl");
         baseUrl != nullptr && baseUrl->is_string()) {
         status.address = gatewayBaseAddress(baseUrl->get<std::string>());

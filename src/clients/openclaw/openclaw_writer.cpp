@@ -1,11 +1,11 @@
-#include "clients/openclaw/openclaw_writer.h"
-
 #include <filesystem>
 #include <iterator>
 #include <nlohmann/json.hpp>
 #include <optional>
 #include <string>
 
+#include "clients/selected_client_configuration.h"
+#include "files/config_files.h"
 #include "files/editable_json.h"
 #include "files/json_members.h"
 #include "files/unreadable_configuration.h"
@@ -45,8 +45,8 @@ nlohmann::json providerEntry(const SelectedClientConfiguration& configuration) {
     return entry;
 }
 
-}  // namespace
-
+// The bytes OpenClaw's file is to hold after the save: `holding` (the file as
+// read, nothing when missing) with the tool's provider and default models.
 Bytes openClawConfiguration(const SelectedClientConfiguration& configuration,
                             const std::optional<Bytes>& holding) {
     const GatewaySettings& settings = configuration.settings;
@@ -77,11 +77,14 @@ Bytes openClawConfiguration(const SelectedClientConfiguration& configuration,
     return jsonConfigurationText(document, root);
 }
 
+}  // namespace
+
 FilePlan SelectedClientConfiguration::planOpenClaw() const {
-    const std::filesystem::path url = localClientConfigURL(client, chosenPath);
-    const std::optional<Bytes> holding = configurationData(url);
-    return {{FileChange::Kind::configuration, url, holding,
-             readingConfiguration(url, [&] { return openClawConfiguration(*this, holding); })}};
+    const std::filesystem::path configPath = localClientConfigURL(client, chosenPath);
+    const std::optional<Bytes> holding = configurationData(configPath);
+    return {
+        {FileChange::Kind::configuration, configPath, holding,
+         readingConfiguration(configPath, [&] { return openClawConfiguration(*this, holding); })}};
 }
 
 }  // namespace corvane

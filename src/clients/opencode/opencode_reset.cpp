@@ -21,20 +21,20 @@ constexpr const char* kProviderID = "corvane-desktop";
 
 constexpr const char* kProviderKeys[] = {"provider", "providers"};
 
-std::optional<FileChange> openCodeFileReset(const std::filesystem::path& url) {
-    const std::optional<Bytes> previous = configurationData(url);
+std::optional<FileChange> openCodeFileReset(const std::filesystem::path& configPath) {
+    const std::optional<Bytes> previous = configurationData(configPath);
     // A file without the marker is not even parsed: a broken file of the
     // user's that the tool never wrote is none of the reset's business.
     if (!previous || previous->find(kProviderID) == Bytes::npos) return std::nullopt;
     const std::optional<EditableJson> document = editableJson(previous);
     nlohmann::json root = jsonObject(document);
-    refuseHiddenMember(*document, kProviderID, url);
+    refuseHiddenMember(*document, kProviderID, configPath);
     const bool holdsProvider =
         std::any_of(std::begin(kProviderKeys), std::end(kProviderKeys),
                     [&](const char* key) { return objectMember(root, key).contains(kProviderID); });
     if (!holdsProvider) return std::nullopt;
 
-    const std::optional<Bytes> earlierData = originalConfiguration(url);
+    const std::optional<Bytes> earlierData = originalConfiguration(configPath);
     const std::optional<EditableJson> earlierDocument = editableJson(earlierData);
     const nlohmann::json earlier = jsonObject(earlierDocument);
     for (const char* key : kProviderKeys) {
@@ -54,7 +54,7 @@ std::optional<FileChange> openCodeFileReset(const std::filesystem::path& url) {
     // A file that existed before the tool's first save stays, even when empty.
     const bool deleteFile = root.empty() && !earlierData;
     return FileChange{
-        FileChange::Kind::restoredConfiguration, url, previous,
+        FileChange::Kind::restoredConfiguration, configPath, previous,
         deleteFile ? std::nullopt
                    : std::optional<Bytes>(jsonConfigurationText(document, root, earlierDocument))};
 }
@@ -62,10 +62,10 @@ std::optional<FileChange> openCodeFileReset(const std::filesystem::path& url) {
 }  // namespace
 
 std::optional<FilePlan> resetOpenCodePlan() {
-    const OpenCodeConfigURLs urls = openCodeConfigURLs();
+    const OpenCodeConfigPaths paths = openCodeConfigURLs();
     FilePlan plan;
-    for (const auto& url : {urls.json, urls.jsonc}) {
-        if (auto change = openCodeFileReset(url)) plan.push_back(std::move(*change));
+    for (const auto& configPath : {paths.json, paths.jsonc}) {
+        if (auto change = openCodeFileReset(configPath)) plan.push_back(std::move(*change));
     }
     if (plan.empty()) return std::nullopt;
     return plan;

@@ -26,24 +26,24 @@ bool holdsToolProvider(const nlohmann::json& root) {
 }  // namespace
 
 ClientConfigurationStatus openCodeStatus() {
-    const OpenCodeConfigURLs urls = openCodeConfigURLs();
+    const OpenCodeConfigPaths paths = openCodeConfigURLs();
     std::error_code ignored;
     // The file that holds the tool's provider, in sight or hidden behind a
     // later copy, else the one the writer picks.
-    const bool jsoncFirst = std::filesystem::exists(urls.jsonc, ignored);
-    const std::filesystem::path candidates[] = {jsoncFirst ? urls.jsonc : urls.json,
-                                                jsoncFirst ? urls.json : urls.jsonc};
+    const bool jsoncFirst = std::filesystem::exists(paths.jsonc, ignored);
+    const std::filesystem::path candidates[] = {jsoncFirst ? paths.jsonc : paths.json,
+                                                jsoncFirst ? paths.json : paths.jsonc};
     const auto holdsTool = [](const std::filesystem::path& candidate) {
         const std::optional<nlohmann::json> root = readableObject(candidate);
         return (root && holdsToolProvider(*root)) || hidesToolEntry(candidate, kProviderID);
     };
     const auto* found = std::find_if(std::begin(candidates), std::end(candidates), holdsTool);
-    const std::filesystem::path url = found == std::end(candidates) ? candidates[0] : *found;
+    const std::filesystem::path configPath = found == std::end(candidates) ? candidates[0] : *found;
     ClientConfigurationStatus status;
-    status.files = {configurationFileStatus(url)};
-    const std::optional<nlohmann::json> root = readableObject(url);
+    status.files = {configurationFileStatus(configPath)};
+    const std::optional<nlohmann::json> root = readableObject(configPath);
     if (!root) return status;
-    status.configured = hidesToolEntry(url, kProviderID);
+    status.configured = hidesToolEntry(configPath, kProviderID);
     // 1.x keeps "provider" with models keyed by their IDs; other versions
     // "providers" with numbered models that name their IDs.
     for (const char* layout : kLayouts) {

@@ -86,7 +86,7 @@ nlohmann::json providersEntry(const SelectedClientConfiguration& configuration) 
 
 }  // namespace
 
-OpenCodeConfigURLs openCodeConfigURLs() {
+OpenCodeConfigPaths openCodeConfigURLs() {
     // OpenCode itself treats an empty value as unset; taken as it stands it
     // would put the folder into the working directory.
     const char* configHome = std::getenv("XDG_CONFIG_HOME");
@@ -117,14 +117,14 @@ Bytes openCodeConfiguration(const SelectedClientConfiguration& configuration,
 }
 
 FilePlan SelectedClientConfiguration::planOpenCode(const InstalledApplication& application) const {
-    const OpenCodeConfigURLs urls = openCodeConfigURLs();
+    const OpenCodeConfigPaths paths = openCodeConfigURLs();
     std::error_code ignored;
-    const std::filesystem::path& url =
-        std::filesystem::exists(urls.jsonc, ignored) ? urls.jsonc : urls.json;
-    const std::optional<Bytes> holding = configurationData(url);
-    return {{FileChange::Kind::configuration, url, holding, readingConfiguration(url, [&] {
-                 return openCodeConfiguration(*this, holding, application);
-             })}};
+    const std::filesystem::path& configPath =
+        std::filesystem::exists(paths.jsonc, ignored) ? paths.jsonc : paths.json;
+    const std::optional<Bytes> holding = configurationData(configPath);
+    return {{FileChange::Kind::configuration, configPath, holding,
+             readingConfiguration(
+                 configPath, [&] { return openCodeConfiguration(*this, holding, application); })}};
 }
 
 }  // namespace corvane

@@ -11,14 +11,14 @@
 
 namespace corvane {
 
-std::optional<FilePlan> resetWorkBuddyPlan(const std::filesystem::path& url) {
-    if (url.filename() != "models.json") return std::nullopt;
-    const std::optional<Bytes> previous = configurationData(url);
+std::optional<FilePlan> resetWorkBuddyPlan(const std::filesystem::path& configPath) {
+    if (configPath.filename() != "models.json") return std::nullopt;
+    const std::optional<Bytes> previous = configurationData(configPath);
     if (!previous) return std::nullopt;
 
     const std::optional<EditableJson> document = editableJson(previous);
     const std::vector<nlohmann::json> entries = workBuddyModels(document);
-    refuseHiddenMember(*document, "corvane-workbuddy-", url);
+    refuseHiddenMember(*document, "corvane-workbuddy-", configPath);
     nlohmann::json kept = nlohmann::json::array();
     for (const auto& entry : entries) {
         if (!isOwnedWorkBuddyModel(entry)) kept.push_back(entry);
@@ -27,16 +27,16 @@ std::optional<FilePlan> resetWorkBuddyPlan(const std::filesystem::path& url) {
 
     // Without a backup (or with an empty one) the file did not exist before
     // the tool wrote it, so a list left empty goes with it.
-    const std::optional<Bytes> earlier = originalConfiguration(url);
+    const std::optional<Bytes> earlier = originalConfiguration(configPath);
     const std::optional<Bytes> data =
         earlier || !kept.empty()
             ? std::optional<Bytes>(jsonConfigurationText(document, kept, editableJson(earlier)))
             : std::nullopt;
-    return FilePlan{{FileChange::Kind::restoredConfiguration, url, previous, data}};
+    return FilePlan{{FileChange::Kind::restoredConfiguration, configPath, previous, data}};
 }
 
-bool resetWorkBuddy(const std::filesystem::path& url) {
-    return commitPlanIfAny(resetWorkBuddyPlan(url));
+bool resetWorkBuddy(const std::filesystem::path& configPath) {
+    return commitPlanIfAny(resetWorkBuddyPlan(configPath));
 }
 
 }  // namespace corvane

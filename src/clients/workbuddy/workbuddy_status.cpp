@@ -7,12 +7,12 @@
 namespace corvane {
 
 ClientConfigurationStatus workBuddyStatus(std::string_view chosenPath) {
-    const std::filesystem::path url = localClientConfigURL(Client::workBuddy, chosenPath);
+    const std::filesystem::path configPath = localClientConfigURL(Client::workBuddy, chosenPath);
     ClientConfigurationStatus status;
-    status.files = {configurationFileStatus(url)};
+    status.files = {configurationFileStatus(configPath)};
     std::vector<nlohmann::json> entries;
     try {
-        entries = workBuddyModels(configurationData(url));
+        entries = workBuddyModels(configurationData(configPath));
     } catch (const std::exception&) {
         return status;
     }

@@ -80,13 +80,14 @@ Bytes workBuddyConfiguration(const SelectedClientConfiguration& configuration,
 }
 
 FilePlan SelectedClientConfiguration::planWorkBuddy() const {
-    const std::filesystem::path url = localClientConfigURL(client, chosenPath);
-    if (url.filename() != "models.json") {
+    const std::filesystem::path configPath = localClientConfigURL(client, chosenPath);
+    if (configPath.filename() != "models.json") {
         throw SetupError("请选择 WorkBuddy 正在使用的 models.json。");
     }
-    const std::optional<Bytes> holding = configurationData(url);
-    return {{FileChange::Kind::configuration, url, holding,
-             readingConfiguration(url, [&] { return workBuddyConfiguration(*this, holding); })}};
+    const std::optional<Bytes> holding = configurationData(configPath);
+    return {
+        {FileChange::Kind::configuration, configPath, holding,
+         readingConfiguration(configPath, [&] { return workBuddyConfiguration(*this, holding); })}};
 }
 
 }  // namespace corvane

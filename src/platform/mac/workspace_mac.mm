@@ -68,7 +68,7 @@ public:
     }
     // The URL and its path are autoreleased objects; a worker thread has no
     // pool of its own to drain them.
-    std::optional<std::filesystem::path> executableURL() const override {
+    std::optional<std::filesystem::path> executablePath() const override {
         @autoreleasepool {
             return filePath(application_.executableURL);
         }

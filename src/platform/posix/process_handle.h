@@ -33,7 +33,7 @@ public:
     bool isTerminated() const override;
     void terminate() override;
     std::optional<std::filesystem::path> bundleURL() const override;
-    std::optional<std::filesystem::path> executableURL() const override { return executable_; }
+    std::optional<std::filesystem::path> executablePath() const override { return executable_; }
     // Read from the sandbox's /.flatpak-info, as Flatpak itself tells its
     // instances.
     std::optional<std::string> sandboxApplication() const override;
