@@ -18,6 +18,7 @@
 #include <functional>
 
 #include "gui/alerts.h"
+#include "gui/interface_font.h"
 #include "gui/signal_colours.h"
 #include "gui/window_commands.h"
 #include "shown_window.h"
@@ -154,19 +155,38 @@ TEST_F(WindowTrustTest, TheStatusHasTheBarsWidthAndALongOneMovesNoButton) {
     EXPECT_EQ(left("mainButton"), mainLeft);
 }
 
-TEST_F(WindowTrustTest, TheMinimumSizeHoldsTheFormAndAnOpenFailureDetail) {
-    window.resize(window.minimumSize());
-    driver.clickClient(Client::openClaw);
-    window.fail("现有配置文件格式有误，无法安全合并。",
-                "~/.openclaw/openclaw.json 第 12 行第 5 列：此处的字符不合语法。");
-    driver.click("failureDetailToggle");
-    QTest::qWait(50);
-    EXPECT_EQ(window.findChild<QScrollArea*>()->verticalScrollBar()->maximum(), 0);
-    for (QAbstractButton* button : window.findChildren<QAbstractButton*>()) {
-        if (!button->isVisible()) continue;
-        const QRect place(button->mapTo(&window, QPoint()), button->size());
-        EXPECT_TRUE(window.rect().contains(place)) << button->objectName().toStdString();
+// In the font the application uses (the CJK one is taller than Qt's
+// default): the window is built after the font is set, as main() does.
+TEST(MinimumSize, HoldsTheFormAndAnOpenFailureDetailWithoutScrolling) {
+    const QFont usual = QApplication::font();
+    useInterfaceFont();
+    const QString details[] = {
+        "~/.openclaw/openclaw.json 第 12 行第 5 列：此处的字符不合语法。",
+        "~/.openclaw/openclaw.json 第 12 行第 5 列：此处的字符不合语法。" +
+            QString(" Permission denied").repeated(20),
+    };
+    for (const QString& detail : details) {
+        SCOPED_TRACE(detail.size());
+        testing::RecordingActions actions;
+        SetupWindow window;
+        window.setActions(&actions);
+        window.show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+        WindowDriver driver(window);
+        window.resize(window.minimumSize());
+        driver.clickClient(Client::openClaw);
+        window.fail("现有配置文件格式有误，无法安全合并。", detail.toStdString());
+        driver.click("failureDetailToggle");
+        QTest::qWait(50);
+        EXPECT_EQ(window.size(), window.minimumSize());
+        EXPECT_EQ(window.findChild<QScrollArea*>()->verticalScrollBar()->maximum(), 0);
+        for (QAbstractButton* button : window.findChildren<QAbstractButton*>()) {
+            if (!button->isVisible()) continue;
+            const QRect place(button->mapTo(&window, QPoint()), button->size());
+            EXPECT_TRUE(window.rect().contains(place)) << button->objectName().toStdString();
+        }
     }
+    QApplication::setFont(usual);
 }
 
 TEST_F(WindowTrustTest, SuccessFailureAndProgressEachHaveTheirColour) {
