@@ -10,4 +10,9 @@ SetupError unreadableConfiguration(const std::filesystem::path& file,
                       homeRelativePath(file) + " " + error.what());
 }
 
+std::optional<EditableJson> editableConfiguration(const std::filesystem::path& file,
+                                                  const std::optional<Bytes>& data) {
+    return readingConfiguration(file, [&] { return editableJson(data); });
+}
+
 }  // namespace corvane

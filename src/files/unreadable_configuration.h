@@ -1,7 +1,9 @@
 #pragma once
 
 #include <filesystem>
+#include <optional>
 
+#include "files/editable_json.h"
 #include "files/json5.h"
 #include "model/setup_error.h"
 
@@ -21,5 +23,10 @@ auto readingConfiguration(const std::filesystem::path& file, Read read) -> declt
         throw unreadableConfiguration(file, error);
     }
 }
+
+// editableJson of what was read from `file`, whose parse failure is
+// unreadableConfiguration.
+std::optional<EditableJson> editableConfiguration(const std::filesystem::path& file,
+                                                  const std::optional<Bytes>& data);
 
 }  // namespace corvane

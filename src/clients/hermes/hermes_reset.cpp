@@ -108,7 +108,7 @@ std::optional<FilePlan> resetHermesPlan(const std::filesystem::path& url,
     if (!previous) return std::nullopt;
 
     const std::filesystem::path hermes = application.bundle.value_or(kDefaultHermesApplication);
-    const nlohmann::json before = hermesObject(previous, hermes, stop);
+    const nlohmann::json before = hermesObject(previous, url, hermes, stop);
     nlohmann::json current = before;
     nlohmann::json model = modelMapping(current);
 
@@ -116,8 +116,8 @@ std::optional<FilePlan> resetHermesPlan(const std::filesystem::path& url,
         if (hermesReceipt(model) != *receipt) {
             // The user put their own connection back by hand: only the
             // receipt and the backup are left of the tool's, and they go.
-            if (hermesReceipt(model) ==
-                hermesReceipt(modelMapping(hermesObject(backup, hermes, stop)))) {
+            if (hermesReceipt(model) == hermesReceipt(modelMapping(hermesObject(
+                                            backup, recoveryBackupURL(url), hermes, stop)))) {
                 const std::filesystem::path backupURL = recoveryBackupURL(url);
                 return FilePlan{{FileChange::Kind::ownFile, receiptURL, receipt, std::nullopt},
                                 {FileChange::Kind::ownFile, backupURL, configurationData(backupURL),
@@ -129,7 +129,7 @@ std::optional<FilePlan> resetHermesPlan(const std::filesystem::path& url,
         return std::nullopt;
     }
 
-    const nlohmann::json earlier = hermesObject(backup, hermes, stop);
+    const nlohmann::json earlier = hermesObject(backup, recoveryBackupURL(url), hermes, stop);
     const nlohmann::json earlierModel = modelMapping(earlier);
     const bool restore = receipt || !sameBaseURL(earlierModel, model);
     for (const char* field : kHermesFields) {
