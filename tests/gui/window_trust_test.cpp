@@ -236,15 +236,25 @@ double selectedRowContrast(SetupWindow& window) {
     return best;
 }
 
-TEST_F(WindowTrustTest, TheSelectedClientStaysReadableWhileWorkingInBothPalettes) {
-    const QPalette light = QApplication::palette();
-    QPalette dark = light;
+// A dark palette of the kind desktop themes give Qt.
+QPalette darkPalette() {
+    QPalette dark = QApplication::palette();
+    const QColor text(0xe6, 0xe6, 0xe6);
     dark.setColor(QPalette::Window, QColor(0x2b, 0x2b, 0x2d));
+    dark.setColor(QPalette::Base, QColor(0x1e, 0x1e, 0x20));
+    dark.setColor(QPalette::Button, QColor(0x3a, 0x3a, 0x3d));
     dark.setColor(QPalette::Mid, QColor(0x46, 0x46, 0x4a));
-    dark.setColor(QPalette::WindowText, QColor(0xe6, 0xe6, 0xe6));
+    dark.setColor(QPalette::WindowText, text);
+    dark.setColor(QPalette::Text, text);
+    dark.setColor(QPalette::ButtonText, text);
     dark.setColor(QPalette::Disabled, QPalette::WindowText, QColor(0x78, 0x78, 0x7c));
     dark.setColor(QPalette::Highlight, QColor(0x2f, 0x7c, 0xf6));
-    for (const QPalette& palette : {light, dark}) {
+    return dark;
+}
+
+TEST_F(WindowTrustTest, TheSelectedClientStaysReadableWhileWorkingInBothPalettes) {
+    const QPalette light = QApplication::palette();
+    for (const QPalette& palette : {light, darkPalette()}) {
         QApplication::setPalette(palette);
         QTest::qWait(20);
         const QColor shade = widget("sidebar")->palette().color(QPalette::Window);
@@ -252,6 +262,47 @@ TEST_F(WindowTrustTest, TheSelectedClientStaysReadableWhileWorkingInBothPalettes
         window.setWorking(true);
         EXPECT_GE(selectedRowContrast(window), 4.5);
         window.setWorking(false);
+    }
+    QApplication::setPalette(light);
+}
+
+// How far keyboard focus changes a widget's look: the largest contrast, over
+// its pixels, between the focused and the unfocused picture.
+double focusContrast(QWidget& widget) {
+    QWidget& window = *widget.window();
+    // With a margin: a ring may be drawn around the widget.
+    const QRect place =
+        QRect(widget.mapTo(&window, QPoint()), widget.size()).adjusted(-4, -4, 4, 4);
+    window.setFocus();
+    QTest::qWait(20);
+    const QImage before = window.grab(place).toImage();
+    widget.setFocus(Qt::TabFocusReason);
+    // As Tab does: styles draw the ring only after a keyboard focus change.
+    window.setAttribute(Qt::WA_KeyboardFocusChange);
+    widget.update();
+    QTest::qWait(20);
+    const QImage after = window.grab(place).toImage();
+    double best = 1;
+    for (int y = 0; y < before.height(); ++y) {
+        for (int x = 0; x < before.width(); ++x) {
+            best = std::max(best, contrastRatio(before.pixelColor(x, y), after.pixelColor(x, y)));
+        }
+    }
+    return best;
+}
+
+TEST_F(WindowTrustTest, FocusCanBeSeenInBothPalettes) {
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+    driver.clickClient(Client::openClaw);
+    const QPalette light = QApplication::palette();
+    for (const bool dark : {false, true}) {
+        QApplication::setPalette(dark ? darkPalette() : light);
+        for (const char* name : {"resetButton", "testConnectionButton", "mainButton", "address",
+                                 "auth", "choosePath", "clientList"}) {
+            SCOPED_TRACE(std::string(name) + (dark ? " dark" : " light"));
+            // A ring against its background: WCAG asks 3:1 of a focus change.
+            EXPECT_GE(focusContrast(*widget(name)), 3.0);
+        }
     }
     QApplication::setPalette(light);
 }
