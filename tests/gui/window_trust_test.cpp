@@ -292,6 +292,7 @@ double focusContrast(QWidget& widget) {
 }
 
 TEST_F(WindowTrustTest, FocusCanBeSeenInBothPalettes) {
+    window.activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
     driver.clickClient(Client::openClaw);
     const QPalette light = QApplication::palette();
