@@ -11,11 +11,14 @@
 #include <QMessageBox>
 #include <QProxyStyle>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QScrollArea>
 #include <QScrollBar>
 #include <algorithm>
 #include <cmath>
 #include <functional>
+#include <memory>
+#include <vector>
 
 #include "gui/alerts.h"
 #include "gui/interface_font.h"
@@ -405,6 +408,46 @@ TEST(Alerts, KeepTheirButtonOrderInEveryStyleAndMarkTheDestructiveChoice) {
         EXPECT_FALSE(question->iconPixmap().isNull());
     }
     QApplication::setStyle(usual);
+}
+
+// A line of a dialog may break between Chinese characters and at spaces, but
+// never inside a Latin word such as a client's name: every such word fits
+// the width its label has. In the application's font, whose text is wider.
+TEST(Alerts, BreakTheirLinesOnlyBetweenWords) {
+    const QFont usual = QApplication::font();
+    useInterfaceFont();
+    QWidget parent;
+    std::vector<std::unique_ptr<QMessageBox>> boxes;
+    for (Client client : allClients()) {
+        const std::string name(rawValue(client));
+        for (bool installed : {false, true}) {
+            boxes.push_back(makeResetConfirmation(client, installed, &parent));
+        }
+        boxes.push_back(makeQuestionBox(
+            {"应用配置并重启 " + name + "？", "请先保存该应用中的工作。重启会结束正在运行的任务。",
+             "应用并重启", "取消"},
+            &parent));
+        boxes.push_back(makeQuestionBox(
+            {"现在重启 " + name + "？", "请先保存该应用中的工作。重启会结束正在运行的任务。",
+             "立即重启", "稍后重启"},
+            &parent));
+    }
+    const QRegularExpression latinWord(QStringLiteral("[A-Za-z0-9.:/_-]+"));
+    for (const auto& box : boxes) {
+        box->show();
+        QCoreApplication::processEvents();
+        for (const QLabel* label : box->findChildren<QLabel*>()) {
+            if (label->text().isEmpty() || !label->isVisible()) continue;
+            SCOPED_TRACE(label->text().toStdString());
+            for (const auto& word : latinWord.globalMatch(label->text())) {
+                EXPECT_LE(label->fontMetrics().horizontalAdvance(word.captured()),
+                          label->contentsRect().width())
+                    << word.captured().toStdString();
+            }
+        }
+        box->hide();
+    }
+    QApplication::setFont(usual);
 }
 
 }  // namespace
