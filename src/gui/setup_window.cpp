@@ -97,7 +97,10 @@ SetupWindow::SetupWindow(QWidget* parent)
     detailLayout->addWidget(actionBar_);
     root->addWidget(detail, 1);
 
+#ifndef Q_OS_MACOS
+    // The Mac's style rings focus clearly itself.
     new FocusRing(this);
+#endif
     focusWatch_ = connect(qApp, &QApplication::focusChanged, this,
                           [this](QWidget*, QWidget* now) { keepFocusedFieldInView(now); });
 
