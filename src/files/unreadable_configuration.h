@@ -2,6 +2,8 @@
 
 #include <filesystem>
 #include <optional>
+#include <stdexcept>
+#include <string>
 
 #include "files/editable_json.h"
 #include "files/json5.h"
@@ -24,8 +26,15 @@ auto readingConfiguration(const std::filesystem::path& file, Read read) -> declt
     }
 }
 
+// A file that does not parse where the caller has its own sentence for any
+// failure (a reset): the text is the detail unreadableConfiguration gives.
+class UnreadableFileError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
 // editableJson of what was read from `file`, whose parse failure is
-// unreadableConfiguration.
+// UnreadableFileError.
 std::optional<EditableJson> editableConfiguration(const std::filesystem::path& file,
                                                   const std::optional<Bytes>& data);
 

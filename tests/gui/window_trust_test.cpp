@@ -180,9 +180,11 @@ TEST(MinimumSize, HoldsTheFormAndAnOpenFailureDetailWithoutScrolling) {
         driver.clickClient(Client::openClaw);
         window.fail("现有配置文件格式有误，无法安全合并。", detail.toStdString());
         driver.click("failureDetailToggle");
-        QTest::qWait(50);
+        // Laid out in a queued pass, which a busy machine may run late.
+        QScrollBar* scroll = window.findChild<QScrollArea*>()->verticalScrollBar();
+        EXPECT_TRUE(QTest::qWaitFor([&] { return scroll->maximum() == 0; }, 2000))
+            << "the form scrolls by " << scroll->maximum() << " px";
         EXPECT_EQ(window.size(), window.minimumSize());
-        EXPECT_EQ(window.findChild<QScrollArea*>()->verticalScrollBar()->maximum(), 0);
         for (QAbstractButton* button : window.findChildren<QAbstractButton*>()) {
             if (!button->isVisible()) continue;
             const QRect place(button->mapTo(&window, QPoint()), button->size());
