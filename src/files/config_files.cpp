@@ -9,6 +9,7 @@
 #include <system_error>
 
 #include "files/file_descriptor.h"
+#include "files/home_relative_path.h"
 #include "files/json5.h"
 #include "files/json_text.h"
 #include "model/setup_error.h"
@@ -131,7 +132,7 @@ void refuseReadOnlyFile(const fs::path& path) {
     char mode[8];
     std::snprintf(mode, sizeof mode, "%04o", static_cast<unsigned>(info.st_mode & 07777));
     throw SetupError("配置文件为只读，本工具未做任何更改。请先允许写入该文件后重试。",
-                     path.string() + ": the file is read-only (mode " + mode + ")");
+                     homeRelativePath(path) + "：文件为只读（权限 " + mode + "）。");
 }
 
 void replaceConfiguration(const Bytes& data, const fs::path& path,

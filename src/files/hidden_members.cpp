@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "files/home_relative_path.h"
 #include "files/json_outline.h"
 #include "model/setup_error.h"
 
@@ -39,8 +40,8 @@ void refuseHiddenMember(const EditableJson& document, std::string_view marker,
                         const std::filesystem::path& path) {
     if (!hiddenMemberHolds(document, marker)) return;
     throw SetupError("配置文件中有重复的项，本工具写入的设置被后一项遮住了。请合并重复项后重试。",
-                     path.string() + ": a member written twice holds \"" + std::string(marker) +
-                         "\" in its earlier copy, which the application does not read");
+                     homeRelativePath(path) + "：一项写了两次，含“" + std::string(marker) +
+                         "”的是前一项，应用不读它。");
 }
 
 }  // namespace corvane

@@ -13,6 +13,7 @@
 
 #include "files/config_files.h"
 #include "files/file_descriptor.h"
+#include "files/home_relative_path.h"
 #include "model/setup_error.h"
 #include "model/uuid.h"
 #include "platform/home.h"
@@ -31,9 +32,9 @@ constexpr std::time_t kStaleTemporarySeconds = 60;
     throw fs::filesystem_error(what, path, std::error_code(error, std::generic_category()));
 }
 
-// The system's own wording of a failed call on `path`, as the detail of a sentence.
-std::string fileErrorText(const char* what, const fs::path& path, int error = errno) {
-    return fs::filesystem_error(what, path, std::error_code(error, std::generic_category())).what();
+// The tool's sentence about `path`, then the system's own reason.
+std::string fileErrorText(const char* before, const fs::path& path, const char* after, int error) {
+    return before + homeRelativePath(path) + after + std::generic_category().message(error);
 }
 
 void writeAll(int descriptor, const Bytes& data, const fs::path& target) {
@@ -165,8 +166,9 @@ void writeAtomically(const Bytes& data, const fs::path& path,
     const int descriptor =
         ::open(temporaryPath.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
     if (descriptor < 0) {
+        const int error = errno;
         throw SetupError("无法写入所选应用的本地配置目录。",
-                         fileErrorText("cannot create a file in", folder));
+                         fileErrorText("无法在 ", folder, " 中新建文件：", error));
     }
     TemporaryFile temporary(temporaryPath);
     FileDescriptor file(descriptor);
@@ -178,7 +180,9 @@ void writeAtomically(const Bytes& data, const fs::path& path,
     file.close();
     if (beforeRename) beforeRename();
     if (::rename(temporaryPath.c_str(), target.c_str()) != 0) {
-        throw SetupError("无法应用所选应用的本地配置。", fileErrorText("cannot replace", target));
+        const int error = errno;
+        throw SetupError("无法应用所选应用的本地配置。",
+                         fileErrorText("无法替换 ", target, "：", error));
     }
     temporary.markMoved();
     syncFolder(folder);

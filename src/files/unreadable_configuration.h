@@ -1,7 +1,11 @@
 #pragma once
 
 #include <filesystem>
+#include <optional>
+#include <stdexcept>
+#include <string>
 
+#include "files/editable_json.h"
 #include "files/json5.h"
 #include "model/setup_error.h"
 
@@ -21,5 +25,17 @@ auto readingConfiguration(const std::filesystem::path& file, Read read) -> declt
         throw unreadableConfiguration(file, error);
     }
 }
+
+// A file that does not parse where the caller has its own sentence for any
+// failure (a reset): the text is the detail unreadableConfiguration gives.
+class UnreadableFileError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+// editableJson of what was read from `file`, whose parse failure is
+// UnreadableFileError.
+std::optional<EditableJson> editableConfiguration(const std::filesystem::path& file,
+                                                  const std::optional<Bytes>& data);
 
 }  // namespace corvane

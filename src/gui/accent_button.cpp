@@ -23,9 +23,7 @@ void AccentButton::paintEvent(QPaintEvent*) {
     painter.fillPath(shape, fill);
     if (hasFocus()) {
         // A white ring inside the fill shows keyboard focus on any accent.
-        QColor ring(Qt::white);
-        ring.setAlphaF(0.7);
-        painter.setPen(QPen(ring, 1.5));
+        painter.setPen(QPen(Qt::white, 2));
         painter.drawRoundedRect(face.adjusted(2, 2, -2, -2), 3.5, 3.5);
     }
     QColor ink(Qt::white);

@@ -4,6 +4,7 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
+#include <QToolButton>
 #include <QVBoxLayout>
 
 #include "gui/accent_button.h"
@@ -49,8 +50,15 @@ ActionBar::ActionBar(std::function<void()> onReset, std::function<void()> onStop
     statusLine_->setFont(scaledFont(font(), 0.92));
     statusLine_->setTextInteractionFlags(Qt::TextSelectableByMouse);
     statusLine_->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    // "详细信息" sits at the end of the status, so that an open detail costs
+    // the form no more height than its own few lines.
+    auto* statusRow = new QHBoxLayout;
+    statusRow->setSpacing(6);
+    statusRow->addWidget(statusLine_, 1);
+    statusRow->addWidget(failureDetail_->toggle(), 0, Qt::AlignTop);
     auto* statusColumn = new QVBoxLayout;
-    statusColumn->addWidget(statusLine_);
+    statusColumn->setSpacing(2);
+    statusColumn->addLayout(statusRow);
     statusColumn->addWidget(failureDetail_);
     layout->addLayout(statusColumn, 1);
 

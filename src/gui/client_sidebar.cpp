@@ -58,7 +58,13 @@ public:
         }
         const QWidget* view = option.widget;
         QStyle* style = view ? view->style() : QApplication::style();
+        // The style's dotted focus frame would vanish on the tint: the row
+        // gets a ring of its own, after a keyboard focus change as styles do.
+        const bool ringed = (option.state & QStyle::State_HasFocus) && view &&
+                            view->window()->testAttribute(Qt::WA_KeyboardFocusChange);
+        shown.state &= ~QStyle::State_HasFocus;
         style->drawControl(QStyle::CE_ItemViewItem, &shown, painter, view);
+        if (ringed) paintFocusRing(painter, option.rect, view->window()->palette());
         if (!index.data(kConfiguredRole).toBool()) return;
         const QRectF box(option.rect.right() - kMarkInset - kMarkWidth,
                          option.rect.center().y() - kMarkHeight / 2.0, kMarkWidth, kMarkHeight);
@@ -77,6 +83,16 @@ public:
 private:
     // A tint of the accent behind the row, so that it reads the same in
     // light and dark palettes, icons included.
+    static void paintFocusRing(QPainter* painter, const QRect& row, const QPalette& palette) {
+        painter->save();
+        painter->setRenderHint(QPainter::Antialiasing);
+        painter->setPen(QPen(focusColor(palette), 2));
+        painter->setBrush(Qt::NoBrush);
+        painter->drawRoundedRect(QRectF(row).adjusted(1, 1, -1, -1), kRowRadius - 1,
+                                 kRowRadius - 1);
+        painter->restore();
+    }
+
     static void paintSelection(QPainter* painter, const QStyleOptionViewItem& option) {
         QColor tint = option.palette.color(QPalette::Active, QPalette::Highlight);
         tint.setAlphaF(kTintOpacity);

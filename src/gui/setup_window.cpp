@@ -21,6 +21,7 @@
 #include "gui/client_sidebar.h"
 #include "gui/connection_form.h"
 #include "gui/download_control.h"
+#include "gui/focus_ring.h"
 #include "gui/form_text.h"
 #include "gui/gateway_probe_controls.h"
 #include "gui/hairline.h"
@@ -97,6 +98,10 @@ SetupWindow::SetupWindow(QWidget* parent)
     detailLayout->addWidget(actionBar_);
     root->addWidget(detail, 1);
 
+#ifndef Q_OS_MACOS
+    // The Mac's style rings focus clearly itself.
+    new FocusRing(this);
+#endif
     focusWatch_ = connect(qApp, &QApplication::focusChanged, this,
                           [this](QWidget*, QWidget* now) { keepFocusedFieldInView(now); });
 

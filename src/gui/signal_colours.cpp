@@ -21,4 +21,8 @@ QColor hunkColor(const QPalette& palette) {
     return isDarkPalette(palette) ? QColor(0x79, 0xb8, 0xff) : QColor(0x0b, 0x5c, 0xad);
 }
 
+QColor focusColor(const QPalette& palette) {
+    return isDarkPalette(palette) ? QColor(0x79, 0xb8, 0xff) : QColor(0x0b, 0x5c, 0xad);
+}
+
 }  // namespace corvane

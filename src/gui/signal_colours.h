@@ -13,5 +13,7 @@ QColor successColor(const QPalette& palette);
 QColor failureColor(const QPalette& palette);
 // The hunk lines ("@@ … @@") of a diff.
 QColor hunkColor(const QPalette& palette);
+// The keyboard focus ring: 3:1 and more against the window and the buttons.
+QColor focusColor(const QPalette& palette);
 
 }  // namespace corvane

@@ -155,7 +155,13 @@ std::vector<OfficialDownload> officialDownloads(Client client) {
             entries = {{"Claude", "https://claude.ai/download"}};
             break;
         case Client::codex:
+#ifdef __APPLE__
             entries = {{"Codex", "https://openai.com/codex/"}};
+#else
+            // On Linux Codex is its command-line program, installed as its
+            // own page says.
+            entries = {{"Codex", "https://github.com/openai/codex"}};
+#endif
             break;
         case Client::openCode:
             entries = {{"OpenCode Desktop", "https://opencode.ai/download"}};
@@ -164,8 +170,7 @@ std::vector<OfficialDownload> officialDownloads(Client client) {
 #ifdef __APPLE__
             entries = {{"OpenClaw", "https://docs.openclaw.ai/platforms/macos"}};
 #else
-            // The other vendors' pages serve every system; OpenClaw has one
-            // per system.
+            // OpenClaw has one page per system.
             entries = {{"OpenClaw", "https://docs.openclaw.ai/platforms/linux"}};
 #endif
             break;
@@ -173,7 +178,14 @@ std::vector<OfficialDownload> officialDownloads(Client client) {
             entries = {{"WorkBuddy", "https://www.codebuddy.cn/"}};
             break;
         case Client::hermes:
+#ifdef __APPLE__
             entries = {{"Hermes Desktop", "https://hermes-agent.nousresearch.com/"}};
+#else
+            // The site's installers are for the Mac and Windows; Linux
+            // installs from the documentation's command.
+            entries = {{"Hermes Desktop",
+                        "https://hermes-agent.nousresearch.com/docs/getting-started/installation"}};
+#endif
             break;
         case Client::cursor:
             entries = {{"Cursor", "https://cursor.com/downloads"},

@@ -404,6 +404,8 @@ TEST_F(SetupWindowTest, TheOpenPanelPicksOneFileAndCancelKeepsThePath) {
     auto* panel = driver.find<QFileDialog>("openPanel");
     ASSERT_NE(panel, nullptr);
     EXPECT_EQ(panel->fileMode(), QFileDialog::ExistingFile);
+    // The platform's own chooser (the portal on Linux) wherever there is one.
+    EXPECT_FALSE(panel->testOption(QFileDialog::DontUseNativeDialog));
     panel->reject();
     EXPECT_EQ(text("chosenPath"), "/kept/config.yaml");
     ASSERT_TRUE(QTest::qWaitFor([&] { return driver.find<QFileDialog>("openPanel") == nullptr; }));

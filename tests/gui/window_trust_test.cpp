@@ -11,13 +11,17 @@
 #include <QMessageBox>
 #include <QProxyStyle>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QScrollArea>
 #include <QScrollBar>
 #include <algorithm>
 #include <cmath>
 #include <functional>
+#include <memory>
+#include <vector>
 
 #include "gui/alerts.h"
+#include "gui/interface_font.h"
 #include "gui/signal_colours.h"
 #include "gui/window_commands.h"
 #include "shown_window.h"
@@ -154,19 +158,40 @@ TEST_F(WindowTrustTest, TheStatusHasTheBarsWidthAndALongOneMovesNoButton) {
     EXPECT_EQ(left("mainButton"), mainLeft);
 }
 
-TEST_F(WindowTrustTest, TheMinimumSizeHoldsTheFormAndAnOpenFailureDetail) {
-    window.resize(window.minimumSize());
-    driver.clickClient(Client::openClaw);
-    window.fail("现有配置文件格式有误，无法安全合并。",
-                "~/.openclaw/openclaw.json 第 12 行第 5 列：此处的字符不合语法。");
-    driver.click("failureDetailToggle");
-    QTest::qWait(50);
-    EXPECT_EQ(window.findChild<QScrollArea*>()->verticalScrollBar()->maximum(), 0);
-    for (QAbstractButton* button : window.findChildren<QAbstractButton*>()) {
-        if (!button->isVisible()) continue;
-        const QRect place(button->mapTo(&window, QPoint()), button->size());
-        EXPECT_TRUE(window.rect().contains(place)) << button->objectName().toStdString();
+// In the font the application uses (the CJK one is taller than Qt's
+// default): the window is built after the font is set, as main() does.
+TEST(MinimumSize, HoldsTheFormAndAnOpenFailureDetailWithoutScrolling) {
+    const QFont usual = QApplication::font();
+    useInterfaceFont();
+    const QString details[] = {
+        "~/.openclaw/openclaw.json 第 12 行第 5 列：此处的字符不合语法。",
+        "~/.openclaw/openclaw.json 第 12 行第 5 列：此处的字符不合语法。" +
+            QString(" Permission denied").repeated(20),
+    };
+    for (const QString& detail : details) {
+        SCOPED_TRACE(detail.size());
+        testing::RecordingActions actions;
+        SetupWindow window;
+        window.setActions(&actions);
+        window.show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+        WindowDriver driver(window);
+        window.resize(window.minimumSize());
+        driver.clickClient(Client::openClaw);
+        window.fail("现有配置文件格式有误，无法安全合并。", detail.toStdString());
+        driver.click("failureDetailToggle");
+        // Laid out in a queued pass, which a busy machine may run late.
+        QScrollBar* scroll = window.findChild<QScrollArea*>()->verticalScrollBar();
+        EXPECT_TRUE(QTest::qWaitFor([&] { return scroll->maximum() == 0; }, 2000))
+            << "the form scrolls by " << scroll->maximum() << " px";
+        EXPECT_EQ(window.size(), window.minimumSize());
+        for (QAbstractButton* button : window.findChildren<QAbstractButton*>()) {
+            if (!button->isVisible()) continue;
+            const QRect place(button->mapTo(&window, QPoint()), button->size());
+            EXPECT_TRUE(window.rect().contains(place)) << button->objectName().toStdString();
+        }
     }
+    QApplication::setFont(usual);
 }
 
 TEST_F(WindowTrustTest, SuccessFailureAndProgressEachHaveTheirColour) {
@@ -216,15 +241,25 @@ double selectedRowContrast(SetupWindow& window) {
     return best;
 }
 
-TEST_F(WindowTrustTest, TheSelectedClientStaysReadableWhileWorkingInBothPalettes) {
-    const QPalette light = QApplication::palette();
-    QPalette dark = light;
+// A dark palette of the kind desktop themes give Qt.
+QPalette darkPalette() {
+    QPalette dark = QApplication::palette();
+    const QColor text(0xe6, 0xe6, 0xe6);
     dark.setColor(QPalette::Window, QColor(0x2b, 0x2b, 0x2d));
+    dark.setColor(QPalette::Base, QColor(0x1e, 0x1e, 0x20));
+    dark.setColor(QPalette::Button, QColor(0x3a, 0x3a, 0x3d));
     dark.setColor(QPalette::Mid, QColor(0x46, 0x46, 0x4a));
-    dark.setColor(QPalette::WindowText, QColor(0xe6, 0xe6, 0xe6));
+    dark.setColor(QPalette::WindowText, text);
+    dark.setColor(QPalette::Text, text);
+    dark.setColor(QPalette::ButtonText, text);
     dark.setColor(QPalette::Disabled, QPalette::WindowText, QColor(0x78, 0x78, 0x7c));
     dark.setColor(QPalette::Highlight, QColor(0x2f, 0x7c, 0xf6));
-    for (const QPalette& palette : {light, dark}) {
+    return dark;
+}
+
+TEST_F(WindowTrustTest, TheSelectedClientStaysReadableWhileWorkingInBothPalettes) {
+    const QPalette light = QApplication::palette();
+    for (const QPalette& palette : {light, darkPalette()}) {
         QApplication::setPalette(palette);
         QTest::qWait(20);
         const QColor shade = widget("sidebar")->palette().color(QPalette::Window);
@@ -232,6 +267,48 @@ TEST_F(WindowTrustTest, TheSelectedClientStaysReadableWhileWorkingInBothPalettes
         window.setWorking(true);
         EXPECT_GE(selectedRowContrast(window), 4.5);
         window.setWorking(false);
+    }
+    QApplication::setPalette(light);
+}
+
+// How far keyboard focus changes a widget's look: the largest contrast, over
+// its pixels, between the focused and the unfocused picture.
+double focusContrast(QWidget& widget) {
+    QWidget& window = *widget.window();
+    // With a margin: a ring may be drawn around the widget.
+    const QRect place =
+        QRect(widget.mapTo(&window, QPoint()), widget.size()).adjusted(-4, -4, 4, 4);
+    window.setFocus();
+    QTest::qWait(20);
+    const QImage before = window.grab(place).toImage();
+    widget.setFocus(Qt::TabFocusReason);
+    // As Tab does: styles draw the ring only after a keyboard focus change.
+    window.setAttribute(Qt::WA_KeyboardFocusChange);
+    widget.update();
+    QTest::qWait(20);
+    const QImage after = window.grab(place).toImage();
+    double best = 1;
+    for (int y = 0; y < before.height(); ++y) {
+        for (int x = 0; x < before.width(); ++x) {
+            best = std::max(best, contrastRatio(before.pixelColor(x, y), after.pixelColor(x, y)));
+        }
+    }
+    return best;
+}
+
+TEST_F(WindowTrustTest, FocusCanBeSeenInBothPalettes) {
+    window.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+    driver.clickClient(Client::openClaw);
+    const QPalette light = QApplication::palette();
+    for (const bool dark : {false, true}) {
+        QApplication::setPalette(dark ? darkPalette() : light);
+        for (const char* name : {"resetButton", "testConnectionButton", "mainButton", "address",
+                                 "auth", "choosePath", "clientList"}) {
+            SCOPED_TRACE(std::string(name) + (dark ? " dark" : " light"));
+            // A ring against its background: WCAG asks 3:1 of a focus change.
+            EXPECT_GE(focusContrast(*widget(name)), 3.0);
+        }
     }
     QApplication::setPalette(light);
 }
@@ -333,6 +410,46 @@ TEST(Alerts, KeepTheirButtonOrderInEveryStyleAndMarkTheDestructiveChoice) {
         EXPECT_FALSE(question->iconPixmap().isNull());
     }
     QApplication::setStyle(usual);
+}
+
+// A line of a dialog may break between Chinese characters and at spaces, but
+// never inside a Latin word such as a client's name: every such word fits
+// the width its label has. In the application's font, whose text is wider.
+TEST(Alerts, BreakTheirLinesOnlyBetweenWords) {
+    const QFont usual = QApplication::font();
+    useInterfaceFont();
+    QWidget parent;
+    std::vector<std::unique_ptr<QMessageBox>> boxes;
+    for (Client client : allClients()) {
+        const std::string name(rawValue(client));
+        for (bool installed : {false, true}) {
+            boxes.push_back(makeResetConfirmation(resetQuestion(client, installed), &parent));
+        }
+        boxes.push_back(makeQuestionBox(
+            {"应用配置并重启 " + name + "？", "请先保存该应用中的工作。重启会结束正在运行的任务。",
+             "应用并重启", "取消"},
+            &parent));
+        boxes.push_back(makeQuestionBox(
+            {"现在重启 " + name + "？", "请先保存该应用中的工作。重启会结束正在运行的任务。",
+             "立即重启", "稍后重启"},
+            &parent));
+    }
+    const QRegularExpression latinWord(QStringLiteral("[A-Za-z0-9.:/_-]+"));
+    for (const auto& box : boxes) {
+        box->show();
+        QCoreApplication::processEvents();
+        for (const QLabel* label : box->findChildren<QLabel*>()) {
+            if (label->text().isEmpty() || !label->isVisible()) continue;
+            SCOPED_TRACE(label->text().toStdString());
+            for (const auto& word : latinWord.globalMatch(label->text())) {
+                EXPECT_LE(label->fontMetrics().horizontalAdvance(word.captured()),
+                          label->contentsRect().width())
+                    << word.captured().toStdString();
+            }
+        }
+        box->hide();
+    }
+    QApplication::setFont(usual);
 }
 
 }  // namespace

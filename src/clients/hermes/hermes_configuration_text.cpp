@@ -6,6 +6,7 @@
 #include "clients/hermes/hermes_model_block.h"
 #include "clients/hermes/hermes_object.h"
 #include "files/editable_json.h"
+#include "files/home_relative_path.h"
 #include "files/json5.h"
 #include "files/json_text.h"
 #include "model/setup_error.h"
@@ -25,9 +26,10 @@ bool sameModel(const nlohmann::json* a, const nlohmann::json* b) {
 
 // Whether Hermes itself reads `intended` from the text.
 bool readsAs(const std::string& text, const nlohmann::json& intended,
+             const std::filesystem::path& file,
              const std::optional<std::filesystem::path>& application, std::stop_token stop) {
     try {
-        return sameJsonValue(hermesObject(text, application, stop), intended);
+        return sameJsonValue(hermesObject(text, file, application, stop), intended);
     } catch (const SetupError&) {
         return false;
     } catch (const Json5ParseError&) {
@@ -63,13 +65,13 @@ Bytes hermesConfigurationText(const std::optional<Bytes>& original, const nlohma
     }
     candidates.push_back(yamlWithModel(*original, modelOf(current), modelOf(intended)));
     for (const auto& candidate : candidates) {
-        if (candidate && readsAs(*candidate, intended, application, stop)) return *candidate;
+        if (candidate && readsAs(*candidate, intended, file, application, stop)) return *candidate;
     }
     // Hermes' own YAML is never turned into JSON behind the user's back.
     throw SetupError("Hermes 配置格式异常，无法安全合并。",
-                     file.string() +
-                         ": the model entry cannot be changed in place (flow style, an anchor or "
-                         "alias, a second model key, or a layout the tool does not edit)");
+                     homeRelativePath(file) +
+                         "：其中的 model 一项无法原地修改（流式写法、锚点或别名、第二个 model "
+                         "键，或本工具不改动的排版）。");
 }
 
 }  // namespace corvane

@@ -2,9 +2,11 @@
 
 #include <unistd.h>
 
+#include <sstream>
 #include <string>
 #include <vector>
 
+#include "files/home_relative_path.h"
 #include "files/json5.h"
 #include "model/setup_error.h"
 #include "platform/child_process.h"
@@ -13,8 +15,14 @@ namespace corvane {
 namespace {
 
 constexpr const char* kConverterPath = "Contents/Resources/agent-payload/venv/bin/python3";
+// A YAML error prints only its line and column (0 0 when it has none): the
+// library's own message may quote the file, key included. The JSON is built
+// whole before it is written, so a value it cannot hold leaves no half.
 constexpr const char* kConversion =
-    "import json, sys, yaml; json.dump(yaml.safe_load(sys.stdin) or {}, sys.stdout)";
+    "import json, sys, yaml; sys.excepthook = lambda kind, error, trace: "
+    "print(*[getattr(getattr(error, 'problem_mark', None), name, -1) + 1 "
+    "for name in ('line', 'column')]); "
+    "sys.stdout.write(json.dumps(yaml.safe_load(sys.stdin) or {}))";
 constexpr const char* kMalformedHermesConfiguration = "Hermes 配置格式异常，无法安全合并。";
 
 bool isExecutableFile(const std::filesystem::path& path) {
@@ -57,10 +65,26 @@ bool hermesHoldsNoValue(std::string_view data) {
 
 namespace {
 
+// What a converter that failed on `file` printed: "line column", 0 0 for an
+// error without a place.
+std::string conversionFailure(const std::filesystem::path& file, const std::string& output,
+                              int status) {
+    std::istringstream numbers(output);
+    std::size_t line = 0;
+    std::size_t column = 0;
+    if (numbers >> line >> column && line > 0) {
+        return homeRelativePath(file) + " 第 " + std::to_string(line) + " 行第 " +
+               std::to_string(column) + " 列：Hermes 读不懂这里的 YAML。";
+    }
+    return homeRelativePath(file) + "：Hermes 的 YAML 读取程序无法把它转成 JSON（退出状态 " +
+           std::to_string(status) + "）。";
+}
+
 // Feeds the YAML to the converter and returns its JSON text. The whole run
 // shares one deadline: a converter that hangs (or a document whose aliases
 // expand without end) must not hold the tool forever.
-std::string convert(const std::filesystem::path& converter, const Bytes& data, std::stop_token stop,
+std::string convert(const std::filesystem::path& converter, const Bytes& data,
+                    const std::filesystem::path& file, std::stop_token stop,
                     std::chrono::milliseconds limit) {
     const auto deadline = std::chrono::steady_clock::now() + limit;
     auto child = ChildProcess::start(
@@ -73,20 +97,20 @@ std::string convert(const std::filesystem::path& converter, const Bytes& data, s
         const int status = child->waitForExit(deadline, stop);
         if (status != 0) {
             throw SetupError(kMalformedHermesConfiguration,
-                             converter.string() + " exited with status " + std::to_string(status));
+                             conversionFailure(file, output, status));
         }
         return output;
     } catch (const ChildProcessTimeout&) {
         child->terminate();
-        throw SetupError(
-            kMalformedHermesConfiguration,
-            converter.string() + " did not finish within " + std::to_string(limit.count()) + " ms");
+        throw SetupError(kMalformedHermesConfiguration,
+                         homeRelativePath(file) + "：Hermes 的 YAML 读取程序在 " +
+                             std::to_string(limit.count()) + " 毫秒内没有读完，已停止。");
     }
 }
 
 }  // namespace
 
-nlohmann::json hermesObject(const std::optional<Bytes>& data,
+nlohmann::json hermesObject(const std::optional<Bytes>& data, const std::filesystem::path& file,
                             const std::optional<std::filesystem::path>& application,
                             std::stop_token stop, std::chrono::milliseconds limit) {
     if (!data || hermesHoldsNoValue(*data)) return nlohmann::json::object();
@@ -97,7 +121,7 @@ nlohmann::json hermesObject(const std::optional<Bytes>& data,
     if (!converter || !isExecutableFile(*converter)) {
         throw SetupError("请先运行一次 Hermes 完成初始化，再配置它的 YAML 文件。");
     }
-    return jsonObject(convert(*converter, *data, stop, limit));
+    return jsonObject(convert(*converter, *data, file, stop, limit));
 }
 
 }  // namespace corvane

@@ -19,12 +19,13 @@ inline constexpr std::chrono::milliseconds kHermesConverterLimit = std::chrono::
 // that read as a JSON5 object are taken directly; anything else goes through
 // the converter that ships inside the Hermes bundle `application` (Hermes' own
 // python3 and YAML library). A converter that is missing, fails, or runs past
-// `limit` is SetupError; a stop request ends the wait with OperationCancelled.
+// `limit` is SetupError, its detail naming `file` (and the line and column of
+// a YAML error); a stop request ends the wait with OperationCancelled.
 // Blank lines, comments and document markers only: YAML reads no value in
 // it, and Hermes' converter would give an empty object.
 bool hermesHoldsNoValue(std::string_view data);
 
-nlohmann::json hermesObject(const std::optional<Bytes>& data,
+nlohmann::json hermesObject(const std::optional<Bytes>& data, const std::filesystem::path& file,
                             const std::optional<std::filesystem::path>& application,
                             std::stop_token stop,
                             std::chrono::milliseconds limit = kHermesConverterLimit);

@@ -108,7 +108,7 @@ std::optional<FilePlan> resetHermesPlan(const std::filesystem::path& configPath,
     if (!previous) return std::nullopt;
 
     const std::filesystem::path hermes = application.bundle.value_or(kDefaultHermesApplication);
-    const nlohmann::json before = hermesObject(previous, hermes, stop);
+    const nlohmann::json before = hermesObject(previous, configPath, hermes, stop);
     nlohmann::json current = before;
     nlohmann::json model = modelMapping(current);
 
@@ -117,7 +117,8 @@ std::optional<FilePlan> resetHermesPlan(const std::filesystem::path& configPath,
             // The user put their own connection back by hand: only the
             // receipt and the backup are left of the tool's, and they go.
             if (hermesReceipt(model) ==
-                hermesReceipt(modelMapping(hermesObject(backup, hermes, stop)))) {
+                hermesReceipt(modelMapping(
+                    hermesObject(backup, recoveryBackupURL(configPath), hermes, stop)))) {
                 const std::filesystem::path backupPath = recoveryBackupURL(configPath);
                 return FilePlan{{FileChange::Kind::ownFile, receiptPath, receipt, std::nullopt},
                                 {FileChange::Kind::ownFile, backupPath,
@@ -129,7 +130,8 @@ std::optional<FilePlan> resetHermesPlan(const std::filesystem::path& configPath,
         return std::nullopt;
     }
 
-    const nlohmann::json earlier = hermesObject(backup, hermes, stop);
+    const nlohmann::json earlier =
+        hermesObject(backup, recoveryBackupURL(configPath), hermes, stop);
     const nlohmann::json earlierModel = modelMapping(earlier);
     const bool restore = receipt || !sameBaseURL(earlierModel, model);
     for (const char* field : kHermesFields) {

@@ -10,7 +10,7 @@ FilePlan SelectedClientConfiguration::planHermes(const InstalledApplication& app
                                                  std::stop_token stop) const {
     const std::filesystem::path file = localClientConfigURL(Client::hermes, chosenPath);
     const std::optional<Bytes> original = configurationData(file);
-    const nlohmann::json current = hermesObject(original, application.bundle, stop);
+    const nlohmann::json current = hermesObject(original, file, application.bundle, stop);
     nlohmann::json object = current;
 
     const auto existing = object.find("model");

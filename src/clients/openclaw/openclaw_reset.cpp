@@ -11,6 +11,7 @@
 #include "files/hidden_members.h"
 #include "files/json_members.h"
 #include "files/reset_steps.h"
+#include "files/unreadable_configuration.h"
 
 namespace corvane {
 namespace {
@@ -62,7 +63,7 @@ void restoreModelSelection(nlohmann::json& defaults, const nlohmann::json& earli
 std::optional<FilePlan> resetOpenClawPlan(const std::filesystem::path& configPath) {
     const std::optional<Bytes> previous = configurationData(configPath);
     if (!previous) return std::nullopt;
-    const std::optional<EditableJson> document = editableJson(previous);
+    const std::optional<EditableJson> document = editableConfiguration(configPath, previous);
     nlohmann::json root = jsonObject(document);
     refuseHiddenMember(*document, kProviderID, configPath);
 
@@ -71,7 +72,8 @@ std::optional<FilePlan> resetOpenClawPlan(const std::filesystem::path& configPat
     if (providers.erase(kProviderID) == 0) return std::nullopt;
 
     const std::optional<Bytes> earlierData = originalConfiguration(configPath);
-    const std::optional<EditableJson> earlierDocument = editableJson(earlierData);
+    const std::optional<EditableJson> earlierDocument =
+        editableConfiguration(recoveryBackupURL(configPath), earlierData);
     const nlohmann::json earlier = jsonObject(earlierDocument);
     const nlohmann::json earlierModels = objectMember(earlier, "models");
     const nlohmann::json earlierAgents = objectMember(earlier, "agents");

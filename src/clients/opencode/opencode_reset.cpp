@@ -13,6 +13,7 @@
 #include "files/hidden_members.h"
 #include "files/json_members.h"
 #include "files/reset_steps.h"
+#include "files/unreadable_configuration.h"
 
 namespace corvane {
 namespace {
@@ -26,7 +27,7 @@ std::optional<FileChange> openCodeFileReset(const std::filesystem::path& configP
     // A file without the marker is not even parsed: a broken file of the
     // user's that the tool never wrote is none of the reset's business.
     if (!previous || previous->find(kProviderID) == Bytes::npos) return std::nullopt;
-    const std::optional<EditableJson> document = editableJson(previous);
+    const std::optional<EditableJson> document = editableConfiguration(configPath, previous);
     nlohmann::json root = jsonObject(document);
     refuseHiddenMember(*document, kProviderID, configPath);
     const bool holdsProvider =
@@ -35,7 +36,8 @@ std::optional<FileChange> openCodeFileReset(const std::filesystem::path& configP
     if (!holdsProvider) return std::nullopt;
 
     const std::optional<Bytes> earlierData = originalConfiguration(configPath);
-    const std::optional<EditableJson> earlierDocument = editableJson(earlierData);
+    const std::optional<EditableJson> earlierDocument =
+        editableConfiguration(recoveryBackupURL(configPath), earlierData);
     const nlohmann::json earlier = jsonObject(earlierDocument);
     for (const char* key : kProviderKeys) {
         nlohmann::json providers = objectMember(root, key);

@@ -8,6 +8,7 @@
 #include "files/config_files.h"
 #include "files/hidden_members.h"
 #include "files/reset_steps.h"
+#include "files/unreadable_configuration.h"
 
 namespace corvane {
 
@@ -16,7 +17,7 @@ std::optional<FilePlan> resetWorkBuddyPlan(const std::filesystem::path& configPa
     const std::optional<Bytes> previous = configurationData(configPath);
     if (!previous) return std::nullopt;
 
-    const std::optional<EditableJson> document = editableJson(previous);
+    const std::optional<EditableJson> document = editableConfiguration(configPath, previous);
     const std::vector<nlohmann::json> entries = workBuddyModels(document);
     refuseHiddenMember(*document, "corvane-workbuddy-", configPath);
     nlohmann::json kept = nlohmann::json::array();
@@ -28,9 +29,11 @@ std::optional<FilePlan> resetWorkBuddyPlan(const std::filesystem::path& configPa
     // Without a backup (or with an empty one) the file did not exist before
     // the tool wrote it, so a list left empty goes with it.
     const std::optional<Bytes> earlier = originalConfiguration(configPath);
+    const std::optional<EditableJson> earlierDocument =
+        editableConfiguration(recoveryBackupURL(configPath), earlier);
     const std::optional<Bytes> data =
         earlier || !kept.empty()
-            ? std::optional<Bytes>(jsonConfigurationText(document, kept, editableJson(earlier)))
+            ? std::optional<Bytes>(jsonConfigurationText(document, kept, earlierDocument))
             : std::nullopt;
     return FilePlan{{FileChange::Kind::restoredConfiguration, configPath, previous, data}};
 }

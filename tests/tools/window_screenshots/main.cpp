@@ -210,6 +210,16 @@ int main(int argc, char** argv) {
     window.resize(870, 550);
     window.setFailed(false);
 
+    // Keyboard focus on a button, as Tab leaves it.
+    if (auto* test = window.findChild<QPushButton*>(QStringLiteral("testConnectionButton"))) {
+        window.activateWindow();
+        test->setFocus(Qt::TabFocusReason);
+        window.setAttribute(Qt::WA_KeyboardFocusChange);
+        window.update();
+        settle();
+        written &= save(window, folder, "state-keyboard-focus");
+    }
+
     window.selectClient(corvane::Client::openClaw);
     window.confirmReset();
     settle();
