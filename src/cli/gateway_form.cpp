@@ -6,6 +6,8 @@
 #include <cstdlib>
 #include <iostream>
 
+#include "model/messages.h"
+
 namespace corvane::cli {
 
 std::optional<Client> clientNamed(const std::string& name) { return clientFromName(name); }
@@ -49,8 +51,8 @@ std::optional<Client> GatewayForm::client() const { return clientNamed(clientNam
 void GatewayForm::refuseExtraModels() const {
     const std::optional<Client> named = client();
     if (named && takesOneModel(*named) && models.size() > 1) {
-        throw CLI::ValidationError("--model",
-                                   std::string(rawValue(*named)) + " 只能配置一个模型。");
+        throw CLI::ValidationError(
+            "--model", translated("model.form.one-model-only", {{"client", clientLabel(*named)}}));
     }
 }
 

@@ -3,14 +3,24 @@
 #include <iostream>
 
 #include "cli/commands.h"
+#include "model/messages.h"
 #include "platform/memory_privacy.h"
+#include "platform/preferred_languages.h"
 
 int main(int argc, char** argv) {
     corvane::keepMemoryPrivate();
+    // Before any thread, and before the help texts are made.
+    corvane::chooseLanguage(corvane::startLanguage(
+        corvane::languageArgument({argv + 1, argv + argc}), corvane::preferredLanguages()));
     curl_global_init(CURL_GLOBAL_DEFAULT);
-    CLI::App app{"Corvane desktop setup: points AI desktop clients at your own gateway."};
+    CLI::App app{corvane::translated("cli.description")};
     app.set_version_flag("--version", CORVANE_VERSION);
     app.require_subcommand(1);
+    // Read above already; named here so that help lists it and a wrong value is refused.
+    std::string language;
+    app.add_option("--lang", language, corvane::translated("cli.option.lang"))
+        ->check(CLI::IsMember({"zh", "en"}));
+    app.fallthrough();
     corvane::cli::CommandAction run;
     corvane::cli::addClientsCommand(app, run);
     corvane::cli::addValidateCommand(app, run);

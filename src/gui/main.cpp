@@ -8,12 +8,18 @@
 #include "gui/setup_window.h"
 #include "gui/updater.h"
 #include "gui/window_commands.h"
+#include "model/messages.h"
 #include "platform/memory_privacy.h"
+#include "platform/preferred_languages.h"
 #include "platform/workspace.h"
 #include "workflow/setup_session.h"
 
 int main(int argc, char** argv) {
     corvane::keepMemoryPrivate();
+    const std::vector<std::string> arguments(argv + 1, argv + argc);
+    const std::optional<std::string> languageName = corvane::languageArgument(arguments);
+    // Before any thread starts.
+    corvane::chooseLanguage(corvane::startLanguage(languageName, corvane::preferredLanguages()));
     QApplication app(argc, argv);
     QApplication::setApplicationVersion(QStringLiteral(CORVANE_VERSION));
     QApplication::setDesktopFileName(QStringLiteral("corvane-setup"));
@@ -22,7 +28,7 @@ int main(int argc, char** argv) {
     QApplication::setWindowIcon(corvane::applicationIcon());
 #endif
     corvane::useInterfaceFont();
-    corvane::useChineseQtTranslations();
+    corvane::useQtTranslations(corvane::chosenLanguage());
 
     const std::unique_ptr<corvane::Workspace> workspace = corvane::makeSystemWorkspace();
     corvane::SetupWindow window;
@@ -42,8 +48,12 @@ int main(int argc, char** argv) {
     app.installEventFilter(new corvane::SetupLinkEvents(window));
     window.show();
     // The desktop entry passes an import link as the one argument.
-    if (const QStringList arguments = QApplication::arguments(); arguments.size() > 1) {
-        window.openLink(arguments.at(1));
+    std::vector<std::string> qtArguments;
+    for (const QString& argument : QApplication::arguments().mid(1)) {
+        qtArguments.push_back(argument.toStdString());
+    }
+    if (const auto rest = corvane::withoutLanguageArgument(qtArguments); !rest.empty()) {
+        window.openLink(QString::fromStdString(rest.front()));
     }
     const int status = app.exec();
     // A worker waiting for an answer must get one before the session joins it.

@@ -8,7 +8,11 @@
 
 namespace corvane {
 
-void useChineseQtTranslations() {
+void useQtTranslations(Language language) {
+    if (language == Language::english) {
+        QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
+        return;
+    }
     const QLocale chinese(QLocale::Chinese, QLocale::China);
     QLocale::setDefault(chinese);
     // Owned by the application, which keeps it for its whole life.

@@ -1,10 +1,12 @@
 #pragma once
 
+#include "model/language.h"
+
 namespace corvane {
 
-// Loads Qt's own Chinese translations, so the file chooser and the standard
-// buttons speak the window's language, and makes Chinese the default locale.
-// Missing translation files leave Qt's English in place.
-void useChineseQtTranslations();
+// Makes Qt's own texts (the file chooser, the standard buttons) and its
+// default locale speak the window's language. For Chinese that loads Qt's
+// Chinese translations; missing translation files leave Qt's English.
+void useQtTranslations(Language language);
 
 }  // namespace corvane

@@ -5,6 +5,7 @@
 #include <array>
 #include <memory>
 
+#include "model/messages.h"
 #include "model/text.h"
 
 namespace corvane {
@@ -31,7 +32,7 @@ constexpr std::array<ClientFacts, 7> kFacts{{
      "OpenAI Chat Completions"},
     {Client::hermes, "Hermes Desktop", "hermes", false, false, "sparkle",
      "OpenAI Chat Completions"},
-    {Client::cursor, "Cursor / Grok Build", "cursor", false, false, "cursorarrow", "应用内配置"},
+    {Client::cursor, "Cursor / Grok Build", "cursor", false, false, "cursorarrow", {}},
 }};
 
 constexpr std::array<Client, 7> kAllClients{Client::claude,   Client::codex,     Client::openCode,
@@ -146,7 +147,30 @@ bool offersAuthScheme(Client client) {
 bool readsManagedPreferences(Client client) { return client == Client::claude; }
 
 std::string_view symbolName(Client client) { return facts(client).symbolName; }
-std::string_view protocolName(Client client) { return facts(client).protocolName; }
+std::string protocolName(Client client) {
+    if (guidanceOnly(client)) return translated("model.client.protocol.in-app");
+    return std::string(facts(client).protocolName);
+}
+
+std::string clientLabel(Client client) {
+    switch (client) {
+        case Client::claude:
+            return translated("model.client.name.claude");
+        case Client::codex:
+            return translated("model.client.name.codex");
+        case Client::openCode:
+            return translated("model.client.name.openCode");
+        case Client::openClaw:
+            return translated("model.client.name.openClaw");
+        case Client::workBuddy:
+            return translated("model.client.name.workBuddy");
+        case Client::hermes:
+            return translated("model.client.name.hermes");
+        case Client::cursor:
+            return translated("model.client.name.cursor");
+    }
+    return std::string(rawValue(client));
+}
 
 std::vector<OfficialDownload> officialDownloads(Client client) {
     std::vector<OfficialDownload> entries;

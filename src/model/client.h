@@ -19,8 +19,13 @@ struct OfficialDownload {
 
 std::span<const Client> allClients();
 
-// The display name; also the name messages insert for the client.
+// The display name as an identifier: stored settings and scripts name the
+// client by it, so it never changes with the language.
 std::string_view rawValue(Client client);
+
+// The name a sentence or the window shows for the client, in the chosen
+// language (the Chinese one is its display name).
+std::string clientLabel(Client client);
 
 // Exact, case-sensitive match of a display name only.
 std::optional<Client> clientFromRawValue(std::string_view text);
@@ -55,7 +60,7 @@ bool offersAuthScheme(Client client);
 bool readsManagedPreferences(Client client);
 
 std::string_view symbolName(Client client);
-std::string_view protocolName(Client client);
+std::string protocolName(Client client);
 
 // Vendor download pages; an entry whose address does not parse is left out.
 std::vector<OfficialDownload> officialDownloads(Client client);

@@ -6,20 +6,13 @@
 #include <memory>
 #include <set>
 
+#include "model/messages.h"
 #include "model/setup_error.h"
 #include "model/text.h"
 #include "model/uuid.h"
 
 namespace corvane {
 namespace {
-
-constexpr const char* kNotHttps = "请输入 HTTPS 接口基础地址。";
-constexpr const char* kMalformedAddress = "接口地址格式有误。";
-constexpr const char* kIncompleteKey = "请粘贴完整的 API Key。";
-constexpr const char* kWorkBuddyBearer = "WorkBuddy 自定义模型使用 Bearer 认证。";
-constexpr const char* kModelIdPerRow = "请为每一行填入供应商提供的 Model ID。";
-constexpr const char* kClaudeModelId = "请填写供应商提供的、适用于 Claude 桌面版的 Model ID。";
-constexpr const char* kOneModelEach = "请至少填写一个模型，每个 Model ID 填一次。";
 
 constexpr std::array<std::string_view, 4> kEndpointSuffixes{"/v1/chat/completions", "/v1/responses",
                                                             "/v1/messages", "/v1"};
@@ -60,21 +53,21 @@ HttpsUrl normalisedBaseUrl(std::string_view address, Client client) {
     if (text.size() <= kPrefix.size() ||
         asciiLowercased(text.substr(0, kPrefix.size())) != kPrefix || text[kPrefix.size()] == '/' ||
         text.find_first_of("?#") != std::string::npos) {
-        throw SetupError(kNotHttps);
+        throw SetupError(translated("model.form.address-not-https"));
     }
     const std::string_view rest = std::string_view(text).substr(kPrefix.size());
     if (rest.substr(0, rest.find('/')).find('@') != std::string_view::npos) {
-        throw SetupError(kNotHttps);
+        throw SetupError(translated("model.form.address-not-https"));
     }
 
     const UrlHandle url = parseUrl(text);
-    if (!url) throw SetupError(kNotHttps);
+    if (!url) throw SetupError(translated("model.form.address-not-https"));
     const auto scheme = urlPart(url.get(), CURLUPART_SCHEME);
     const auto host = urlPart(url.get(), CURLUPART_HOST);
     if (!scheme || asciiLowercased(*scheme) != "https" || !host || host->empty() ||
         urlPart(url.get(), CURLUPART_USER) || urlPart(url.get(), CURLUPART_PASSWORD) ||
         urlPart(url.get(), CURLUPART_QUERY) || urlPart(url.get(), CURLUPART_FRAGMENT)) {
-        throw SetupError(kNotHttps);
+        throw SetupError(translated("model.form.address-not-https"));
     }
 
     std::string path = urlPart(url.get(), CURLUPART_PATH).value_or("");
@@ -91,7 +84,8 @@ HttpsUrl normalisedBaseUrl(std::string_view address, Client client) {
     }
 
     HttpsUrl base(*host, urlPart(url.get(), CURLUPART_PORT).value_or(""), path);
-    if (!parseUrl(base.absoluteString())) throw SetupError(kMalformedAddress);
+    if (!parseUrl(base.absoluteString()))
+        throw SetupError(translated("model.form.address-malformed"));
     return base;
 }
 
@@ -101,21 +95,24 @@ constexpr std::size_t kMaxKeyBytes = std::size_t{16} * 1024;
 
 std::string validatedKey(std::string_view key) {
     std::string text = trimmed(key);
-    if (text.empty() || text.size() > kMaxKeyBytes) throw SetupError(kIncompleteKey);
+    if (text.empty() || text.size() > kMaxKeyBytes)
+        throw SetupError(translated("model.form.key-incomplete"));
     for (unsigned char byte : text) {
-        if (byte < 33 || byte > 126) throw SetupError(kIncompleteKey);
+        if (byte < 33 || byte > 126) throw SetupError(translated("model.form.key-incomplete"));
     }
     return text;
 }
 
 std::string validatedAuth(std::string_view auth, Client client) {
-    if (client == Client::workBuddy && auth != "bearer") throw SetupError(kWorkBuddyBearer);
+    if (client == Client::workBuddy && auth != "bearer")
+        throw SetupError(translated("model.form.workbuddy-needs-bearer"));
     return std::string(auth);
 }
 
 GatewaySettings::Model validatedModel(const ModelRow& row, Client client) {
     std::string name = trimmed(row.modelID);
-    if (name.empty() || containsWhitespaceOrNewline(name)) throw SetupError(kModelIdPerRow);
+    if (name.empty() || containsWhitespaceOrNewline(name))
+        throw SetupError(translated("model.form.model-id-per-row"));
     if (client == Client::claude) {
         // ASCII lower-casing suffices: no other character lower-cases into
         // a letter of these words.
@@ -124,11 +121,11 @@ GatewaySettings::Model validatedModel(const ModelRow& row, Client client) {
         for (std::string_view word : kClaudeModelWords) {
             mentionsClaude = mentionsClaude || lowered.find(word) != std::string::npos;
         }
-        if (!mentionsClaude) throw SetupError(kClaudeModelId);
+        if (!mentionsClaude) throw SetupError(translated("model.form.claude-model-id"));
     }
     std::string label = trimmed(row.displayName);
     if (containsControlCharacter(name) || containsControlCharacter(label)) {
-        throw SetupError(kModelIdPerRow);
+        throw SetupError(translated("model.form.model-id-per-row"));
     }
     return {std::move(name), label.empty() ? std::nullopt : std::optional(std::move(label))};
 }
@@ -140,9 +137,10 @@ std::vector<GatewaySettings::Model> validatedModels(const std::vector<ModelRow>&
     for (const ModelRow& row : rows) models.push_back(validatedModel(row, client));
     std::set<std::string_view> names;
     for (const auto& model : models) {
-        if (!names.insert(model.name).second) throw SetupError(kOneModelEach);
+        if (!names.insert(model.name).second)
+            throw SetupError(translated("model.form.one-model-each"));
     }
-    if (models.empty()) throw SetupError(kOneModelEach);
+    if (models.empty()) throw SetupError(translated("model.form.one-model-each"));
     return models;
 }
 

@@ -5,16 +5,17 @@
 #include <random>
 
 #include "model/setup_error.h"
+#include "support/catalogue_text.h"
 
 namespace corvane {
 namespace {
 
-constexpr const char* kNotHttps = "请输入 HTTPS 接口基础地址。";
-constexpr const char* kKey = "请粘贴完整的 API Key。";
-constexpr const char* kWorkBuddy = "WorkBuddy 自定义模型使用 Bearer 认证。";
-constexpr const char* kRow = "请为每一行填入供应商提供的 Model ID。";
-constexpr const char* kClaude = "请填写供应商提供的、适用于 Claude 桌面版的 Model ID。";
-constexpr const char* kModels = "请至少填写一个模型，每个 Model ID 填一次。";
+std::string notHttps() { return testing::zh("model.form.address-not-https"); }
+std::string incompleteKey() { return testing::zh("model.form.key-incomplete"); }
+std::string workBuddyBearer() { return testing::zh("model.form.workbuddy-needs-bearer"); }
+std::string modelIdPerRow() { return testing::zh("model.form.model-id-per-row"); }
+std::string claudeModelId() { return testing::zh("model.form.claude-model-id"); }
+std::string oneModelEach() { return testing::zh("model.form.one-model-each"); }
 
 struct Form {
     std::string address = "https://gw.example.com";
@@ -85,7 +86,7 @@ TEST(GatewaySettings, RefusesAddressesThatAreNotPlainHttpsBases) {
           "https://gw.example.com/a b", "https:gw.example.com"}) {
         Form form;
         form.address = address;
-        EXPECT_EQ(failure(form), kNotHttps) << address;
+        EXPECT_EQ(failure(form), notHttps()) << address;
     }
 }
 
@@ -95,15 +96,11 @@ TEST(GatewaySettings, AcceptsOnlyPrintableAsciiKeys) {
         std::string expected;  // the stored key, or the message
     };
     const Case cases[] = {
-        {" sk-abc\t\n", "sk-abc"},
-        {"\u3000sk-abc\u00A0", "sk-abc"},
-        {"sk-!~", "sk-!~"},
-        {"sk abc", kKey},
-        {"sk\tabc", kKey},
-        {"sk-ａbc", kKey},
-        {"sk-\x7F", kKey},
-        {"", kKey},
-        {" \n", kKey},
+        {" sk-abc\t\n", "sk-abc"},    {"\u3000sk-abc\u00A0", "sk-abc"},
+        {"sk-!~", "sk-!~"},           {"sk abc", incompleteKey()},
+        {"sk\tabc", incompleteKey()}, {"sk-ａbc", incompleteKey()},
+        {"sk-\x7F", incompleteKey()}, {"", incompleteKey()},
+        {" \n", incompleteKey()},
     };
     for (const Case& c : cases) {
         Form form;
@@ -121,16 +118,16 @@ TEST(GatewaySettings, JudgesModelRows) {
         std::string expected;  // "" when valid
     };
     const Case cases[] = {
-        {Client::openCode, {ModelRow("gpt 4o", "")}, kRow},
-        {Client::openCode, {ModelRow("gpt\u30004o", "")}, kRow},
-        {Client::openCode, {ModelRow("   ", "")}, kRow},
-        {Client::openCode, {}, kModels},
-        {Client::openCode, {ModelRow("a", ""), ModelRow("", "")}, kRow},
-        {Client::openCode, {ModelRow("a", ""), ModelRow(" a ", "")}, kModels},
+        {Client::openCode, {ModelRow("gpt 4o", "")}, modelIdPerRow()},
+        {Client::openCode, {ModelRow("gpt\u30004o", "")}, modelIdPerRow()},
+        {Client::openCode, {ModelRow("   ", "")}, modelIdPerRow()},
+        {Client::openCode, {}, oneModelEach()},
+        {Client::openCode, {ModelRow("a", ""), ModelRow("", "")}, modelIdPerRow()},
+        {Client::openCode, {ModelRow("a", ""), ModelRow(" a ", "")}, oneModelEach()},
         {Client::openCode, {ModelRow("a", ""), ModelRow("A", "")}, ""},
         {Client::claude, {ModelRow("my-SoNNet-4", "")}, ""},
-        {Client::claude, {ModelRow("gpt-4o", "")}, kClaude},
-        {Client::claude, {ModelRow("x-anthropic", ""), ModelRow("gpt-4o", "")}, kClaude},
+        {Client::claude, {ModelRow("gpt-4o", "")}, claudeModelId()},
+        {Client::claude, {ModelRow("x-anthropic", ""), ModelRow("gpt-4o", "")}, claudeModelId()},
         {Client::openClaw, {ModelRow("gpt-4o", "")}, ""},
     };
     for (const Case& c : cases) {
@@ -147,9 +144,12 @@ TEST(GatewaySettings, RefusesControlCharactersInModelIdsAndNames) {
         std::string expected;  // "" when valid
     };
     const Case cases[] = {
-        {ModelRow("gpt\x1b[2J", ""), kRow},       {ModelRow("gpt\x7f", ""), kRow},
-        {ModelRow("gpt\u0085x", ""), kRow},       {ModelRow("gpt", "G\x1b]0;x\x07"), kRow},
-        {ModelRow("gpt", "G\u009bT"), kRow},      {ModelRow("gpt", "a\tb"), kRow},
+        {ModelRow("gpt\x1b[2J", ""), modelIdPerRow()},
+        {ModelRow("gpt\x7f", ""), modelIdPerRow()},
+        {ModelRow("gpt\u0085x", ""), modelIdPerRow()},
+        {ModelRow("gpt", "G\x1b]0;x\x07"), modelIdPerRow()},
+        {ModelRow("gpt", "G\u009bT"), modelIdPerRow()},
+        {ModelRow("gpt", "a\tb"), modelIdPerRow()},
         {ModelRow("gpt-é", "GPT ü \u00a0x"), ""},
     };
     for (const Case& c : cases) {
@@ -166,13 +166,13 @@ TEST(GatewaySettings, ReportsTheFirstBrokenRule) {
     everythingWrong.auth = "x-api-key";
     everythingWrong.client = Client::workBuddy;
     everythingWrong.rows = {};
-    EXPECT_EQ(failure(everythingWrong), kNotHttps);
+    EXPECT_EQ(failure(everythingWrong), notHttps());
     everythingWrong.address = "https://gw.example.com";
-    EXPECT_EQ(failure(everythingWrong), kKey);
+    EXPECT_EQ(failure(everythingWrong), incompleteKey());
     everythingWrong.key = "sk";
-    EXPECT_EQ(failure(everythingWrong), kWorkBuddy);
+    EXPECT_EQ(failure(everythingWrong), workBuddyBearer());
     everythingWrong.auth = "bearer";
-    EXPECT_EQ(failure(everythingWrong), kModels);
+    EXPECT_EQ(failure(everythingWrong), oneModelEach());
 
     Form otherClient;
     otherClient.auth = "x-api-key";

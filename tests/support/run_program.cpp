@@ -6,6 +6,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <mutex>
@@ -35,6 +36,16 @@ std::vector<std::string> mergedEnvironment(
         if (separator != std::string::npos) {
             variables[text.substr(0, separator)] = text.substr(separator + 1);
         }
+    }
+    // The programs under test speak the language of the developer's locale;
+    // the tests read Chinese unless they choose a language themselves.
+    constexpr const char* kLanguageVariables[] = {"LANGUAGE", "LC_ALL", "LC_MESSAGES", "LANG"};
+    const bool choosesLanguage =
+        std::any_of(std::begin(kLanguageVariables), std::end(kLanguageVariables),
+                    [&](const char* name) { return changes.contains(name); });
+    if (!choosesLanguage) {
+        for (const char* name : kLanguageVariables) variables.erase(name);
+        variables["LC_ALL"] = "C.UTF-8";
     }
     for (const auto& [name, value] : changes) {
         if (value) {

@@ -19,6 +19,7 @@
 #include "gui/interface_font.h"
 #include "gui/qt_translations.h"
 #include "gui/setup_window.h"
+#include "model/messages.h"
 
 namespace {
 
@@ -144,7 +145,7 @@ int main(int argc, char** argv) {
     QApplication app(argc, argv);
     QApplication::setApplicationVersion(QStringLiteral("0.1.0"));
     corvane::useInterfaceFont();
-    corvane::useChineseQtTranslations();
+    corvane::useQtTranslations(corvane::chosenLanguage());
     if (argc < 2 || argc > 3 || (argc == 3 && qstrcmp(argv[2], "--dark") != 0)) {
         std::fprintf(stderr, "usage: window_screenshots <folder> [--dark]\n");
         return 2;
