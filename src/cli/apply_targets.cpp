@@ -7,6 +7,7 @@
 
 #include "cli/commands.h"
 #include "cli/interrupt_watcher.h"
+#include "model/messages.h"
 #include "model/setup_error.h"
 #include "model/text.h"
 #include "workflow/profile_apply.h"
@@ -47,20 +48,17 @@ int exitStatus(const std::vector<ProfileClientResult>& results, std::size_t expe
 }  // namespace
 
 void ApplyTargets::addOptions(CLI::App& command) {
-    command
-        .add_option("--client", clients,
-                    "client display name or case name (openClaw); with --profile repeatable, "
-                    "or all")
+    command.add_option("--client", clients, translated("cli.option.client-or-all"))
         ->check(CLI::Validator(
             [](const std::string& name) {
                 return clientNamed(name) || asciiLowercased(name) == kEveryClient
                            ? std::string()
-                           : "unknown client: " + name;
+                           : unknownClient(name);
             },
             "CLIENT"))
         ->required();
     auto* profileOption =
-        command.add_option("--profile", profile, "a team's profile file (JSON5, never a key)");
+        command.add_option("--profile", profile, translated("cli.option.profile"));
     for (const char* formOption : {"--address", "--auth", "--model", "--config", "--app"}) {
         profileOption->excludes(command.get_option(formOption));
     }
@@ -68,7 +66,7 @@ void ApplyTargets::addOptions(CLI::App& command) {
 
 std::string ApplyTargets::formClient(const CLI::App& command) const {
     if (clients.size() != 1 || !clientNamed(clients.front())) {
-        throw CLI::ValidationError("--client", "without --profile, name exactly one client");
+        throw CLI::ValidationError("--client", translated("cli.one-client-without-profile"));
     }
     for (const char* required : {"--address", "--model"}) {
         if (command.get_option(required)->count() == 0) throw CLI::RequiredError(required);
@@ -84,7 +82,7 @@ int runProfileApply(const ApplyTargets& targets, const GatewayForm& keySource, R
     try {
         profile = readGatewayProfile(targets.profile);
         clients = namedClients(targets, services);
-        if (clients.empty()) throw SetupError("没有找到可以应用配置档的已安装客户端。");
+        if (clients.empty()) throw SetupError(translated("cli.profile.no-installed-client"));
         key = keySource.key();
         validateProfileRun(*profile, clients, key);
     } catch (const SetupError& error) {
@@ -100,15 +98,15 @@ int runProfileApply(const ApplyTargets& targets, const GatewayForm& keySource, R
         stop.request_stop();
     });
     std::ostream& lines = dryRun ? std::cerr : std::cout;
-    const auto results = applyProfile(*profile, clients, key, dryRun, host, services,
-                                      stop.get_token(), [&](const ProfileClientResult& result) {
-                                          lines << rawValue(result.client) << "：" << result.line
-                                                << std::endl;
-                                          if (!result.detail.empty())
-                                              std::cerr << result.detail << std::endl;
-                                          if (!result.diff.empty())
-                                              std::cout << result.diff << std::flush;
-                                      });
+    const auto results = applyProfile(
+        *profile, clients, key, dryRun, host, services, stop.get_token(),
+        [&](const ProfileClientResult& result) {
+            lines << translated("cli.profile.client-line",
+                                {{"client", clientLabel(result.client)}, {"line", result.line}})
+                  << std::endl;
+            if (!result.detail.empty()) std::cerr << result.detail << std::endl;
+            if (!result.diff.empty()) std::cout << result.diff << std::flush;
+        });
     return exitStatus(results, clients.size(), interrupted);
 }
 

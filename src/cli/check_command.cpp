@@ -9,6 +9,7 @@
 #include "cli/commands.h"
 #include "cli/gateway_form.h"
 #include "cli/interrupt_watcher.h"
+#include "model/messages.h"
 #include "model/text.h"
 #include "platform/platform_error.h"
 #include "workflow/failure_report.h"
@@ -48,10 +49,13 @@ nlohmann::json jsonOf(const GatewaySettings::Model& model, const ModelCheck& fou
 void describeConnection(const GatewaySettings& settings, const TrustStore& trust,
                         std::ostream& out) {
     const auto proxy = environmentProxy(settings.inferenceGatewayBaseUrl().host());
-    out << "代理："
-        << displayable(proxy ? proxy->address + "（环境变量 " + proxy->variable + "）" : "无")
+    out << (proxy ? translated("cli.check.proxy", {{"address", displayable(proxy->address)},
+                                                   {"variable", displayable(proxy->variable)}})
+                  : translated("cli.check.no-proxy"))
         << '\n';
-    out << "受信任证书：" << displayable(trustStoreDescription(trust)) << '\n';
+    out << translated("cli.check.trust-store",
+                      {{"store", displayable(trustStoreDescription(trust))}})
+        << '\n';
 }
 
 int checkAllModels(const CheckOptions& options) {
@@ -83,23 +87,27 @@ int checkAllModels(const CheckOptions& options) {
                 report.push_back(jsonOf(model, found));
                 continue;
             }
-            const std::string verdict = found.passed ? "通过" : found.message;
-            (found.passed ? std::cout : std::cerr) << displayable(model.label() + "：" + verdict)
-                                                   << "（" << checkTimesText(found) << "）\n"
-                                                   << std::flush;
+            const std::string verdict =
+                found.passed ? translated("cli.check.passed") : found.message;
+            (found.passed ? std::cout : std::cerr)
+                << translated("cli.check.model-line", {{"model", displayable(model.label())},
+                                                       {"verdict", displayable(verdict)},
+                                                       {"times", checkTimesText(found)}})
+                << '\n'
+                << std::flush;
             if (!found.detail.empty()) std::cerr << displayable(found.detail) << '\n' << std::flush;
         }
         if (options.asJson) {
             std::cout << report.dump() << '\n';
         } else if (allPassed) {
-            std::cout << "网关验证通过。" << '\n';
+            std::cout << translated("cli.check.gateway-passed") << '\n';
         }
         return allPassed ? kExitSuccess : kExitFailed;
     } catch (const OperationCancelled&) {
-        std::cerr << "验证已取消。" << '\n';
+        std::cerr << translated("cli.check.cancelled") << '\n';
         return kExitInterrupted;
     } catch (const std::exception& error) {
-        const FailureReport report = failureReport(error, "网关验证失败。请稍后重试。", key);
+        const FailureReport report = failureReport(error, translated("cli.check.failed"), key);
         std::cerr << displayable(report.message) << '\n';
         if (!report.detail.empty()) std::cerr << displayable(report.detail) << '\n';
         return kExitFailed;
@@ -109,15 +117,13 @@ int checkAllModels(const CheckOptions& options) {
 }  // namespace
 
 void addCheckCommand(CLI::App& app, CommandAction& run) {
-    auto* command =
-        app.add_subcommand("check", "validate the form and stream one test request per model");
+    auto* command = app.add_subcommand("check", translated("cli.command.check"));
     auto options = std::make_shared<CheckOptions>();
     options->form.addOptions(*command);
-    command->add_flag("--json", options->asJson, "print one JSON array of the models' results");
+    command->add_flag("--json", options->asJson, translated("cli.option.check-json"));
     command->add_flag("--show-request", options->showRequest,
-                      "print each model's request as a curl command (the key as $CORVANE_API_KEY)");
-    command->add_flag("--verbose", options->verbose,
-                      "say which proxy is used and where trusted certificates come from");
+                      translated("cli.option.show-request"));
+    command->add_flag("--verbose", options->verbose, translated("cli.option.verbose"));
     command->callback([&run, options] {
         options->form.refuseExtraModels();
         run = [options] { return checkAllModels(*options); };

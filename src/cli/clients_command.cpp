@@ -4,13 +4,14 @@
 #include "files/config_files.h"
 #include "files/json_text.h"
 #include "model/client.h"
+#include "model/messages.h"
 
 namespace corvane::cli {
 
 void addClientsCommand(CLI::App& app, CommandAction& run) {
-    auto* command = app.add_subcommand("clients", "list the supported clients");
+    auto* command = app.add_subcommand("clients", translated("cli.command.clients"));
     auto asJson = std::make_shared<bool>(false);
-    command->add_flag("--json", *asJson, "print a JSON array");
+    command->add_flag("--json", *asJson, translated("cli.option.json"));
     command->callback([&run, asJson] {
         run = [asJson] {
             nlohmann::json list = nlohmann::json::array();

@@ -3,6 +3,7 @@
 #include "cli/commands.h"
 #include "cli/gateway_form.h"
 #include "files/json_text.h"
+#include "model/messages.h"
 #include "model/setup_error.h"
 #include "workflow/managed_export.h"
 
@@ -24,7 +25,7 @@ int runExport(const ExportOptions& options) {
         std::optional<std::string> key;
         if (options.keySource.keyFromStdin) {
             key = options.keySource.key();
-            std::cerr << "警告：导出的内容含有 API Key。请像保管密码一样保管和分发它。\n";
+            std::cerr << translated("cli.export.key-warning") << '\n';
         }
         if (options.format == "json") {
             std::cout << prettyJSON(claudeManagedSettings(profile, key)) << '\n';
@@ -42,28 +43,25 @@ int runExport(const ExportOptions& options) {
 }  // namespace
 
 void addExportCommand(CLI::App& app, CommandAction& run) {
-    auto* command = app.add_subcommand(
-        "export", "print a profile's settings for device management (managed Macs)");
+    auto* command = app.add_subcommand("export", translated("cli.command.export"));
     auto options = std::make_shared<ExportOptions>();
-    command->add_option("--profile", options->profile, "the team's profile file (JSON5)")
+    command->add_option("--profile", options->profile, translated("cli.option.profile"))
         ->required();
-    command
-        ->add_option("--client", options->client,
-                     "the client whose managed settings to print (claude)")
+    command->add_option("--client", options->client, translated("cli.option.export-client"))
         ->required()
         ->check(CLI::Validator(
             [](const std::string& name) {
                 const std::optional<Client> client = clientNamed(name);
                 return client && readsManagedPreferences(*client)
                            ? std::string()
-                           : "only Claude desktop reads managed preferences: " + name;
+                           : translated("cli.export.only-claude", {{"name", name}});
             },
             "CLIENT"));
-    command->add_option("--format", options->format, "mobileconfig (XML plist) or json")
+    command->add_option("--format", options->format, translated("cli.option.format"))
         ->required()
         ->check(CLI::IsMember({"mobileconfig", "json"}));
     command->add_flag("--key-stdin", options->keySource.keyFromStdin,
-                      "include the API key, read from one line of standard input");
+                      translated("cli.option.export-key-stdin"));
     command->callback([&run, options] { run = [options] { return runExport(*options); }; });
 }
 

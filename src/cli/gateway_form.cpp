@@ -12,12 +12,16 @@ namespace corvane::cli {
 
 std::optional<Client> clientNamed(const std::string& name) { return clientFromName(name); }
 
+std::string unknownClient(const std::string& name) {
+    return translated("cli.unknown-client", {{"name", name}});
+}
+
 void addClientOption(CLI::App& command, std::string& clientName) {
-    command.add_option("--client", clientName, "client display name or case name (openClaw)")
+    command.add_option("--client", clientName, translated("cli.option.client"))
         ->required()
         ->check(CLI::Validator(
             [](const std::string& name) {
-                return clientNamed(name) ? std::string() : "unknown client: " + name;
+                return clientNamed(name) ? std::string() : unknownClient(name);
             },
             "CLIENT"));
 }
@@ -28,11 +32,10 @@ void GatewayForm::addConnectionOptions(CLI::App& command) {
 }
 
 void GatewayForm::addAddressOptions(CLI::App& command) {
-    command.add_option("--address", address, "HTTPS base address of the gateway")->required();
-    command.add_option("--auth", auth, "authentication scheme")
+    command.add_option("--address", address, translated("cli.option.address"))->required();
+    command.add_option("--auth", auth, translated("cli.option.auth"))
         ->check(CLI::IsMember({"bearer", "x-api-key"}));
-    command.add_flag("--key-stdin", keyFromStdin,
-                     "read the API key from one line of standard input instead of CORVANE_API_KEY");
+    command.add_flag("--key-stdin", keyFromStdin, translated("cli.option.key-stdin"));
 }
 
 void GatewayForm::addOptions(CLI::App& command) {
@@ -41,7 +44,7 @@ void GatewayForm::addOptions(CLI::App& command) {
 }
 
 void GatewayForm::addModelOption(CLI::App& command) {
-    command.add_option("--model", models, "model ID, optionally ID=DISPLAY NAME; repeatable")
+    command.add_option("--model", models, translated("cli.option.model"))
         ->required()
         ->allow_extra_args(false);
 }
@@ -77,7 +80,7 @@ std::string secretLine() {
     termios saved{};
     const bool terminal = isatty(STDIN_FILENO) != 0 && tcgetattr(STDIN_FILENO, &saved) == 0;
     if (terminal) {
-        std::cerr << "API Key: " << std::flush;
+        std::cerr << translated("cli.key-prompt") << std::flush;
         termios silent = saved;
         silent.c_lflag &= ~static_cast<tcflag_t>(ECHO);
         tcsetattr(STDIN_FILENO, TCSANOW, &silent);

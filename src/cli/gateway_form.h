@@ -42,6 +42,8 @@ struct GatewayForm {
 };
 
 std::optional<Client> clientNamed(const std::string& name);
+// What an option's check says of a name no client has.
+std::string unknownClient(const std::string& name);
 
 // Adds --client as a required option; checks the name when parsing.
 void addClientOption(CLI::App& command, std::string& clientName);

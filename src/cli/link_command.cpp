@@ -2,17 +2,16 @@
 
 #include "cli/commands.h"
 #include "files/json_text.h"
+#include "model/messages.h"
 #include "model/setup_error.h"
 #include "workflow/setup_link.h"
 
 namespace corvane::cli {
 
 void addLinkCommand(CLI::App& app, CommandAction& run) {
-    auto* command =
-        app.add_subcommand("link", "print what an import link would fill in the window's form");
+    auto* command = app.add_subcommand("link", translated("cli.command.link"));
     auto link = std::make_shared<std::string>();
-    command->add_option("URL", *link, "corvane-setup://configure?client=…&address=…&model=…")
-        ->required();
+    command->add_option("URL", *link, translated("cli.option.link"))->required();
     command->callback([&run, link] {
         run = [link] {
             try {

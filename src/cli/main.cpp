@@ -3,6 +3,7 @@
 #include <iostream>
 
 #include "cli/commands.h"
+#include "cli/help_language.h"
 #include "model/messages.h"
 #include "platform/memory_privacy.h"
 #include "platform/preferred_languages.h"
@@ -14,7 +15,8 @@ int main(int argc, char** argv) {
         corvane::languageArgument({argv + 1, argv + argc}), corvane::preferredLanguages()));
     curl_global_init(CURL_GLOBAL_DEFAULT);
     CLI::App app{corvane::translated("cli.description")};
-    app.set_version_flag("--version", CORVANE_VERSION);
+    corvane::cli::speakChosenLanguage(app);
+    app.set_version_flag("--version", CORVANE_VERSION, corvane::translated("cli.help.version"));
     app.require_subcommand(1);
     // Read above already; named here so that help lists it and a wrong value is refused.
     std::string language;
@@ -31,6 +33,7 @@ int main(int argc, char** argv) {
     corvane::cli::addStatusCommand(app, run);
     corvane::cli::addLinkCommand(app, run);
     corvane::cli::addExportCommand(app, run);
+    corvane::cli::nameSubcommandGroup(app);
     try {
         app.parse(argc, argv);
     } catch (const CLI::ParseError& error) {

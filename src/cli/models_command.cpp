@@ -5,6 +5,7 @@
 #include "cli/commands.h"
 #include "cli/gateway_form.h"
 #include "cli/interrupt_watcher.h"
+#include "model/messages.h"
 #include "model/setup_error.h"
 #include "model/text.h"
 #include "platform/platform_error.h"
@@ -47,20 +48,22 @@ int listModels(const ModelsOptions& options) {
         const GatewayModelList list = gatewayModels(connection, client, stop.get_token());
         print(list.models, options.asJson);
         if (list.incomplete) {
-            std::cerr << "模型列表不完整：" << displayable(*list.incomplete) << '\n';
+            std::cerr << translated("cli.models.incomplete",
+                                    {{"limit", displayable(*list.incomplete)}})
+                      << '\n';
         } else if (list.models.empty()) {
-            std::cerr << "网关没有列出任何模型。" << '\n';
+            std::cerr << translated("cli.models.none-listed") << '\n';
         }
         return kExitSuccess;
     } catch (const SetupError& error) {
         std::cerr << displayable(error.text()) << '\n';
         return kExitFailed;
     } catch (const OperationCancelled&) {
-        std::cerr << "已取消。" << '\n';
+        std::cerr << translated("cli.models.cancelled") << '\n';
         return kExitInterrupted;
     } catch (const std::exception&) {
         // Other errors' texts are for diagnostics, not for the user.
-        std::cerr << "获取模型列表失败。请稍后重试。" << '\n';
+        std::cerr << translated("cli.models.failed") << '\n';
         return kExitFailed;
     }
 }
@@ -68,10 +71,10 @@ int listModels(const ModelsOptions& options) {
 }  // namespace
 
 void addModelsCommand(CLI::App& app, CommandAction& run) {
-    auto* command = app.add_subcommand("models", "list the models the gateway offers");
+    auto* command = app.add_subcommand("models", translated("cli.command.models"));
     auto options = std::make_shared<ModelsOptions>();
     options->form.addConnectionOptions(*command);
-    command->add_flag("--json", options->asJson, "print a JSON array of {\"id\", \"name\"}");
+    command->add_flag("--json", options->asJson, translated("cli.option.models-json"));
     command->callback([&run, options] { run = [options] { return listModels(*options); }; });
 }
 

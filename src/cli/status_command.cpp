@@ -6,6 +6,7 @@
 #include "cli/gateway_form.h"
 #include "defaults/user_defaults.h"
 #include "files/json_text.h"
+#include "model/messages.h"
 #include "model/text.h"
 #include "platform/workspace.h"
 #include "workflow/client_overview.h"
@@ -43,18 +44,24 @@ nlohmann::json overviewJson(const ClientOverview& overview) {
 
 void printOverview(const ClientOverview& overview) {
     const ClientConfigurationStatus& status = overview.configuration;
-    std::string installed = overview.installed ? "已安装" : "未安装";
+    std::string installed = overview.installed ? translated("cli.status.installed")
+                                               : translated("cli.status.not-installed");
     if (overview.version) installed += " " + *overview.version;
-    const char* configured = !status.configured ? "未知" : *status.configured ? "已配置" : "未配置";
+    const std::string configured = !status.configured   ? translated("cli.status.unknown")
+                                   : *status.configured ? translated("cli.status.configured")
+                                                        : translated("cli.status.not-configured");
     std::string models;
     for (const auto& model : status.models) models += (models.empty() ? "" : ", ") + model;
     // A value read from a file is shown escaped: it must not steer the terminal.
-    std::cout << rawValue(overview.client) << '\t' << displayable(installed) << '\t' << configured
-              << '\t' << displayable(status.address.value_or("-")) << '\t'
+    std::cout << clientLabel(overview.client) << '\t' << displayable(installed) << '\t'
+              << configured << '\t' << displayable(status.address.value_or("-")) << '\t'
               << (models.empty() ? "-" : displayable(models)) << '\n';
     for (const auto& file : status.files) {
         std::cout << '\t' << displayable(file.path.string()) << '\t'
-                  << (file.exists ? "存在" : "不存在") << (file.backup ? "\t有备份" : "") << '\n';
+                  << (file.exists ? translated("cli.status.file-exists")
+                                  : translated("cli.status.file-missing"))
+                  << (file.backup ? "\t" + translated("cli.status.has-backup") : std::string())
+                  << '\n';
     }
 }
 
@@ -86,16 +93,15 @@ int runStatus(const StatusOptions& options) {
 }  // namespace
 
 void addStatusCommand(CLI::App& app, CommandAction& run) {
-    auto* command = app.add_subcommand(
-        "status", "show every client's state: installed, configured, gateway, files (read only)");
+    auto* command = app.add_subcommand("status", translated("cli.command.status"));
     auto options = std::make_shared<StatusOptions>();
-    command->add_flag("--json", options->asJson, "print a JSON array");
-    auto* client = command->add_option("--client", options->clientName, "only this client")
-                       ->check([](const std::string& name) {
-                           return clientNamed(name) ? std::string() : "unknown client: " + name;
-                       });
-    command
-        ->add_option("--config", options->config, "configuration file (the window's chosen path)")
+    command->add_flag("--json", options->asJson, translated("cli.option.json"));
+    auto* client =
+        command->add_option("--client", options->clientName, translated("cli.option.status-client"))
+            ->check([](const std::string& name) {
+                return clientNamed(name) ? std::string() : unknownClient(name);
+            });
+    command->add_option("--config", options->config, translated("cli.option.config"))
         ->needs(client);
     command->callback([&run, options] { run = [options] { return runStatus(*options); }; });
 }

@@ -3,13 +3,14 @@
 #include "cli/commands.h"
 #include "cli/gateway_form.h"
 #include "files/json_text.h"
+#include "model/messages.h"
 #include "model/setup_error.h"
 #include "model/text.h"
 
 namespace corvane::cli {
 
 void addValidateCommand(CLI::App& app, CommandAction& run) {
-    auto* command = app.add_subcommand("validate", "check the form and print the settings");
+    auto* command = app.add_subcommand("validate", translated("cli.command.validate"));
     auto form = std::make_shared<GatewayForm>();
     form->addOptions(*command);
     command->callback([&run, form] {

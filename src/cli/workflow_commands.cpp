@@ -10,6 +10,7 @@
 #include "cli/interrupt_watcher.h"
 #include "cli/terminal_host.h"
 #include "model/displayable_lines.h"
+#include "model/messages.h"
 #include "platform/workspace.h"
 #include "workflow/installed_application.h"
 #include "workflow/reset_question.h"
@@ -28,17 +29,15 @@ struct WorkflowOptions {
     bool dryRun = false;
 
     void addOptions(CLI::App& command, bool withConfigOnly) {
-        configOption =
-            command.add_option("--config", config, "configuration file (the window's chosen path)");
-        command.add_option("--app", app, "application bundle, instead of looking it up");
-        auto* yesFlag = command.add_flag("--yes", yes, "restart the client without asking");
-        auto* noFlag = command.add_flag("--no-restart", noRestart, "do not restart the client");
+        configOption = command.add_option("--config", config, translated("cli.option.config"));
+        command.add_option("--app", app, translated("cli.option.app"));
+        auto* yesFlag = command.add_flag("--yes", yes, translated("cli.option.yes"));
+        auto* noFlag =
+            command.add_flag("--no-restart", noRestart, translated("cli.option.no-restart"));
         yesFlag->excludes(noFlag);
-        command.add_flag("--dry-run", dryRun,
-                         "print the changes as a unified diff (key redacted); write nothing");
+        command.add_flag("--dry-run", dryRun, translated("cli.option.dry-run"));
         if (withConfigOnly) {
-            command.add_flag("--config-only", configOnly,
-                             "only write the configuration files (for command-line clients)");
+            command.add_flag("--config-only", configOnly, translated("cli.option.config-only"));
         }
     }
 
@@ -48,7 +47,7 @@ struct WorkflowOptions {
         const Client client = *clientNamed(clientName);
         if (configOption->count() > 0 && defaultPaths(client).empty()) {
             throw CLI::ValidationError(
-                "--config", std::string(rawValue(client)) + " 的配置文件位置是固定的，不能指定。");
+                "--config", translated("cli.config-path-fixed", {{"client", clientLabel(client)}}));
         }
     }
 
@@ -174,8 +173,7 @@ int runReset(const std::string& clientName, const WorkflowOptions& options) {
 }  // namespace
 
 void addApplyCommand(CLI::App& app, CommandAction& run) {
-    auto* command =
-        app.add_subcommand("apply", "check the gateway, write the configuration, restart");
+    auto* command = app.add_subcommand("apply", translated("cli.command.apply"));
     auto gateway = std::make_shared<GatewayForm>();
     auto options = std::make_shared<WorkflowOptions>();
     auto targets = std::make_shared<ApplyTargets>();
@@ -202,8 +200,7 @@ void addApplyCommand(CLI::App& app, CommandAction& run) {
 }
 
 void addResetCommand(CLI::App& app, CommandAction& run) {
-    auto* command =
-        app.add_subcommand("reset", "take out what the tool wrote and restore the rest");
+    auto* command = app.add_subcommand("reset", translated("cli.command.reset"));
     auto clientName = std::make_shared<std::string>();
     auto options = std::make_shared<WorkflowOptions>();
     addClientOption(*command, *clientName);

@@ -3,6 +3,7 @@
 #include <nlohmann/json.hpp>
 #include <random>
 
+#include "support/catalogue_text.h"
 #include "support/run_program.h"
 #include "support/temp_home.h"
 
@@ -12,6 +13,7 @@ namespace {
 using testing::ProgramResult;
 using testing::ProgramRun;
 using testing::runProgram;
+using testing::zh;
 
 ProgramResult corvane(std::vector<std::string> arguments, std::optional<std::string> key,
                       std::string input = "") {
@@ -50,18 +52,18 @@ TEST(ValidateCommand, ExitStatusesAndMessages) {
          "k",
          "",
          1,
-         "请输入 HTTPS 接口基础地址。\n"},
+         zh("model.form.address-not-https") + "\n"},
         {{"validate", "--client", "workBuddy", "--address", "https://x", "--auth", "x-api-key",
           "--model", "a"},
          "k",
          "",
          1,
-         "WorkBuddy 自定义模型使用 Bearer 认证。\n"},
+         zh("model.form.workbuddy-needs-bearer") + "\n"},
         {{"validate", "--client", "Claude", "--address", "https://x", "--model", "a"},
          std::nullopt,
          "",
          1,
-         "请粘贴完整的 API Key。\n"},
+         zh("model.form.key-incomplete") + "\n"},
         {{"validate", "--client", "claude", "--address", "https://x", "--model", "opus",
           "--key-stdin"},
          std::nullopt,
@@ -96,7 +98,7 @@ TEST(ValidateCommand, ExitStatusesAndMessages) {
          std::string(16 * 1024 + 1, 'k'),
          "",
          1,
-         "请粘贴完整的 API Key。\n"},
+         zh("model.form.key-incomplete") + "\n"},
     };
     for (const Case& c : cases) {
         const ProgramResult result = corvane(c.arguments, c.key, c.input);
@@ -113,7 +115,9 @@ TEST(ValidateCommand, HermesTakesOneModelInEveryCommand) {
                                               "https://x", "--model", "a", "--model", "b"},
                                              "k");
         EXPECT_EQ(result.exitStatus, 2) << command;
-        EXPECT_NE(result.error.find("Hermes Desktop 只能配置一个模型。"), std::string::npos)
+        EXPECT_NE(
+            result.error.find(zh("model.form.one-model-only", {{"client", "Hermes Desktop"}})),
+            std::string::npos)
             << command << ": " << result.error;
     }
 }
