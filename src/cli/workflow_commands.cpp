@@ -155,7 +155,7 @@ int runReset(const std::string& clientName, const WorkflowOptions& options) {
                 case ResetAction::resetWithoutRestart:
                     break;
                 case ResetAction::cancel:
-                    host.setStatus("操作已取消。");
+                    host.setStatus(translated("workflow.status.cancelled"));
                     return kExitDeclined;
             }
         }
