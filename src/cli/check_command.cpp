@@ -107,7 +107,7 @@ int checkAllModels(const CheckOptions& options) {
         std::cerr << translated("cli.check.cancelled") << '\n';
         return kExitInterrupted;
     } catch (const std::exception& error) {
-        const FailureReport report = failureReport(error, translated("cli.check.failed"), key);
+        const FailureReport report = failureReport(error, translated("workflow.check.failed"), key);
         std::cerr << displayable(report.message) << '\n';
         if (!report.detail.empty()) std::cerr << displayable(report.detail) << '\n';
         return kExitFailed;

@@ -48,11 +48,11 @@ int listModels(const ModelsOptions& options) {
         const GatewayModelList list = gatewayModels(connection, client, stop.get_token());
         print(list.models, options.asJson);
         if (list.incomplete) {
-            std::cerr << translated("cli.models.incomplete",
-                                    {{"limit", displayable(*list.incomplete)}})
+            std::cerr << translated("workflow.models.incomplete",
+                                    {{"reason", displayable(*list.incomplete)}})
                       << '\n';
         } else if (list.models.empty()) {
-            std::cerr << translated("cli.models.none-listed") << '\n';
+            std::cerr << translated("workflow.models.none-listed") << '\n';
         }
         return kExitSuccess;
     } catch (const SetupError& error) {
@@ -63,7 +63,7 @@ int listModels(const ModelsOptions& options) {
         return kExitInterrupted;
     } catch (const std::exception&) {
         // Other errors' texts are for diagnostics, not for the user.
-        std::cerr << translated("cli.models.failed") << '\n';
+        std::cerr << translated("workflow.models.fetch-failed") << '\n';
         return kExitFailed;
     }
 }
