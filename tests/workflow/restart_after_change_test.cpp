@@ -87,9 +87,11 @@ protected:
 TEST_F(RestartAfterChangeTest, RunningApplicationIsStoppedAndOpenedAgain) {
     auto app = bundle("WorkBuddy");
     launchAndWait(app);
-    restartAfterChange(host_, control_, Client::workBuddy, app, "配置已保存", "。");
-    EXPECT_EQ(host_.statuses(), (std::vector<std::string>{"配置已保存，正在重启 WorkBuddy。",
-                                                          "配置已保存，已重新打开 WorkBuddy。"}));
+    restartAfterChange(host_, control_, Client::workBuddy, app, ChangeMade::saved);
+    EXPECT_EQ(host_.statuses(),
+              (std::vector<std::string>{
+                  "配置已保存，正在重启 WorkBuddy。",
+                  "配置已保存，已重新打开 WorkBuddy。请在模型选择器中选择已添加的模型。"}));
     EXPECT_FALSE(host_.failed());
     ASSERT_TRUE(testing::waitUntil([&] { return events().size() == 3; }));
     EXPECT_EQ(events(), (std::vector<std::string>{"start", "term", "start"}));
@@ -98,10 +100,9 @@ TEST_F(RestartAfterChangeTest, RunningApplicationIsStoppedAndOpenedAgain) {
 
 TEST_F(RestartAfterChangeTest, ApplicationThatWasNotRunningIsLaunched) {
     auto app = bundle("Hermes");
-    restartAfterChange(host_, control_, Client::hermes, app, "配置已恢复", "。新的设置已生效。");
-    EXPECT_EQ(host_.statuses(),
-              (std::vector<std::string>{"配置已恢复，正在重启 Hermes。",
-                                        "配置已恢复，已重新打开 Hermes。新的设置已生效。"}));
+    restartAfterChange(host_, control_, Client::hermes, app, ChangeMade::restored);
+    EXPECT_EQ(host_.statuses(), (std::vector<std::string>{"配置已恢复，正在重启 Hermes。",
+                                                          "配置已恢复，已重新打开 Hermes。"}));
     EXPECT_FALSE(host_.failed());
     EXPECT_EQ(control_.runningApplications(app).size(), 1u);
 }
@@ -112,7 +113,7 @@ TEST_F(RestartAfterChangeTest, ApplicationThatDoesNotQuitIsNotLaunched) {
     auto app = bundle("WorkBuddy", options);
     launchAndWait(app);
     ApplicationControl control(workspace_, stop_.get_token(), {std::chrono::milliseconds(1), 5});
-    restartAfterChange(host_, control, Client::workBuddy, app, "配置已保存", "。");
+    restartAfterChange(host_, control, Client::workBuddy, app, ChangeMade::saved);
     EXPECT_EQ(
         host_.statuses(),
         (std::vector<std::string>{"配置已保存，正在重启 WorkBuddy。",
@@ -126,7 +127,7 @@ TEST_F(RestartAfterChangeTest, RefusedLaunchAsksToOpenByHand) {
     options.executableName = "gone";
     auto app = bundle("WorkBuddy", options);
     std::filesystem::remove(app / "Contents/MacOS/gone");
-    restartAfterChange(host_, control_, Client::workBuddy, app, "配置已保存", "。");
+    restartAfterChange(host_, control_, Client::workBuddy, app, ChangeMade::saved);
     EXPECT_EQ(host_.statuses(), (std::vector<std::string>{"配置已保存，正在重启 WorkBuddy。",
                                                           "配置已保存。请手动打开 WorkBuddy。"}));
     EXPECT_TRUE(host_.failed());
@@ -141,7 +142,7 @@ TEST_F(RestartAfterChangeTest, OpenCodeServiceStopsBetweenQuitAndLaunch) {
         std::filesystem::remove(log());
         auto app = bundle("OpenCode", options);
         launchAndWait(app);
-        restartAfterChange(host_, control_, target, app, "配置已保存", "。");
+        restartAfterChange(host_, control_, target, app, ChangeMade::saved);
         EXPECT_FALSE(host_.failed());
         ASSERT_TRUE(testing::waitUntil([&] { return events().back() == "start"; }));
         auto expected = target == Client::openCode
@@ -157,7 +158,7 @@ TEST_F(RestartAfterChangeTest, FailingServiceToolIsReported) {
     options.shortVersion = "2.0";
     options.extraFiles["Contents/Resources/opencode-cli"] = ExtraFile{"#!/bin/sh\nexit 1\n", true};
     auto app = bundle("OpenCode", options);
-    restartAfterChange(host_, control_, Client::openCode, app, "配置已保存", "。");
+    restartAfterChange(host_, control_, Client::openCode, app, ChangeMade::saved);
     EXPECT_EQ(host_.status(),
               "配置已保存。无法停止 OpenCode 本地服务。请检查 OpenCode 的服务状态。");
     EXPECT_TRUE(host_.failed());
@@ -170,7 +171,7 @@ TEST_F(RestartAfterChangeTest, StopRequestEndsTheRestart) {
     auto app = bundle("WorkBuddy", options);
     launchAndWait(app);
     stop_.request_stop();
-    EXPECT_EQ(restartAfterChange(host_, control_, Client::workBuddy, app, "配置已保存", "。"),
+    EXPECT_EQ(restartAfterChange(host_, control_, Client::workBuddy, app, ChangeMade::saved),
               WorkflowOutcome::stopped);
     EXPECT_EQ(host_.statuses(),
               (std::vector<std::string>{"配置已保存，正在重启 WorkBuddy。",
