@@ -2,6 +2,7 @@
 
 #include "check/check_request.h"
 #include "files/config_files.h"
+#include "model/messages.h"
 #include "model/setup_error.h"
 #include "platform/bundle_info.h"
 #include "platform/platform_error.h"
@@ -34,8 +35,9 @@ std::optional<std::string> unmetMinimumSystem(const std::filesystem::path& bundl
 // What the status says when the configuration waits for the client's next
 // start: a command-line program reads it when it next runs.
 std::string savedForNextStart(const ApplyPlan& plan) {
-    if (plan.location || !plan.commandLine) return "配置已保存。重启后生效。";
-    return "配置已保存。下次启动 " + plan.commandLine->filename().string() + " 时生效。";
+    if (plan.location || !plan.commandLine) return translated("workflow.apply.saved-after-restart");
+    return translated("workflow.apply.saved-next-launch",
+                      {{"program", plan.commandLine->filename().string()}});
 }
 
 // A restart that failed leaves a saved configuration, and its status says
@@ -49,16 +51,15 @@ WorkflowOutcome saveAndOfferRestart(const ApplyPlan& plan, const InstalledApplic
                                     const ApplicationControl& control) {
     const SelectedClientConfiguration& configuration = plan.configuration;
     const Client client = configuration.client;
-    host.setStatus("正在保存配置");
+    host.setStatus(translated("workflow.apply.saving"));
     configuration.save(application, control.stopToken());
     if (defaultPath(client)) {
         host.setUserDefault(configurationPathKey(client), configuration.chosenPath);
     }
     host.setStatus(savedForNextStart(plan));
     if (!services.configOnly && plan.location && confirmRestart(host, *plan.location, false)) {
-        return afterSaving(restartAfterChange(
-            host, control, client, *plan.location, "配置已保存",
-            client == Client::codex ? "。请新建聊天并选择已配置的模型。" : "。"));
+        return afterSaving(
+            restartAfterChange(host, control, client, *plan.location, ChangeMade::saved));
     }
     return WorkflowOutcome::succeeded;
 }
@@ -71,10 +72,11 @@ WorkflowOutcome saveWorkBuddy(const ApplyPlan& plan, const InstalledApplication&
     }
     const std::filesystem::path& bundle = *plan.location;
     if (!confirmRestart(host, bundle, true)) {
-        host.setStatus("操作已取消。");
+        host.setStatus(translated("workflow.status.cancelled"));
         return WorkflowOutcome::declined;
     }
-    host.setStatus("正在保存配置并重启 WorkBuddy");
+    host.setStatus(translated("workflow.apply.saving-restarting",
+                              {{"client", clientLabel(Client::workBuddy)}}));
     control.stopApplication(bundle);
     try {
         plan.configuration.save(application, control.stopToken());
@@ -87,21 +89,23 @@ WorkflowOutcome saveWorkBuddy(const ApplyPlan& plan, const InstalledApplication&
         throw;
     }
     host.setUserDefault(configurationPathKey(Client::workBuddy), plan.configuration.chosenPath);
-    return afterSaving(restartAfterChange(host, control, Client::workBuddy, bundle, "配置已保存",
-                                          "。请在模型选择器中选择已添加的模型。"));
+    return afterSaving(
+        restartAfterChange(host, control, Client::workBuddy, bundle, ChangeMade::saved));
 }
 
 WorkflowOutcome applyClaude(const ApplyPlan& plan, WorkflowHost& host,
                             const WorkflowServices& services, const ApplicationControl& control) {
     const std::filesystem::path& bundle = *plan.location;
     if (!confirmRestart(host, bundle, true)) {
-        host.setStatus("请在保存 Claude 中的工作后重新应用配置。");
+        host.setStatus(translated("workflow.apply.claude-restart-declined",
+                                  {{"client", clientLabel(Client::claude)}}));
         return WorkflowOutcome::declined;
     }
-    host.setStatus("正在应用配置并重启 Claude");
+    host.setStatus(
+        translated("workflow.apply.claude-applying", {{"client", clientLabel(Client::claude)}}));
     configureClaude(plan.configuration.settings, bundle, control, services.claudeTiming,
                     services.managedPreferences);
-    host.setStatus("配置已应用。请新建会话验证。");
+    host.setStatus(translated("workflow.apply.claude-applied"));
     return WorkflowOutcome::succeeded;
 }
 
@@ -115,27 +119,28 @@ struct InstalledTarget {
 // system. A refusal is reported through the host and gives nothing.
 std::optional<InstalledTarget> installedTarget(Client client, WorkflowHost& host,
                                                const WorkflowServices& services) {
-    const std::string name(rawValue(client));
+    const std::string name = clientLabel(client);
     InstalledTarget target{applicationLocation(client, services), std::nullopt};
     if (!target.location) target.commandLine = commandLineProgramPath(client);
     if (services.configOnly) {
         if (client == Client::claude) {
-            refuse(host, "Claude 桌面版须由运行中的应用加密保存 Key，不能只写配置文件。");
+            refuse(host, translated("workflow.apply.claude-config-only"));
             return std::nullopt;
         }
         if (guidanceOnly(client)) {
-            refuse(host, "Cursor / Grok Build 须在应用内完成设置。");
+            refuse(host, translated("workflow.guidance-only.in-app", {{"client", name}}));
             return std::nullopt;
         }
         return target;
     }
     if (!target.location && !target.commandLine) {
-        refuse(host, "请先安装 " + name + "，再运行这个工具。");
+        refuse(host, translated("workflow.apply.install-first", {{"client", name}}));
         return std::nullopt;
     }
     if (const auto minimum =
             target.location ? unmetMinimumSystem(*target.location) : std::nullopt) {
-        refuse(host, name + " 需要 macOS " + *minimum + " 或更高版本。");
+        refuse(host, translated("workflow.apply.system-too-old",
+                                {{"client", name}, {"version", *minimum}}));
         return std::nullopt;
     }
     return target;
@@ -148,7 +153,7 @@ std::optional<std::filesystem::path> prepareOpenForSetup(Client client, Workflow
     const auto target = installedTarget(client, host, services);
     if (!target) return std::nullopt;
     if (!target->location) {
-        refuse(host, "请先安装 " + std::string(rawValue(client)) + "，再运行这个工具。");
+        refuse(host, translated("workflow.apply.install-first", {{"client", clientLabel(client)}}));
         return std::nullopt;
     }
     // Opening changes nothing the user reads: the status and its colour stay as they were.
@@ -163,12 +168,14 @@ WorkflowOutcome runOpenForSetup(const std::filesystem::path& location, WorkflowH
         host.setWorking(false);
         return WorkflowOutcome::succeeded;
     } catch (const OperationCancelled&) {
-        const WorkflowOutcome stopped = reportStopped(host, kStopped);
+        const WorkflowOutcome stopped = reportStopped(host, translated("workflow.stopped.plain"));
         host.setWorking(false);
         return stopped;
     } catch (const std::exception& error) {
         host.setWorking(false);
-        host.fail("请手动打开 " + applicationDisplayName(location) + "。", error.what());
+        host.fail(translated("workflow.open.manually",
+                             {{"application", applicationDisplayName(location)}}),
+                  error.what());
         return WorkflowOutcome::failed;
     }
 }
@@ -178,7 +185,8 @@ std::optional<ApplyPlan> prepareApply(const SetupForm& form, WorkflowHost& host,
     const Client client = form.client;
     // Cursor is set up inside its own application (prepareOpenForSetup).
     if (guidanceOnly(client)) {
-        refuse(host, "Cursor / Grok Build 须在应用内完成设置。");
+        refuse(host,
+               translated("workflow.guidance-only.in-app", {{"client", clientLabel(client)}}));
         return std::nullopt;
     }
     const auto target = installedTarget(client, host, services);
@@ -192,7 +200,7 @@ std::optional<ApplyPlan> prepareApply(const SetupForm& form, WorkflowHost& host,
         refuse(host, error.text());
         return std::nullopt;
     } catch (const std::exception&) {
-        refuse(host, "请检查填写的信息。");
+        refuse(host, translated("workflow.form.check-entries"));
         return std::nullopt;
     }
 
@@ -201,7 +209,7 @@ std::optional<ApplyPlan> prepareApply(const SetupForm& form, WorkflowHost& host,
     const auto claudeVersion =
         client == Client::claude && location ? applicationVersion(*location) : std::nullopt;
     if (claudeVersion && compareVersions(*claudeVersion, kClaudeSealingVersion) < 0) {
-        refuse(host, "请先把 Claude 桌面版更新到支持加密保存 Key 的版本。");
+        refuse(host, translated("workflow.apply.update-claude"));
         return std::nullopt;
     }
     host.setWorking(true);
@@ -215,7 +223,9 @@ void checkEveryModel(const ApplyPlan& plan, WorkflowHost& host, const WorkflowSe
     const Client client = plan.configuration.client;
     const auto& models = settings.inferenceModels();
     for (std::size_t k = 0; k < models.size(); ++k) {
-        host.setStatus("验证模型 " + std::to_string(k + 1) + " / " + std::to_string(models.size()));
+        host.setStatus(translated(
+            "workflow.check.model-progress",
+            {{"index", std::to_string(k + 1)}, {"total", std::to_string(models.size())}}));
         const HttpsRequest request = checkRequest(settings, models[k], client);
         const std::string sent = request.url + '\n' + request.postBody.value_or("");
         if (passed != nullptr && passed->contains(sent)) continue;
@@ -247,10 +257,10 @@ WorkflowOutcome runApply(const ApplyPlan& plan, WorkflowHost& host,
         if (outcome != WorkflowOutcome::declined) host.clearKey();
     } catch (const OperationCancelled&) {
         // Every stop before the commit leaves the files as they were.
-        outcome = reportStopped(host, kStoppedBeforeApply);
+        outcome = reportStopped(host, translated("workflow.stopped.nothing-written"));
     } catch (const std::exception& error) {
         const FailureReport report =
-            failureReport(error, "应用配置失败。请检查配置后重试。",
+            failureReport(error, translated("workflow.apply.failed"),
                           plan.configuration.settings.inferenceGatewayApiKey());
         host.fail(report.message, report.detail);
         outcome = WorkflowOutcome::failed;

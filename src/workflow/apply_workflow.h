@@ -37,7 +37,7 @@ std::optional<std::filesystem::path> prepareOpenForSetup(Client client, Workflow
                                                          const WorkflowServices& services);
 
 // Opens the application on the worker, since the system may take its time to
-// answer; a refusal becomes "请手动打开 …". Never throws.
+// answer; a refusal becomes workflow.open.manually. Never throws.
 WorkflowOutcome runOpenForSetup(const std::filesystem::path& location, WorkflowHost& host,
                                 const WorkflowServices& services, std::stop_token stop);
 

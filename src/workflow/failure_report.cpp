@@ -2,6 +2,7 @@
 
 #include <nlohmann/json.hpp>
 
+#include "model/messages.h"
 #include "model/setup_error.h"
 
 namespace corvane {
@@ -21,7 +22,7 @@ std::string withoutSecret(std::string text, std::string_view secret) {
 std::string errorText(const std::exception& error) {
     // The parser's own text ends with the characters it last read.
     if (const auto* parse = dynamic_cast<const nlohmann::json::parse_error*>(&error)) {
-        return "JSON 在第 " + std::to_string(parse->byte) + " 个字节处无法解析。";
+        return translated("workflow.failure.json-parse", {{"byte", std::to_string(parse->byte)}});
     }
     return error.what();
 }

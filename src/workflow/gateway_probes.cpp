@@ -3,6 +3,7 @@
 #include <set>
 #include <string>
 
+#include "model/messages.h"
 #include "model/setup_error.h"
 #include "model/text.h"
 #include "platform/platform_error.h"
@@ -26,19 +27,19 @@ std::optional<Plan> prepared(WorkflowHost& host, Build build) {
     } catch (const SetupError& error) {
         refuse(host, error.text());
     } catch (const std::exception&) {
-        refuse(host, "请检查填写的信息。");
+        refuse(host, translated("workflow.form.check-entries"));
     }
     return std::nullopt;
 }
 
 // Runs a task's body, turning its errors into the status line.
 template <typename Body>
-WorkflowOutcome reported(WorkflowHost& host, const char* fallback, Body body) {
+WorkflowOutcome reported(WorkflowHost& host, const std::string& fallback, Body body) {
     WorkflowOutcome outcome = WorkflowOutcome::failed;
     try {
         outcome = body();
     } catch (const OperationCancelled&) {
-        outcome = reportStopped(host, kStopped);
+        outcome = reportStopped(host, translated("workflow.stopped.plain"));
     } catch (const SetupError& error) {
         refuse(host, error.text());
     } catch (const std::exception&) {
@@ -59,17 +60,19 @@ std::optional<ModelListPlan> prepareModelList(const SetupForm& form, WorkflowHos
 
 WorkflowOutcome runModelList(const ModelListPlan& plan, WorkflowHost& host,
                              const WorkflowServices& services, std::stop_token stop) {
-    return reported(host, "获取模型列表失败。请稍后重试。", [&] {
-        host.setStatus("正在获取模型列表");
+    return reported(host, translated("workflow.models.fetch-failed"), [&] {
+        host.setStatus(translated("workflow.models.fetching"));
         const GatewayModelList list =
             gatewayModels(plan.connection, plan.client, stop, services.checkLimits);
         const std::vector<GatewayModel>& models = list.models;
         if (list.incomplete) {
-            host.setStatus("模型列表不完整：" + *list.incomplete);
+            host.setStatus(
+                translated("workflow.models.incomplete", {{"reason", *list.incomplete}}));
+        } else if (models.empty()) {
+            host.setStatus(translated("workflow.models.none-listed"));
         } else {
-            host.setStatus(models.empty()
-                               ? "网关没有列出任何模型。"
-                               : "网关列出 " + std::to_string(models.size()) + " 个模型。");
+            host.setStatus(translatedCount("workflow.models.listed",
+                                           "workflow.models.listed.plural", models.size()));
         }
         if (!models.empty()) host.showGatewayModels(models);
         return WorkflowOutcome::succeeded;
@@ -85,20 +88,21 @@ std::optional<ConnectionTestPlan> prepareConnectionTest(const SetupForm& form, W
 
 WorkflowOutcome runConnectionTest(const ConnectionTestPlan& plan, WorkflowHost& host,
                                   const WorkflowServices& services, std::stop_token stop) {
-    return reported(host, "网关验证失败。请稍后重试。", [&] {
+    return reported(host, translated("workflow.check.failed"), [&] {
         const auto& models = plan.settings.inferenceModels();
         std::optional<std::string> firstFailure;
         // Every model is tried, so that each row gets its mark.
         for (std::size_t k = 0; k < models.size(); ++k) {
-            host.setStatus("验证模型 " + std::to_string(k + 1) + " / " +
-                           std::to_string(models.size()));
+            host.setStatus(translated(
+                "workflow.check.model-progress",
+                {{"index", std::to_string(k + 1)}, {"total", std::to_string(models.size())}}));
             const ModelCheck found =
                 checkModel(plan.settings, models[k], plan.client, stop, services.checkLimits);
             host.showModelCheck(k, found);
             if (!found.passed && !firstFailure) firstFailure = found.message;
         }
         if (firstFailure) throw SetupError(*firstFailure);
-        host.setStatus("连接测试通过，未写入任何配置。");
+        host.setStatus(translated("workflow.check.passed"));
         return WorkflowOutcome::succeeded;
     });
 }

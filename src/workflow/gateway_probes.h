@@ -13,7 +13,8 @@
 namespace corvane {
 
 // The window's two questions to the gateway that write nothing: which models
-// it lists ("从网关获取") and whether each model answers ("测试连接"). Each
+// it lists (its "fetch from gateway" button) and whether each model answers
+// (its "test connection" button). Each
 // has a synchronous part that validates the form (a refusal is reported
 // through the host and gives nothing) and a task for the worker that reports
 // through the host and never throws.

@@ -5,6 +5,7 @@
 
 #include "files/config_files.h"
 #include "files/json5.h"
+#include "model/messages.h"
 #include "model/setup_error.h"
 #include "workflow/secret_names.h"
 
@@ -39,18 +40,22 @@ std::optional<std::string> secretMember(const nlohmann::json& value) {
     return std::nullopt;
 }
 
+// `member` names the object inside the profile; empty for the profile itself.
 void refuseUnknownMembers(const nlohmann::json& object, const std::set<std::string>& known,
-                          const std::string& where) {
-    for (const auto& [name, member] : object.items()) {
-        if (!known.contains(name)) {
-            refuse("配置档" + where + "中有未知的成员 " + shownName(name) + "。");
+                          const std::string& member) {
+    for (const auto& [name, value] : object.items()) {
+        if (known.contains(name)) continue;
+        if (member.empty()) {
+            refuse(translated("workflow.profile.unknown-member", {{"name", shownName(name)}}));
         }
+        refuse(translated("workflow.profile.unknown-member-in",
+                          {{"member", member}, {"name", shownName(name)}}));
     }
 }
 
 std::vector<ModelRow> modelRows(const nlohmann::json& list, const std::string& member) {
     const std::string wrongKind =
-        "配置档的 " + member + " 须是模型列表：Model ID 字符串，或带 id 与可选 name 的对象。";
+        translated("workflow.profile.model-list-expected", {{"member", member}});
     if (!list.is_array()) refuse(wrongKind);
     std::vector<ModelRow> rows;
     for (const nlohmann::json& entry : list) {
@@ -62,7 +67,7 @@ std::vector<ModelRow> modelRows(const nlohmann::json& list, const std::string& m
             (entry.contains("name") && !entry["name"].is_string())) {
             refuse(wrongKind);
         }
-        refuseUnknownMembers(entry, {"id", "name"}, "的 " + member + " ");
+        refuseUnknownMembers(entry, {"id", "name"}, member);
         rows.emplace_back(entry["id"].get<std::string>(), entry.value("name", std::string()));
     }
     return rows;
@@ -71,25 +76,31 @@ std::vector<ModelRow> modelRows(const nlohmann::json& list, const std::string& m
 std::string optionalString(const nlohmann::json& document, const std::string& member,
                            std::string fallback) {
     if (!document.contains(member)) return fallback;
-    if (!document[member].is_string()) refuse("配置档的 " + member + " 须是字符串。");
+    if (!document[member].is_string()) {
+        refuse(translated("workflow.profile.string-expected", {{"member", member}}));
+    }
     return document[member].get<std::string>();
 }
 
 void readClients(const nlohmann::json& clients, GatewayProfile& profile) {
-    if (!clients.is_object()) refuse("配置档的 clients 须是以客户端名称为键的对象。");
+    if (!clients.is_object()) refuse(translated("workflow.profile.clients-object-expected"));
     for (const auto& [name, entry] : clients.items()) {
         const auto client = clientFromName(name);
-        if (!client) refuse("配置档的 clients 中有未知的客户端 " + shownName(name) + "。");
+        if (!client) {
+            refuse(translated("workflow.profile.unknown-client", {{"name", shownName(name)}}));
+        }
         if (guidanceOnly(*client)) {
-            refuse("配置档的 clients 中不能有 " + shownName(name) +
-                   "：Cursor / Grok Build 须在应用内完成设置。");
+            refuse(translated("workflow.profile.guidance-only-client",
+                              {{"name", shownName(name)}, {"client", clientLabel(*client)}}));
         }
         if (profile.clientNames.contains(*client)) {
-            refuse("配置档的 clients 中 " + std::string(rawValue(*client)) + " 出现了两次。");
+            refuse(translated("workflow.profile.client-twice", {{"client", clientLabel(*client)}}));
         }
         const std::string member = "clients." + name;
-        if (!entry.is_object()) refuse("配置档的 " + shownName(member) + " 须是对象。");
-        refuseUnknownMembers(entry, {"models"}, "的 " + member + " ");
+        if (!entry.is_object()) {
+            refuse(translated("workflow.profile.object-expected", {{"member", shownName(member)}}));
+        }
+        refuseUnknownMembers(entry, {"models"}, member);
         profile.clientNames[*client] = name;
         if (entry.contains("models")) {
             profile.clientModels[*client] = modelRows(entry["models"], member + ".models");
@@ -116,11 +127,13 @@ bool GatewayProfile::narrowsToFirstModel(Client client) const {
 }
 
 GatewaySettings GatewayProfile::settingsFor(Client client, std::string_view key) const {
-    const std::string name(rawValue(client));
+    const std::string name = clientLabel(client);
     const std::string modelsMember =
         clientModels.contains(client) ? "clients." + clientNames.at(client) + ".models" : "models";
     const auto fail = [&](const std::string& member, const SetupError& error) {
-        return SetupError(name + " · " + member + "：" + error.text());
+        return SetupError(
+            translated("workflow.profile.member-refused",
+                       {{"client", name}, {"member", member}, {"reason", error.text()}}));
     };
     // The address alone first, so that a refusal of the scheme names "auth".
     try {
@@ -159,23 +172,23 @@ GatewayProfile parseGatewayProfile(std::string_view text) {
     try {
         document = parseJson5(text);
     } catch (const Json5ParseError& error) {
-        throw SetupError("配置档不是有效的 JSON5（第 " + std::to_string(error.line()) + " 行第 " +
-                         std::to_string(error.column()) + " 列）。");
+        throw SetupError(translated(
+            "workflow.profile.not-json5",
+            {{"line", std::to_string(error.line())}, {"column", std::to_string(error.column())}}));
     }
     if (const auto secret = secretMember(document)) {
-        refuse("配置档不能含有 API Key，其中有成员 " + shownName(*secret) +
-               "。请删除它，在应用时另行提供 Key；未做任何更改。");
+        refuse(translated("workflow.profile.holds-key", {{"name", shownName(*secret)}}));
     }
-    if (!document.is_object()) refuse("配置档须是一个 JSON5 对象。");
+    if (!document.is_object()) refuse(translated("workflow.profile.not-an-object"));
     refuseUnknownMembers(document, {"address", "auth", "models", "clients"}, "");
     GatewayProfile profile;
     if (!document.contains("address") || !document["address"].is_string()) {
-        refuse("配置档须以字符串给出 address（网关的 HTTPS 地址）。");
+        refuse(translated("workflow.profile.address-expected"));
     }
     profile.address = document["address"].get<std::string>();
     profile.auth = optionalString(document, "auth", "bearer");
     if (profile.auth != "bearer" && profile.auth != "x-api-key") {
-        refuse("配置档的 auth 须为 \"bearer\" 或 \"x-api-key\"。");
+        refuse(translated("workflow.profile.auth-expected"));
     }
     if (document.contains("models")) profile.models = modelRows(document["models"], "models");
     if (document.contains("clients")) readClients(document["clients"], profile);
@@ -188,9 +201,10 @@ GatewayProfile readGatewayProfile(const std::filesystem::path& path) {
     try {
         data = configurationData(path);
     } catch (const std::exception& error) {
-        throw SetupError("无法读取配置档。", path.string() + ": " + error.what());
+        throw SetupError(translated("workflow.profile.unreadable"),
+                         path.string() + ": " + error.what());
     }
-    if (!data) throw SetupError("找不到配置档。", path.string());
+    if (!data) throw SetupError(translated("workflow.profile.missing"), path.string());
     return parseGatewayProfile(*data);
 }
 

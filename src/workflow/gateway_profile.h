@@ -31,9 +31,9 @@ struct GatewayProfile {
     bool narrowsToFirstModel(Client client) const;
 
     // The form's validation for `client` with `key`. A SetupError's sentence
-    // names the client and the profile's member, e.g. "Claude ·
-    // clients.claude.models[0]：" before the form's message; a bad key is
-    // the key's own message, since the profile never holds it.
+    // names the client and the profile's member before the form's message
+    // (workflow.profile.member-refused); a bad key is the key's own message,
+    // since the profile never holds it.
     GatewaySettings settingsFor(Client client, std::string_view key) const;
 
     // The same validation for everything but the key, which is not known

@@ -1,5 +1,6 @@
 #include "workflow/managed_export.h"
 
+#include "model/messages.h"
 #include "model/uuid.h"
 
 namespace corvane {
@@ -67,7 +68,7 @@ std::string claudeConfigurationProfile(const GatewayProfile& profile,
 
     const std::string inner = "\t\t\t";
     std::string payload = "\t\t<dict>\n";
-    payload += entry(inner, "PayloadDisplayName", "Claude 网关设置");
+    payload += entry(inner, "PayloadDisplayName", translated("workflow.export.payload-name"));
     payload += entry(inner, "PayloadIdentifier", payloadIdentifier);
     payload += entry(inner, "PayloadType", std::string(kClaudeManagedDomain));
     payload += entry(inner, "PayloadUUID", nameBasedUUID("payload\n" + content.dump()));
@@ -86,8 +87,10 @@ std::string claudeConfigurationProfile(const GatewayProfile& profile,
         "<plist version=\"1.0\">\n<dict>\n";
     text += outer + "<key>PayloadContent</key>\n" + outer + "<array>\n" + payload + outer +
             "</array>\n";
-    text += entry(outer, "PayloadDescription", "将 Claude 桌面版连接到网关 " + address + "。");
-    text += entry(outer, "PayloadDisplayName", "Claude 网关：" + address);
+    text += entry(outer, "PayloadDescription",
+                  translated("workflow.export.description", {{"address", address}}));
+    text += entry(outer, "PayloadDisplayName",
+                  translated("workflow.export.display-name", {{"address", address}}));
     text += entry(outer, "PayloadIdentifier", identifier);
     text += entry(outer, "PayloadScope", "System");
     text += entry(outer, "PayloadType", "Configuration");

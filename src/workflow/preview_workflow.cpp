@@ -5,6 +5,7 @@
 #include "clients/claude/claude_files.h"
 #include "clients/client_configuration_reset.h"
 #include "files/file_plan.h"
+#include "model/messages.h"
 #include "platform/platform_error.h"
 #include "workflow/failure_report.h"
 #include "workflow/installed_application.h"
@@ -15,13 +16,13 @@ namespace {
 
 // Runs `diff` and reports its failure as the real run would.
 template <typename Diff>
-std::optional<std::string> previewed(WorkflowHost& host, const char* fallback, std::string_view key,
-                                     Diff diff) {
+std::optional<std::string> previewed(WorkflowHost& host, const std::string& fallback,
+                                     std::string_view key, Diff diff) {
     std::optional<std::string> result;
     try {
         result = diff();
     } catch (const OperationCancelled&) {
-        reportStopped(host, kStopped);
+        reportStopped(host, translated("workflow.stopped.plain"));
     } catch (const std::exception& error) {
         const FailureReport report = failureReport(error, fallback, key);
         host.fail(report.message, report.detail);
@@ -35,7 +36,7 @@ std::optional<std::string> previewed(WorkflowHost& host, const char* fallback, s
 std::optional<std::string> previewApply(const ApplyPlan& plan, WorkflowHost& host,
                                         const WorkflowServices& services, std::stop_token stop) {
     const std::string& key = plan.configuration.settings.inferenceGatewayApiKey();
-    return previewed(host, "应用配置失败。请检查配置后重试。", key, [&] {
+    return previewed(host, translated("workflow.apply.failed"), key, [&] {
         checkEveryModel(plan, host, services, stop);
         const SelectedClientConfiguration& configuration = plan.configuration;
         const FilePlan files =
@@ -44,15 +45,15 @@ std::optional<std::string> previewApply(const ApplyPlan& plan, WorkflowHost& hos
                 : configuration.plan(describeApplication(configuration.client, plan.location, stop),
                                      stop);
         std::string diff = planDiff(files, configuration.settings.inferenceGatewayApiKey());
-        host.setStatus(diff.empty() ? "配置已是最新，没有需要写入的更改。"
-                                    : "以下为将要写入的更改，尚未写入。");
+        host.setStatus(diff.empty() ? translated("workflow.preview.up-to-date")
+                                    : translated("workflow.preview.changes-to-write"));
         return diff;
     });
 }
 
 std::optional<std::string> previewReset(const ResetPlan& plan, WorkflowHost& host,
                                         const WorkflowServices& services, std::stop_token stop) {
-    return previewed(host, "恢复失败。请检查配置后重试。", "", [&] {
+    return previewed(host, translated("workflow.reset.failed"), "", [&] {
         std::optional<FilePlan> files;
         if (plan.client == Client::claude) {
             files = ClaudeFiles::inHome().resetPlan();
@@ -62,10 +63,10 @@ std::optional<std::string> previewReset(const ResetPlan& plan, WorkflowHost& hos
             files = ClientConfigurationReset(plan.client, plan.chosenPath).plan(application, stop);
         }
         if (!files) {
-            host.setStatus("此应用没有本工具写入的网关配置。");
+            host.setStatus(translated("workflow.reset.nothing-to-restore"));
             return std::string();
         }
-        host.setStatus("以下为将要恢复的更改，尚未写入。");
+        host.setStatus(translated("workflow.preview.changes-to-restore"));
         return planDiff(*files, "");
     });
 }

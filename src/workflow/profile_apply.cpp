@@ -4,6 +4,7 @@
 
 #include "clients/claude/claude_files.h"
 #include "files/file_plan.h"
+#include "model/messages.h"
 #include "model/text.h"
 #include "workflow/apply_workflow.h"
 #include "workflow/failure_report.h"
@@ -11,8 +12,6 @@
 
 namespace corvane {
 namespace {
-
-constexpr std::string_view kFallback = "应用配置失败。请检查配置后重试。";
 
 // One client's run inside a profile run: its statuses are kept for its one
 // result line, while questions and the user defaults reach the front end.
@@ -88,18 +87,18 @@ ProfileClientResult applyToClient(const GatewayProfile& profile, Client client,
         const FilePlan files = plannedFiles(*plan, stop);
         if (changesNothing(files)) {
             result.outcome = ProfileClientResult::Outcome::current;
-            result.line = "已是当前配置";
+            result.line = translated("workflow.profile.already-current");
             return result;
         }
         if (dryRun) {
             checkEveryModel(*plan, lineHost, services, stop, &passed);
             result.diff = planDiff(files, key);
             result.outcome = ProfileClientResult::Outcome::applied;
-            result.line = "以下为将要写入的更改，尚未写入。";
+            result.line = translated("workflow.preview.changes-to-write");
             return result;
         }
     } catch (const std::exception& error) {
-        const FailureReport report = failureReport(error, kFallback, key);
+        const FailureReport report = failureReport(error, translated("workflow.apply.failed"), key);
         result.line = report.message;
         result.detail = report.detail;
         return result;
@@ -145,8 +144,10 @@ std::vector<ProfileClientResult> applyProfile(
         ProfileClientResult result =
             applyToClient(profile, client, key, dryRun, host, services, stop, passed);
         if (profile.narrowsToFirstModel(client)) {
-            result.line += "（" + std::string(rawValue(client)) + " 只配置列表中的第一个模型 " +
-                           trimmed(profile.rowsFor(client).front().modelID) + "）";
+            result.line = translated("workflow.profile.first-model-only",
+                                     {{"status", result.line},
+                                      {"client", clientLabel(client)},
+                                      {"model", trimmed(profile.rowsFor(client).front().modelID)}});
         }
         report(result);
         results.push_back(std::move(result));

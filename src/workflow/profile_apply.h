@@ -19,8 +19,8 @@ struct ProfileClientResult {
 
     Client client = Client::claude;
     Outcome outcome = Outcome::failed;
-    // The client's last status or its failure sentence; "已是当前配置" when
-    // nothing had to change.
+    // The client's last status or its failure sentence;
+    // workflow.profile.already-current when nothing had to change.
     std::string line;
     // A failure's path and system reason, possibly empty.
     std::string detail;

@@ -1,24 +1,27 @@
 #include "workflow/reset_question.h"
 
+#include "model/messages.h"
+
 namespace corvane {
 
 ResetQuestion resetQuestion(Client client, bool installed) {
     ResetQuestion question{
-        "恢复 " + std::string(rawValue(client)) + " 的配置？",
-        "将移除本工具写入的配置，并恢复此前的默认设置。重启前请保存该应用中的工作。",
+        translated("workflow.reset.question.title", {{"client", clientLabel(client)}}),
+        translated("workflow.reset.question.text"),
         {}};
     if (!installed) {
-        question.choices.push_back(
-            {"恢复初始设置", ChoiceRole::destructive, ResetAction::resetWithoutRestart});
+        question.choices.push_back({translated("workflow.reset.question.reset"),
+                                    ChoiceRole::destructive, ResetAction::resetWithoutRestart});
     } else {
-        question.choices.push_back(
-            {"恢复并重启", ChoiceRole::destructive, ResetAction::resetAndRestart});
+        question.choices.push_back({translated("workflow.reset.question.reset-restart"),
+                                    ChoiceRole::destructive, ResetAction::resetAndRestart});
         if (!mustRestartForChange(client)) {
-            question.choices.push_back(
-                {"仅恢复，稍后重启", ChoiceRole::destructive, ResetAction::resetWithoutRestart});
+            question.choices.push_back({translated("workflow.reset.question.reset-later"),
+                                        ChoiceRole::destructive, ResetAction::resetWithoutRestart});
         }
     }
-    question.choices.push_back({"取消", ChoiceRole::cancel, ResetAction::cancel});
+    question.choices.push_back(
+        {translated("workflow.question.cancel"), ChoiceRole::cancel, ResetAction::cancel});
     return question;
 }
 

@@ -1,6 +1,7 @@
 #include "workflow/reset_workflow.h"
 
 #include "clients/client_configuration_reset.h"
+#include "model/messages.h"
 #include "platform/platform_error.h"
 #include "workflow/failure_report.h"
 #include "workflow/installed_application.h"
@@ -41,7 +42,7 @@ std::optional<ResetPlan> prepareReset(const SetupForm& form,
     if (guidanceOnly(form.client)) return std::nullopt;
     host.setWorking(true);
     host.setFailed(false);
-    host.setStatus("正在恢复配置");
+    host.setStatus(translated("workflow.reset.restoring"));
     return ResetPlan{form.client, form.chosenPath, restart};
 }
 
@@ -53,23 +54,23 @@ WorkflowOutcome runReset(const ResetPlan& plan, WorkflowHost& host,
         if (resetFiles(plan, services, control)) {
             host.removeUserDefault(configurationPathKey(plan.client));
             host.resetForm();
-            host.setStatus("配置已恢复。重启后生效。");
+            host.setStatus(translated("workflow.reset.restored-after-restart"));
             if (plan.restart) {
                 const WorkflowOutcome restart = restartAfterChange(
-                    host, control, plan.client, *plan.restart, "配置已恢复", "。");
+                    host, control, plan.client, *plan.restart, ChangeMade::restored);
                 if (restart == WorkflowOutcome::stopped) outcome = restart;
             }
         } else {
-            host.setStatus("此应用没有本工具写入的网关配置。");
+            host.setStatus(translated("workflow.reset.nothing-to-restore"));
             relaunchWorkBuddy(plan, control);
         }
     } catch (const OperationCancelled&) {
-        outcome = reportStopped(host, kStoppedBeforeReset);
+        outcome = reportStopped(host, translated("workflow.stopped.nothing-restored"));
         relaunchWorkBuddy(plan, control);
     } catch (const std::exception& error) {
         // A reset knows no key; the files it reads may still hold one, which
         // the report leaves out of what the parsers quote.
-        const FailureReport report = failureReport(error, "恢复失败。请检查配置后重试。", "");
+        const FailureReport report = failureReport(error, translated("workflow.reset.failed"), "");
         host.fail(report.message, report.detail);
         relaunchWorkBuddy(plan, control);
         outcome = WorkflowOutcome::failed;

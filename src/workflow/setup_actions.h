@@ -25,15 +25,15 @@ public:
     virtual bool resetConfiguration(const SetupForm& form,
                                     const std::optional<std::filesystem::path>& restart) = 0;
 
-    // "从网关获取": lists the gateway's models for the form's connection.
+    // The "fetch from gateway" button: lists the gateway's models for the form's connection.
     // True when a task was started (the list arrives through the WorkflowHost).
     virtual bool fetchGatewayModels(const SetupForm& form) = 0;
 
-    // "测试连接": checks every model without writing anything. True when a
+    // The "test connection" button: checks every model without writing anything. True when a
     // task was started (each model's result arrives through the WorkflowHost).
     virtual bool testConnection(const SetupForm& form) = 0;
 
-    // "预览更改": the main button's dry run. True when a task was started (the
+    // The "preview changes" button: the main button's dry run. True when a task was started (the
     // diff arrives through the WorkflowHost).
     virtual bool previewSubmit(const SetupForm& form) = 0;
 
@@ -51,7 +51,7 @@ public:
     virtual ClientConfigurationStatus configurationStatus(Client client,
                                                           const std::string& chosenPath) = 0;
 
-    // "停止": asks a running task to stop; its waits end promptly and the
+    // The "stop" button: asks a running task to stop; its waits end promptly and the
     // status says it was stopped. Returns at once.
     virtual void requestStop() = 0;
 

@@ -7,14 +7,13 @@
 #include <set>
 #include <utility>
 
+#include "model/messages.h"
 #include "model/setup_error.h"
 #include "model/text.h"
 #include "workflow/secret_names.h"
 
 namespace corvane {
 namespace {
-
-constexpr std::string_view kBadEncoding = "导入链接的编码有误。";
 
 [[noreturn]] void refuse(const std::string& sentence) { throw SetupError(sentence); }
 
@@ -35,14 +34,15 @@ std::string decoded(std::string_view text) {
         } else if (character == '%') {
             const int high = index + 2 < text.size() ? hexValue(text[index + 1]) : -1;
             const int low = index + 2 < text.size() ? hexValue(text[index + 2]) : -1;
-            if (high < 0 || low < 0) refuse(std::string(kBadEncoding));
+            if (high < 0 || low < 0) refuse(translated("workflow.link.bad-encoding"));
             result += static_cast<char>(high * 16 + low);
             index += 2;
         } else {
             result += character;
         }
     }
-    if (!isValidUtf8(result) || containsControlCharacter(result)) refuse(std::string(kBadEncoding));
+    if (!isValidUtf8(result) || containsControlCharacter(result))
+        refuse(translated("workflow.link.bad-encoding"));
     return result;
 }
 
@@ -87,7 +87,7 @@ SetupLink parseSetupLink(std::string_view link) {
     const std::size_t queryStart = link.find('?');
     std::string_view head = link.substr(0, queryStart);
     if (head.ends_with('/')) head.remove_suffix(1);
-    if (asciiLowercased(head) != prefix) refuse("这不是本工具的导入链接。");
+    if (asciiLowercased(head) != prefix) refuse(translated("workflow.link.not-ours"));
     std::string_view query =
         queryStart == std::string_view::npos ? std::string_view() : link.substr(queryStart + 1);
     query = query.substr(0, query.find('#'));
@@ -95,7 +95,7 @@ SetupLink parseSetupLink(std::string_view link) {
     // Refused before anything else is looked at, so nothing of it is shown.
     for (const auto& [name, value] : pairs) {
         if (isSecretName(name)) {
-            refuse("导入链接不能携带 API Key，已忽略这个链接。请在表单中自行填写 Key。");
+            refuse(translated("workflow.link.holds-key"));
         }
     }
     SetupLink result;
@@ -103,35 +103,39 @@ SetupLink parseSetupLink(std::string_view link) {
     std::optional<Client> client;
     for (const auto& [name, value] : pairs) {
         const bool single = name == "client" || name == "address" || name == "auth";
-        if (single && !seen.insert(name).second)
-            refuse("导入链接中的 " + name + " 出现了不止一次。");
+        if (single && !seen.insert(name).second) {
+            refuse(translated("workflow.link.repeated", {{"name", name}}));
+        }
         if (name == "client") {
             client = clientFromName(value);
-            if (!client) refuse("导入链接中的客户端无法识别。");
-            if (guidanceOnly(*client)) refuse("Cursor / Grok Build 须在应用内完成设置。");
+            if (!client) refuse(translated("workflow.link.unknown-client"));
+            if (guidanceOnly(*client)) {
+                refuse(translated("workflow.guidance-only.in-app",
+                                  {{"client", clientLabel(*client)}}));
+            }
         } else if (name == "address") {
             result.address = value;
         } else if (name == "auth") {
             if (value != "bearer" && value != "x-api-key") {
-                refuse("导入链接中的 auth 须为 bearer 或 x-api-key。");
+                refuse(translated("workflow.link.auth-expected"));
             }
             result.auth = value;
         } else if (name == "model") {
             result.rows.emplace_back(value, "");
         } else if (name == "name") {
             if (result.rows.empty() || !result.rows.back().displayName.empty()) {
-                refuse("导入链接中的 name 须紧跟在它所属的 model 之后。");
+                refuse(translated("workflow.link.name-after-model"));
             }
             result.rows.back().displayName = value;
         } else {
-            refuse("导入链接中有无法识别的参数。");
+            refuse(translated("workflow.link.unknown-parameter"));
         }
     }
-    if (!client) refuse("导入链接缺少 client 参数。");
+    if (!client) refuse(translated("workflow.link.client-missing"));
     result.client = *client;
-    if (!seen.contains("address")) refuse("导入链接缺少 address 参数。");
+    if (!seen.contains("address")) refuse(translated("workflow.link.address-missing"));
     const auto host = httpsHost(result.address);
-    if (!host) refuse("导入链接中的 address 不是 HTTPS 地址。");
+    if (!host) refuse(translated("workflow.link.address-not-https"));
     result.host = *host;
     if (result.rows.empty()) result.rows.emplace_back();
     return result;

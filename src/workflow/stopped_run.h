@@ -7,14 +7,11 @@
 
 namespace corvane {
 
-// What the status line says about a run the user stopped before it wrote
-// anything (the plan-then-commit writes all or nothing).
-inline constexpr const char* kStoppedBeforeApply = "已停止。未写入任何配置。";
-inline constexpr const char* kStoppedBeforeReset = "已停止。未恢复任何配置。";
-inline constexpr const char* kStopped = "已停止。";
-
 // Ends a stopped run: `sentence` becomes the status line, not flagged as a
-// failure; the answer is WorkflowOutcome::stopped.
+// failure; the answer is WorkflowOutcome::stopped. A run stopped before it
+// wrote anything says so (workflow.stopped.nothing-written,
+// workflow.stopped.nothing-restored): the plan-then-commit writes all or
+// nothing.
 WorkflowOutcome reportStopped(WorkflowHost& host, const std::string& sentence);
 
 }  // namespace corvane

@@ -58,7 +58,7 @@ public:
     virtual void showModelCheck(std::size_t /*row*/, const ModelCheck& /*found*/) {}
     // A run has ended (after its last status); a front end may mark success.
     virtual void finished(WorkflowOutcome /*outcome*/) {}
-    // The diff of a dry run of the main button ("预览更改"), the key redacted;
+    // The diff of a dry run of the main button ("preview changes"), the key redacted;
     // empty when nothing would change.
     virtual void showPreview(const std::string& /*diff*/) {}
 };

@@ -6,6 +6,7 @@
 #include <iostream>
 #include <nlohmann/json.hpp>
 
+#include "support/catalogue_text.h"
 #include "support/observing_workspace.h"
 #include "support/recording_host.h"
 #include "support/tmpfs_mount.h"
@@ -24,6 +25,7 @@ using testing::readFile;
 using testing::RecordingHost;
 using testing::WorkflowEnvironment;
 using testing::writeFile;
+using testing::zh;
 
 const std::string kClaudeFolder = "Library/Application Support/Claude-3p";
 
@@ -49,6 +51,11 @@ std::optional<WorkflowOutcome> submit(WorkflowEnvironment& env, RecordingHost& h
     if (!plan) return std::nullopt;
     EXPECT_TRUE(host.working());
     return runApply(*plan, host, env.services, {});
+}
+
+std::string progress(int index, int total) {
+    return zh("workflow.check.model-progress",
+              {{"index", std::to_string(index)}, {"total", std::to_string(total)}});
 }
 
 std::vector<std::string> requestedModels(const WorkflowEnvironment& env) {
@@ -79,21 +86,21 @@ TEST(ApplyWorkflow, EndStates) {
          [](WorkflowEnvironment&, SetupForm& form, RecordingHost&) {
              form = testing::blankForm(Client::openClaw);
          },
-         true, "请先安装 OpenClaw（小龙虾），再运行这个工具。", true, false, std::nullopt,
-         ".openclaw/openclaw.json", false},
+         true, zh("workflow.apply.install-first", {{"client", "OpenClaw（小龙虾）"}}), true, false,
+         std::nullopt, ".openclaw/openclaw.json", false},
         {"named bundle missing", Client::openClaw,
          [](WorkflowEnvironment& env, SetupForm&, RecordingHost&) {
              env.services.application = env.home.path() / "Elsewhere/OpenClaw.app";
          },
-         true, "请先安装 OpenClaw（小龙虾），再运行这个工具。", true, false, std::nullopt,
-         ".openclaw/openclaw.json", false},
+         true, zh("workflow.apply.install-first", {{"client", "OpenClaw（小龙虾）"}}), true, false,
+         std::nullopt, ".openclaw/openclaw.json", false},
         {"invalid form", Client::openClaw,
          [](WorkflowEnvironment& env, SetupForm& form, RecordingHost&) {
              env.install("OpenClaw");
              form.address = "http://gateway.example";
          },
-         true, "请输入 HTTPS 接口基础地址。", true, false, std::nullopt, ".openclaw/openclaw.json",
-         false},
+         true, zh("model.form.address-not-https"), true, false, std::nullopt,
+         ".openclaw/openclaw.json", false},
         {"cursor is only opened, whatever the form holds", Client::cursor,
          [](WorkflowEnvironment& env, SetupForm& form, RecordingHost& host) {
              FakeBundleOptions options;
@@ -114,36 +121,39 @@ TEST(ApplyWorkflow, EndStates) {
          [](WorkflowEnvironment& env, SetupForm&, RecordingHost&) {
              env.install("Claude", claudeBundle());
          },
-         false, "请在保存 Claude 中的工作后重新应用配置。", false, false, WorkflowOutcome::declined,
-         kClaudeFolder, false},
-        {"WorkBuddy declined", Client::workBuddy, installed("WorkBuddy"), false, "操作已取消。",
-         false, false, WorkflowOutcome::declined, ".workbuddy/models.json", false},
+         false, zh("workflow.apply.claude-restart-declined", {{"client", "Claude"}}), false, false,
+         WorkflowOutcome::declined, kClaudeFolder, false},
+        {"WorkBuddy declined", Client::workBuddy, installed("WorkBuddy"), false,
+         zh("workflow.status.cancelled"), false, false, WorkflowOutcome::declined,
+         ".workbuddy/models.json", false},
         {"Claude applied", Client::claude,
          [](WorkflowEnvironment& env, SetupForm&, RecordingHost&) {
              env.install("Claude", claudeBundle());
          },
-         true, "配置已应用。请新建会话验证。", false, true, WorkflowOutcome::succeeded,
+         true, zh("workflow.apply.claude-applied"), false, true, WorkflowOutcome::succeeded,
          kClaudeFolder + "/claude_desktop_config.json", true},
         {"saved, not restarted", Client::codex, installed("Codex"), false,
-         "配置已保存。重启后生效。", false, true, WorkflowOutcome::succeeded, ".codex/config.toml",
-         true},
+         zh("workflow.apply.saved-after-restart"), false, true, WorkflowOutcome::succeeded,
+         ".codex/config.toml", true},
         {"saved and restarted", Client::openClaw, installed("OpenClaw"), true,
-         "配置已保存，已重新打开 OpenClaw。", false, true, WorkflowOutcome::succeeded,
-         ".openclaw/openclaw.json", true},
+         zh("workflow.restart.saved.reopened", {{"application", "OpenClaw"}}), false, true,
+         WorkflowOutcome::succeeded, ".openclaw/openclaw.json", true},
         {"Codex restarted", Client::codex, installed("Codex"), true,
-         "配置已保存，已重新打开 Codex。请新建聊天并选择已配置的模型。", false, true,
+         zh("workflow.restart.saved.reopened-new-chat", {{"application", "Codex"}}), false, true,
          WorkflowOutcome::succeeded, ".codex/config.toml", true},
         {"WorkBuddy saved and restarted", Client::workBuddy, installed("WorkBuddy"), true,
-         "配置已保存，已重新打开 WorkBuddy。请在模型选择器中选择已添加的模型。", false, true,
-         WorkflowOutcome::succeeded, ".workbuddy/models.json", true},
+         zh("workflow.restart.saved.reopened-pick-model", {{"application", "WorkBuddy"}}), false,
+         true, WorkflowOutcome::succeeded, ".workbuddy/models.json", true},
         {"saved, restart fails", Client::openClaw,
          [](WorkflowEnvironment& env, SetupForm&, RecordingHost&) {
              FakeBundleOptions options;
              options.behaviour.ignoreTerminate = true;
              env.launch(env.install("OpenClaw", options));
          },
-         true, "配置已保存。OpenClaw 未退出。请保存手头任务后重新打开应用。", true, true,
-         WorkflowOutcome::succeeded, ".openclaw/openclaw.json", true},
+         true,
+         zh("workflow.restart.saved.failed",
+            {{"failure", "OpenClaw 未退出。请保存手头任务后重新打开应用。"}}),
+         true, true, WorkflowOutcome::succeeded, ".openclaw/openclaw.json", true},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -177,7 +187,7 @@ TEST(ApplyWorkflow, FailuresKeepThePathAndTheReason) {
         std::string mountOptions;  // empty: no file system of its own
         std::string chosen;        // relative to the folder
         std::string reason;
-        std::string sentence = "应用配置失败。请检查配置后重试。";
+        std::string sentence = zh("workflow.apply.failed");
     };
     const Case cases[] = {
         {"read-only folder", "ro", "openclaw/openclaw.json", "Read-only file system"},
@@ -247,7 +257,8 @@ TEST(ApplyWorkflow, LinuxApplications) {
         EXPECT_TRUE(testing::waitUntil([&] {
             return env.events() == std::vector<std::string>{"start", "term", "start"};
         }));
-        EXPECT_EQ(host.status(), "配置已保存，已重新打开 OpenCode。");
+        EXPECT_EQ(host.status(),
+                  zh("workflow.restart.saved.reopened", {{"application", "OpenCode"}}));
     }
     {
         WorkflowEnvironment env;
@@ -255,7 +266,7 @@ TEST(ApplyWorkflow, LinuxApplications) {
         env.gateway.setScript({passingReply(Client::openClaw)});
         RecordingHost host;
         EXPECT_EQ(submit(env, host, env.form(Client::openClaw)), WorkflowOutcome::succeeded);
-        EXPECT_EQ(host.status(), "配置已保存。下次启动 openclaw 时生效。");
+        EXPECT_EQ(host.status(), zh("workflow.apply.saved-next-launch", {{"program", "openclaw"}}));
         EXPECT_TRUE(host.questions().empty());
         EXPECT_NE(readFile(env.home.path() / ".openclaw/openclaw.json").find("corvane-desktop"),
                   std::string::npos);
@@ -283,15 +294,17 @@ TEST(ApplyWorkflow, ModelsAreCheckedOneAfterAnother) {
         host.answer(false);
         EXPECT_EQ(submit(env, host, env.form(Client::openClaw, rows)), WorkflowOutcome::succeeded);
         EXPECT_EQ(host.statuses(),
-                  (std::vector<std::string>{"验证模型 1 / 3", "验证模型 2 / 3", "验证模型 3 / 3",
-                                            "正在保存配置", "配置已保存。重启后生效。"}));
+                  (std::vector<std::string>{progress(1, 3), progress(2, 3), progress(3, 3),
+                                            zh("workflow.apply.saving"),
+                                            zh("workflow.apply.saved-after-restart")}));
         EXPECT_EQ(requestedModels(env), (std::vector<std::string>{"m1", "m2", "m3"}));
         for (const auto& request : env.gateway.requests()) {
             EXPECT_EQ(request.path, "/api/v1/chat/completions");
             EXPECT_EQ(request.header("Authorization"), std::string("Bearer ") + kWorkflowKey);
         }
         ASSERT_EQ(host.questions().size(), 1u);
-        EXPECT_EQ(host.questions()[0].messageText, "现在重启 OpenClaw？");
+        EXPECT_EQ(host.questions()[0].messageText,
+                  zh("workflow.restart.question.now-title", {{"application", "OpenClaw"}}));
     }
     {
         SCOPED_TRACE("the second fails");
@@ -304,7 +317,7 @@ TEST(ApplyWorkflow, ModelsAreCheckedOneAfterAnother) {
         form.chosenPath = "~/.openclaw/openclaw.json";
         EXPECT_EQ(submit(env, host, form), WorkflowOutcome::failed);
         EXPECT_EQ(host.statuses(),
-                  (std::vector<std::string>{"验证模型 1 / 3", "验证模型 2 / 3",
+                  (std::vector<std::string>{progress(1, 3), progress(2, 3),
                                             "「Second」返回 HTTP 500，配置未应用。"}));
         EXPECT_EQ(requestedModels(env), (std::vector<std::string>{"m1", "m2"}));
         EXPECT_FALSE(std::filesystem::exists(env.home.path() / ".openclaw"));
@@ -339,7 +352,7 @@ TEST(ApplyWorkflow, ClaudeVersionGate) {
         EXPECT_EQ(host.working(), !c.refused);
         EXPECT_EQ(host.failed(), c.refused);
         if (c.refused) {
-            EXPECT_EQ(host.status(), "请先把 Claude 桌面版更新到支持加密保存 Key 的版本。");
+            EXPECT_EQ(host.status(), zh("workflow.apply.update-claude"));
         } else {
             EXPECT_TRUE(host.statuses().empty());
         }

@@ -1,10 +1,13 @@
 #include <gtest/gtest.h>
 
+#include "support/catalogue_text.h"
 #include "workflow/client_texts.h"
 #include "workflow/reset_question.h"
 
 namespace corvane {
 namespace {
+
+using testing::zh;
 
 // One answer as the front ends see it: its label, its role and what it does.
 std::string described(const ResetChoice& choice) {
@@ -22,30 +25,33 @@ std::vector<std::string> described(const ResetQuestion& question) {
 }
 
 TEST(ClientRules, DecideWhatBothFrontEndsOffer) {
-    const std::vector<std::string> three{"恢复并重启/destructive/restart",
-                                         "仅恢复，稍后重启/destructive/reset",
-                                         "取消/cancel/nothing"};
-    const std::vector<std::string> restartOnly{"恢复并重启/destructive/restart",
-                                               "取消/cancel/nothing"};
-    const std::vector<std::string> notInstalled{"恢复初始设置/destructive/reset",
-                                                "取消/cancel/nothing"};
+    const std::string restart =
+        zh("workflow.reset.question.reset-restart") + "/destructive/restart";
+    const std::string cancel = zh("workflow.question.cancel") + "/cancel/nothing";
+    const std::vector<std::string> three{
+        restart, zh("workflow.reset.question.reset-later") + "/destructive/reset", cancel};
+    const std::vector<std::string> restartOnly{restart, cancel};
+    const std::vector<std::string> notInstalled{
+        zh("workflow.reset.question.reset") + "/destructive/reset", cancel};
+    const std::string applyAndRestart = zh("workflow.button.apply-restart");
+    const std::string openApp = zh("workflow.button.open-app");
     struct Row {
         Client client;
         bool restarts;
         bool oneModel;
         bool guidance;
         bool authScheme;
-        std::string_view mainButton;
+        std::string mainButton;
         std::vector<std::string> resetChoices;
     };
     const Row rows[] = {
-        {Client::claude, true, false, false, true, "应用并重启", restartOnly},
-        {Client::codex, false, false, false, true, "应用并重启", three},
-        {Client::openCode, false, false, false, true, "应用并重启", three},
-        {Client::openClaw, false, false, false, true, "应用并重启", three},
-        {Client::workBuddy, true, false, false, false, "应用并重启", restartOnly},
-        {Client::hermes, false, true, false, false, "应用并重启", three},
-        {Client::cursor, false, false, true, true, "打开应用", three},
+        {Client::claude, true, false, false, true, applyAndRestart, restartOnly},
+        {Client::codex, false, false, false, true, applyAndRestart, three},
+        {Client::openCode, false, false, false, true, applyAndRestart, three},
+        {Client::openClaw, false, false, false, true, applyAndRestart, three},
+        {Client::workBuddy, true, false, false, false, applyAndRestart, restartOnly},
+        {Client::hermes, false, true, false, false, applyAndRestart, three},
+        {Client::cursor, false, false, true, true, openApp, three},
     };
     ASSERT_EQ(std::size(rows), allClients().size());
     for (const Row& row : rows) {
@@ -58,11 +64,10 @@ TEST(ClientRules, DecideWhatBothFrontEndsOffer) {
         EXPECT_EQ(mainButtonLabel(row.client, Installation::application), row.mainButton);
         EXPECT_EQ(mainButtonLabel(row.client, Installation::missing), row.mainButton);
         EXPECT_EQ(mainButtonLabel(row.client, Installation::commandLineOnly),
-                  row.guidance ? "打开应用" : "应用");
+                  row.guidance ? openApp : zh("workflow.button.apply"));
         const ResetQuestion installed = resetQuestion(row.client, true);
-        EXPECT_EQ(installed.title, "恢复 " + name + " 的配置？");
-        EXPECT_EQ(installed.message,
-                  "将移除本工具写入的配置，并恢复此前的默认设置。重启前请保存该应用中的工作。");
+        EXPECT_EQ(installed.title, zh("workflow.reset.question.title", {{"client", name}}));
+        EXPECT_EQ(installed.message, zh("workflow.reset.question.text"));
         EXPECT_EQ(described(installed), row.resetChoices);
         EXPECT_EQ(described(resetQuestion(row.client, false)), notInstalled);
     }

@@ -7,6 +7,7 @@
 #include <system_error>
 
 #include "model/setup_error.h"
+#include "support/catalogue_text.h"
 
 namespace corvane {
 namespace {
@@ -46,7 +47,7 @@ TEST(FailureReport, KeepsTheSentenceAndTheReasonButNeverAKey) {
          "兜底。", "bad header: Bearer [key]"},
         {"parser does not quote the file",
          std::make_exception_ptr(parseErrorQuoting("{\"apiKey\": \"sk-other-secret")), "兜底。",
-         "JSON 在第 28 个字节处无法解析。"},
+         testing::zh("workflow.failure.json-parse", {{"byte", "28"}})},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);

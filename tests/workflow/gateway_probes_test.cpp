@@ -4,6 +4,7 @@
 
 #include <mutex>
 
+#include "support/catalogue_text.h"
 #include "support/recording_host.h"
 #include "support/workflow_environment.h"
 #include "workflow/setup_session.h"
@@ -66,7 +67,8 @@ TEST(GatewayProbes, FetchHandsTheListToTheHost) {
     EXPECT_EQ(session.wait(), WorkflowOutcome::succeeded);
     ASSERT_EQ(host.listed.size(), 2u);
     EXPECT_EQ(host.listed[1].name, "Two");
-    EXPECT_EQ(host.status(), "网关列出 2 个模型。");
+    EXPECT_EQ(host.status(),
+              testing::zhCount("workflow.models.listed", "workflow.models.listed.plural", 2));
     EXPECT_FALSE(host.failed());
 }
 

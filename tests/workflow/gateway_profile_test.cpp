@@ -3,9 +3,12 @@
 #include <gtest/gtest.h>
 
 #include "model/setup_error.h"
+#include "support/catalogue_text.h"
 
 namespace corvane {
 namespace {
+
+using testing::zh;
 
 constexpr std::string_view kKey = "sk-profile-test";
 
@@ -16,6 +19,13 @@ const std::string kTeamProfile = R"(// the team's gateway
   models: [{ id: "gpt-5", name: "GPT-5" }, "o3"],   // shared
   clients: { Claude: { models: ["claude-sonnet-4-5"] }, HERMES: { models: ["h1", "h2"] } },
 })";
+
+// The form's refusal `reason`, with the client and the profile's member named.
+std::string refused(std::string_view client, std::string_view member, std::string_view reason) {
+    const std::string sentence = zh(reason);
+    return zh("workflow.profile.member-refused",
+              {{"client", client}, {"member", member}, {"reason", sentence}});
+}
 
 // What a profile gives one client, or the sentence that refused it.
 struct Expected {
@@ -41,58 +51,62 @@ TEST(GatewayProfile, ParsesAndValidatesPerClient) {
          ""},
         {"shared list refused by Claude's rule, with client and member named",
          R"({address: "https://gw.example.com", models: ["gpt-5"]})",
-         {{Client::claude,
-           {},
-           "Claude · models[0]：请填写供应商提供的、适用于 Claude 桌面版的 Model ID。"},
+         {{Client::claude, {}, refused("Claude", "models[0]", "model.form.claude-model-id")},
           {Client::openCode, {{"gpt-5", ""}}, ""}},
          ""},
         {"WorkBuddy refuses x-api-key",
          R"({address: "https://gw.example.com", auth: "x-api-key", models: ["m"]})",
-         {{Client::workBuddy, {}, "WorkBuddy · auth：WorkBuddy 自定义模型使用 Bearer 认证。"},
+         {{Client::workBuddy,
+           {},
+           refused("WorkBuddy", "auth", "model.form.workbuddy-needs-bearer")},
           {Client::openClaw, {{"m", ""}}, ""}},
          ""},
         {"duplicate models name the list",
          R"({address: "https://gw.example.com", models: ["m", " m "]})",
-         {{Client::codex, {}, "Codex · models：请至少填写一个模型，每个 Model ID 填一次。"}},
+         {{Client::codex, {}, refused("Codex", "models", "model.form.one-model-each")}},
          ""},
         {"no list at all",
          R"({address: "https://gw.example.com", clients: {codex: {models: ["c"]}}})",
          {{Client::openCode,
            {},
-           "OpenCode Desktop · models：请至少填写一个模型，每个 Model ID 填一次。"},
+           refused("OpenCode Desktop", "models", "model.form.one-model-each")},
           {Client::codex, {{"c", ""}}, ""}},
          ""},
         {"plain address refused for every client",
          R"({address: "http://gw.example.com", models: ["m"]})",
-         {{Client::hermes, {}, "Hermes Desktop · address：请输入 HTTPS 接口基础地址。"}},
+         {{Client::hermes,
+           {},
+           refused("Hermes Desktop", "address", "model.form.address-not-https")}},
          ""},
         {"a listed client is validated when read",
          R"({address: "https://gw.example.com", clients: {openClaw: {models: ["a b"]}}})",
          {},
-         "OpenClaw（小龙虾） · clients.openClaw.models[0]：请为每一行填入供应商提供的 Model ID。"},
+         refused("OpenClaw（小龙虾）", "clients.openClaw.models[0]",
+                 "model.form.model-id-per-row")},
         {"key at the top",
          R"({address: "https://gw.example.com", apiKey: "sk-secret", models: ["m"]})",
          {},
-         "配置档不能含有 API Key，其中有成员 \"apiKey\"。请删除它，在应用时另行提供 Key；"
-         "未做任何更改。"},
+         zh("workflow.profile.holds-key", {{"name", "\"apiKey\""}})},
         {"token deep inside, before any other fault",
          R"({address: 1, clients: {codex: {models: [{id: "m", access_token: "x"}]}}})",
          {},
-         "配置档不能含有 API Key，其中有成员 \"access_token\"。请删除它，在应用时另行提供 "
-         "Key；未做任何更改。"},
+         zh("workflow.profile.holds-key", {{"name", "\"access_token\""}})},
         {"unknown client",
          R"({address: "https://gw.example.com", clients: {chatbox: {}}})",
          {},
-         "配置档的 clients 中有未知的客户端 \"chatbox\"。"},
+         zh("workflow.profile.unknown-client", {{"name", "\"chatbox\""}})},
         {"a misspelt member is not ignored",
          R"({address: "https://gw.example.com", model: ["m"]})",
          {},
-         "配置档中有未知的成员 \"model\"。"},
+         zh("workflow.profile.unknown-member", {{"name", "\"model\""}})},
         {"model entry of the wrong kind",
          R"({address: "https://gw.example.com", models: [{name: "no id"}]})",
          {},
-         "配置档的 models 须是模型列表：Model ID 字符串，或带 id 与可选 name 的对象。"},
-        {"not JSON5", "{address: }", {}, "配置档不是有效的 JSON5（第 1 行第 11 列）。"},
+         zh("workflow.profile.model-list-expected", {{"member", "models"}})},
+        {"not JSON5",
+         "{address: }",
+         {},
+         zh("workflow.profile.not-json5", {{"line", "1"}, {"column", "11"}})},
     };
     for (const Case& test : cases) {
         SCOPED_TRACE(test.name);
@@ -132,7 +146,7 @@ TEST(GatewayProfile, KeyIsValidatedWhereItIsGiven) {
         profile.settingsFor(Client::codex, "two words");
         ADD_FAILURE() << "accepted";
     } catch (const SetupError& error) {
-        EXPECT_EQ(error.text(), "请粘贴完整的 API Key。");
+        EXPECT_EQ(error.text(), zh("model.form.key-incomplete"));
     }
 }
 

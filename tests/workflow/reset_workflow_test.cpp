@@ -5,6 +5,7 @@
 #include <functional>
 #include <nlohmann/json.hpp>
 
+#include "support/catalogue_text.h"
 #include "support/gateway_samples.h"
 #include "support/observing_workspace.h"
 #include "support/recording_host.h"
@@ -20,6 +21,7 @@ using testing::readFile;
 using testing::RecordingHost;
 using testing::WorkflowEnvironment;
 using testing::writeFile;
+using testing::zh;
 
 const std::string kOpenClawPathKey = "corvane.configuration-path.OpenClaw（小龙虾）";
 const std::string kUserOpenClaw = "{\n  \"gateway\": {\"port\": 18789}\n}\n";
@@ -46,7 +48,7 @@ TEST(ResetWorkflow, EndStates) {
          std::nullopt,
          false,
          false,
-         "配置已恢复。重启后生效。",
+         zh("workflow.reset.restored-after-restart"),
          false,
          true,
          {"start"}},
@@ -55,7 +57,7 @@ TEST(ResetWorkflow, EndStates) {
          std::nullopt,
          false,
          true,
-         "配置已恢复，已重新打开 OpenClaw。",
+         zh("workflow.restart.restored.reopened", {{"application", "OpenClaw"}}),
          false,
          true,
          {"start", "term", "start"}},
@@ -64,7 +66,8 @@ TEST(ResetWorkflow, EndStates) {
          std::nullopt,
          true,
          true,
-         "配置已恢复。OpenClaw 未退出。请保存手头任务后重新打开应用。",
+         zh("workflow.restart.restored.failed",
+            {{"failure", "OpenClaw 未退出。请保存手头任务后重新打开应用。"}}),
          true,
          true,
          {"start", "term"}},
@@ -73,7 +76,7 @@ TEST(ResetWorkflow, EndStates) {
          kUserOpenClaw,
          false,
          true,
-         "此应用没有本工具写入的网关配置。",
+         zh("workflow.reset.nothing-to-restore"),
          false,
          false,
          {"start"}},
@@ -82,7 +85,7 @@ TEST(ResetWorkflow, EndStates) {
          std::nullopt,
          false,
          false,
-         "此应用没有本工具写入的网关配置。",
+         zh("workflow.reset.nothing-to-restore"),
          false,
          false,
          {"start"}},
@@ -91,7 +94,7 @@ TEST(ResetWorkflow, EndStates) {
          "{\"models\": [",
          false,
          true,
-         "恢复失败。请检查配置后重试。",
+         zh("workflow.reset.failed"),
          true,
          false,
          {"start"}},
@@ -123,7 +126,7 @@ TEST(ResetWorkflow, EndStates) {
         SetupForm form = testing::blankForm(Client::openClaw);
         const auto plan = prepareReset(form, c.restart ? std::optional(app) : std::nullopt, host);
         ASSERT_TRUE(plan);
-        EXPECT_EQ(host.statuses(), std::vector<std::string>{"正在恢复配置"});
+        EXPECT_EQ(host.statuses(), std::vector<std::string>{zh("workflow.reset.restoring")});
         EXPECT_TRUE(host.working());
         const auto bytes = std::filesystem::exists(file) ? readFile(file) : "";
 
@@ -167,7 +170,7 @@ TEST(ResetWorkflow, ReadsTheCapturedChosenPath) {
     ASSERT_TRUE(plan);
     form.chosenPath = "";
     runReset(*plan, host, env.services, {});
-    EXPECT_EQ(host.status(), "配置已恢复。重启后生效。");
+    EXPECT_EQ(host.status(), zh("workflow.reset.restored-after-restart"));
     EXPECT_EQ(testing::parsedFile(file), nlohmann::json::parse(kUserOpenClaw));
     EXPECT_FALSE(std::filesystem::exists(env.home.path() / ".openclaw"));
 }
@@ -187,31 +190,31 @@ TEST(ResetWorkflow, WorkBuddyIsStoppedBeforeItsFileChangesAndStartedAgain) {
          true,
          std::nullopt,
          true,
-         "配置已恢复，已重新打开 WorkBuddy。",
+         zh("workflow.restart.restored.reopened", {{"application", "WorkBuddy"}}),
          {"start", "term", "start"}},
         {"nothing found",
          false,
          userModels,
          true,
-         "此应用没有本工具写入的网关配置。",
+         zh("workflow.reset.nothing-to-restore"),
          {"start", "term", "start"}},
         {"failure",
          false,
          "{\"models\": 7",
          true,
-         "恢复失败。请检查配置后重试。",
+         zh("workflow.reset.failed"),
          {"start", "term", "start"}},
         {"removed without restart",
          true,
          std::nullopt,
          false,
-         "配置已恢复。重启后生效。",
+         zh("workflow.reset.restored-after-restart"),
          {"start"}},
         {"failure without restart",
          false,
          "{\"models\": 7",
          false,
-         "恢复失败。请检查配置后重试。",
+         zh("workflow.reset.failed"),
          {"start"}},
     };
     for (const Case& c : cases) {

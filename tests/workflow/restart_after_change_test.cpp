@@ -6,6 +6,7 @@
 
 #include "platform/platform_error.h"
 #include "platform/posix/posix_workspace.h"
+#include "support/catalogue_text.h"
 #include "support/fake_bundle.h"
 #include "support/recording_host.h"
 #include "support/temp_home.h"
@@ -17,20 +18,27 @@ using testing::ExtraFile;
 using testing::FakeBundleOptions;
 using testing::logLines;
 using testing::RecordingHost;
+using testing::zh;
+
+const Placeholder kWorkBuddy{"application", "WorkBuddy"};
 
 TEST(ConfirmRestart, TextsAndAnswer) {
     struct Case {
         bool needsRestartToApply;
         bool answer;
-        std::string message;
-        std::string proceed;
-        std::string decline;
+        std::string_view message;
+        std::string_view proceed;
+        std::string_view decline;
     };
     const Case cases[] = {
-        {true, true, "应用配置并重启 WorkBuddy？", "应用并重启", "取消"},
-        {true, false, "应用配置并重启 WorkBuddy？", "应用并重启", "取消"},
-        {false, true, "现在重启 WorkBuddy？", "立即重启", "稍后重启"},
-        {false, false, "现在重启 WorkBuddy？", "立即重启", "稍后重启"},
+        {true, true, "workflow.restart.question.apply-title", "workflow.button.apply-restart",
+         "workflow.question.cancel"},
+        {true, false, "workflow.restart.question.apply-title", "workflow.button.apply-restart",
+         "workflow.question.cancel"},
+        {false, true, "workflow.restart.question.now-title",
+         "workflow.restart.question.restart-now", "workflow.restart.question.restart-later"},
+        {false, false, "workflow.restart.question.now-title",
+         "workflow.restart.question.restart-now", "workflow.restart.question.restart-later"},
     };
     for (const Case& c : cases) {
         RecordingHost host;
@@ -39,11 +47,10 @@ TEST(ConfirmRestart, TextsAndAnswer) {
                   c.answer);
         const std::vector<Question> questions = host.questions();
         ASSERT_EQ(questions.size(), 1u);
-        EXPECT_EQ(questions[0].messageText, c.message);
-        EXPECT_EQ(questions[0].informativeText,
-                  "请先保存该应用中的工作。重启会结束正在运行的任务。");
-        EXPECT_EQ(questions[0].proceedButton, c.proceed);
-        EXPECT_EQ(questions[0].declineButton, c.decline);
+        EXPECT_EQ(questions[0].messageText, zh(c.message, {{"application", "WorkBuddy"}}));
+        EXPECT_EQ(questions[0].informativeText, zh("workflow.restart.question.text"));
+        EXPECT_EQ(questions[0].proceedButton, zh(c.proceed));
+        EXPECT_EQ(questions[0].declineButton, zh(c.decline));
         EXPECT_TRUE(host.statuses().empty());
     }
 }
@@ -87,9 +94,11 @@ protected:
 TEST_F(RestartAfterChangeTest, RunningApplicationIsStoppedAndOpenedAgain) {
     auto app = bundle("WorkBuddy");
     launchAndWait(app);
-    restartAfterChange(host_, control_, Client::workBuddy, app, "配置已保存", "。");
-    EXPECT_EQ(host_.statuses(), (std::vector<std::string>{"配置已保存，正在重启 WorkBuddy。",
-                                                          "配置已保存，已重新打开 WorkBuddy。"}));
+    restartAfterChange(host_, control_, Client::workBuddy, app, ChangeMade::saved);
+    EXPECT_EQ(
+        host_.statuses(),
+        (std::vector<std::string>{zh("workflow.restart.saved.restarting", {kWorkBuddy}),
+                                  zh("workflow.restart.saved.reopened-pick-model", {kWorkBuddy})}));
     EXPECT_FALSE(host_.failed());
     ASSERT_TRUE(testing::waitUntil([&] { return events().size() == 3; }));
     EXPECT_EQ(events(), (std::vector<std::string>{"start", "term", "start"}));
@@ -98,10 +107,11 @@ TEST_F(RestartAfterChangeTest, RunningApplicationIsStoppedAndOpenedAgain) {
 
 TEST_F(RestartAfterChangeTest, ApplicationThatWasNotRunningIsLaunched) {
     auto app = bundle("Hermes");
-    restartAfterChange(host_, control_, Client::hermes, app, "配置已恢复", "。新的设置已生效。");
+    restartAfterChange(host_, control_, Client::hermes, app, ChangeMade::restored);
     EXPECT_EQ(host_.statuses(),
-              (std::vector<std::string>{"配置已恢复，正在重启 Hermes。",
-                                        "配置已恢复，已重新打开 Hermes。新的设置已生效。"}));
+              (std::vector<std::string>{
+                  zh("workflow.restart.restored.restarting", {{"application", "Hermes"}}),
+                  zh("workflow.restart.restored.reopened", {{"application", "Hermes"}})}));
     EXPECT_FALSE(host_.failed());
     EXPECT_EQ(control_.runningApplications(app).size(), 1u);
 }
@@ -112,11 +122,12 @@ TEST_F(RestartAfterChangeTest, ApplicationThatDoesNotQuitIsNotLaunched) {
     auto app = bundle("WorkBuddy", options);
     launchAndWait(app);
     ApplicationControl control(workspace_, stop_.get_token(), {std::chrono::milliseconds(1), 5});
-    restartAfterChange(host_, control, Client::workBuddy, app, "配置已保存", "。");
-    EXPECT_EQ(
-        host_.statuses(),
-        (std::vector<std::string>{"配置已保存，正在重启 WorkBuddy。",
-                                  "配置已保存。WorkBuddy 未退出。请保存手头任务后重新打开应用。"}));
+    restartAfterChange(host_, control, Client::workBuddy, app, ChangeMade::saved);
+    EXPECT_EQ(host_.statuses(),
+              (std::vector<std::string>{
+                  zh("workflow.restart.saved.restarting", {kWorkBuddy}),
+                  zh("workflow.restart.saved.failed",
+                     {{"failure", "WorkBuddy 未退出。请保存手头任务后重新打开应用。"}})}));
     EXPECT_TRUE(host_.failed());
     EXPECT_EQ(events(), (std::vector<std::string>{"start", "term"}));
 }
@@ -126,9 +137,12 @@ TEST_F(RestartAfterChangeTest, RefusedLaunchAsksToOpenByHand) {
     options.executableName = "gone";
     auto app = bundle("WorkBuddy", options);
     std::filesystem::remove(app / "Contents/MacOS/gone");
-    restartAfterChange(host_, control_, Client::workBuddy, app, "配置已保存", "。");
-    EXPECT_EQ(host_.statuses(), (std::vector<std::string>{"配置已保存，正在重启 WorkBuddy。",
-                                                          "配置已保存。请手动打开 WorkBuddy。"}));
+    restartAfterChange(host_, control_, Client::workBuddy, app, ChangeMade::saved);
+    EXPECT_EQ(
+        host_.statuses(),
+        (std::vector<std::string>{zh("workflow.restart.saved.restarting", {kWorkBuddy}),
+                                  zh("workflow.restart.saved.failed",
+                                     {{"failure", zh("workflow.open.manually", {kWorkBuddy})}})}));
     EXPECT_TRUE(host_.failed());
 }
 
@@ -141,7 +155,7 @@ TEST_F(RestartAfterChangeTest, OpenCodeServiceStopsBetweenQuitAndLaunch) {
         std::filesystem::remove(log());
         auto app = bundle("OpenCode", options);
         launchAndWait(app);
-        restartAfterChange(host_, control_, target, app, "配置已保存", "。");
+        restartAfterChange(host_, control_, target, app, ChangeMade::saved);
         EXPECT_FALSE(host_.failed());
         ASSERT_TRUE(testing::waitUntil([&] { return events().back() == "start"; }));
         auto expected = target == Client::openCode
@@ -157,9 +171,10 @@ TEST_F(RestartAfterChangeTest, FailingServiceToolIsReported) {
     options.shortVersion = "2.0";
     options.extraFiles["Contents/Resources/opencode-cli"] = ExtraFile{"#!/bin/sh\nexit 1\n", true};
     auto app = bundle("OpenCode", options);
-    restartAfterChange(host_, control_, Client::openCode, app, "配置已保存", "。");
+    restartAfterChange(host_, control_, Client::openCode, app, ChangeMade::saved);
     EXPECT_EQ(host_.status(),
-              "配置已保存。无法停止 OpenCode 本地服务。请检查 OpenCode 的服务状态。");
+              zh("workflow.restart.saved.failed",
+                 {{"failure", "无法停止 OpenCode 本地服务。请检查 OpenCode 的服务状态。"}}));
     EXPECT_TRUE(host_.failed());
     EXPECT_TRUE(control_.runningApplications(app).empty());
 }
@@ -170,11 +185,11 @@ TEST_F(RestartAfterChangeTest, StopRequestEndsTheRestart) {
     auto app = bundle("WorkBuddy", options);
     launchAndWait(app);
     stop_.request_stop();
-    EXPECT_EQ(restartAfterChange(host_, control_, Client::workBuddy, app, "配置已保存", "。"),
+    EXPECT_EQ(restartAfterChange(host_, control_, Client::workBuddy, app, ChangeMade::saved),
               WorkflowOutcome::stopped);
     EXPECT_EQ(host_.statuses(),
-              (std::vector<std::string>{"配置已保存，正在重启 WorkBuddy。",
-                                        "配置已保存。重启已停止，WorkBuddy 下次启动时生效。"}));
+              (std::vector<std::string>{zh("workflow.restart.saved.restarting", {kWorkBuddy}),
+                                        zh("workflow.restart.saved.stopped", {kWorkBuddy})}));
     EXPECT_FALSE(host_.failed());
 }
 

@@ -7,6 +7,7 @@
 #include <mutex>
 
 #include "platform/platform_error.h"
+#include "support/catalogue_text.h"
 #include "support/recording_host.h"
 #include "support/workflow_environment.h"
 
@@ -16,6 +17,7 @@ namespace {
 using namespace std::chrono_literals;
 using testing::RecordingHost;
 using testing::WorkflowEnvironment;
+using testing::zh;
 
 // A system that never answers a request to open an application.
 class UnansweringWorkspace : public Workspace {
@@ -65,7 +67,7 @@ TEST(SetupSession, RefusesASecondRunAndStopsTheTaskWhenDestroyed) {
         EXPECT_FALSE(session.submit(env.form(Client::openClaw)));
         EXPECT_FALSE(
             session.resetConfiguration(testing::blankForm(Client::openClaw), std::nullopt));
-        EXPECT_FALSE(shown(host, "正在恢复配置"));
+        EXPECT_FALSE(shown(host, zh("workflow.reset.restoring")));
     }
     EXPECT_FALSE(host.working());
     EXPECT_FALSE(host.keyCleared());
@@ -85,7 +87,7 @@ TEST(SetupSession, RunsOneTaskAfterAnother) {
     EXPECT_FALSE(session.working());
     ASSERT_TRUE(session.resetConfiguration(testing::blankForm(Client::openClaw), std::nullopt));
     EXPECT_EQ(session.wait(), WorkflowOutcome::succeeded);
-    EXPECT_EQ(host.status(), "配置已恢复。重启后生效。");
+    EXPECT_EQ(host.status(), zh("workflow.reset.restored-after-restart"));
 }
 
 TEST(SetupSession, StopRequestEndsTheWaitForAnApplication) {
@@ -103,7 +105,7 @@ TEST(SetupSession, StopRequestEndsTheWaitForAnApplication) {
     EXPECT_FALSE(session.working());
     EXPECT_FALSE(host.working());
     EXPECT_FALSE(host.failed());
-    EXPECT_EQ(host.status(), "已停止。未恢复任何配置。");
+    EXPECT_EQ(host.status(), zh("workflow.stopped.nothing-restored"));
 }
 
 struct StopCase {
@@ -112,14 +114,14 @@ struct StopCase {
     std::string status;
 };
 
-// "停止" while the gateway has not answered: the run ends within a second,
+// A stop while the gateway has not answered: the run ends within a second,
 // says so, and writes nothing.
 TEST(SetupSession, AStopEndsAGatewayRunWithinASecond) {
     const StopCase cases[] = {
-        {"apply", &SetupSession::submit, "已停止。未写入任何配置。"},
-        {"preview", &SetupSession::previewSubmit, "已停止。"},
-        {"connection test", &SetupSession::testConnection, "已停止。"},
-        {"model list", &SetupSession::fetchGatewayModels, "已停止。"},
+        {"apply", &SetupSession::submit, zh("workflow.stopped.nothing-written")},
+        {"preview", &SetupSession::previewSubmit, zh("workflow.stopped.plain")},
+        {"connection test", &SetupSession::testConnection, zh("workflow.stopped.plain")},
+        {"model list", &SetupSession::fetchGatewayModels, zh("workflow.stopped.plain")},
     };
     for (const StopCase& entry : cases) {
         SCOPED_TRACE(entry.name);
@@ -162,7 +164,7 @@ TEST(SetupSession, OpensCursorOnTheWorker) {
     session.stopAndWait();
     EXPECT_FALSE(host.working());
     EXPECT_FALSE(host.failed());
-    EXPECT_EQ(host.statuses(), std::vector<std::string>{"已停止。"});
+    EXPECT_EQ(host.statuses(), std::vector<std::string>{zh("workflow.stopped.plain")});
 }
 
 }  // namespace
