@@ -2,6 +2,7 @@
 
 #include <nlohmann/json.hpp>
 
+#include "support/catalogue_text.h"
 #include "support/run_program.h"
 #include "support/workflow_environment.h"
 
@@ -14,6 +15,7 @@ using testing::kWorkflowKey;
 using testing::ProgramResult;
 using testing::WorkflowEnvironment;
 using testing::writeFile;
+using testing::zh;
 
 ProgramResult corvane(const WorkflowEnvironment& env, std::vector<std::string> arguments) {
     testing::ProgramRun run;
@@ -68,13 +70,21 @@ TEST(ProfileCommands, AppliesToFourClientsAndASecondRunWritesNothing) {
 
     const ProgramResult first = corvane(env, apply);
     EXPECT_EQ(first.exitStatus, 0) << first.output << first.error;
-    const std::string hermesNote = "（Hermes Desktop 只配置列表中的第一个模型 m1）";
-    for (const std::string& line : std::vector<std::string>{
-             "Codex：配置已保存。重启后生效。", "OpenCode Desktop：配置已保存。重启后生效。",
-             "OpenClaw（小龙虾）：配置已保存。重启后生效。",
-             "Hermes Desktop：配置已保存。重启后生效。" + hermesNote}) {
-        EXPECT_NE(first.output.find(line + "\n"), std::string::npos) << line << "\n"
-                                                                     << first.output;
+    // One line per client: "<client>：<status>", Hermes' with its one-model note.
+    const auto line = [](const std::string& client, const std::string& status) {
+        return zh("cli.profile.client-line", {{"client", client}, {"line", status}});
+    };
+    const auto hermesLine = [&](const std::string& status) {
+        return line("Hermes Desktop",
+                    zh("workflow.profile.first-model-only",
+                       {{"status", status}, {"client", "Hermes Desktop"}, {"model", "m1"}}));
+    };
+    const std::string saved = zh("workflow.apply.saved-after-restart");
+    for (const std::string& expected :
+         {line("Codex", saved), line("OpenCode Desktop", saved),
+          line(zh("model.client.name.openClaw"), saved), hermesLine(saved)}) {
+        EXPECT_NE(first.output.find(expected + "\n"), std::string::npos) << expected << "\n"
+                                                                         << first.output;
     }
     // Codex's Responses request per model, then one Chat Completions request
     // per model for the three clients that share it.
@@ -87,11 +97,10 @@ TEST(ProfileCommands, AppliesToFourClientsAndASecondRunWritesNothing) {
     const auto written = filesWithTimes(env.home.path());
     const ProgramResult second = corvane(env, apply);
     EXPECT_EQ(second.exitStatus, 0) << second.output << second.error;
-    EXPECT_EQ(
-        second.output,
-        "Codex：已是当前配置\nOpenCode Desktop：已是当前配置\nOpenClaw（小龙虾）：已是当前配置\n"
-        "Hermes Desktop：已是当前配置" +
-            hermesNote + "\n");
+    const std::string current = zh("workflow.profile.already-current");
+    EXPECT_EQ(second.output, line("Codex", current) + "\n" + line("OpenCode Desktop", current) +
+                                 "\n" + line(zh("model.client.name.openClaw"), current) + "\n" +
+                                 hermesLine(current) + "\n");
     EXPECT_EQ(filesWithTimes(env.home.path()), written);
     EXPECT_EQ(sentRequests(env), once);
 
@@ -183,8 +192,11 @@ TEST(ProfileCommands, ExportsAConfigurationProfileWithStableIdentifiers) {
     writeFile(profile, "{address: 'https://gw.example.com', models: ['gpt-5']}");
     const ProgramResult refused = exportAs("json");
     EXPECT_EQ(refused.exitStatus, 2);
-    EXPECT_EQ(refused.error,
-              "Claude · models[0]：请填写供应商提供的、适用于 Claude 桌面版的 Model ID。\n");
+    EXPECT_EQ(refused.error, zh("workflow.profile.member-refused",
+                                {{"client", "Claude"},
+                                 {"member", "models[0]"},
+                                 {"reason", zh("model.form.claude-model-id")}}) +
+                                 "\n");
     EXPECT_EQ(refused.output, "");
 }
 

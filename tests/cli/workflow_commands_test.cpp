@@ -9,6 +9,7 @@
 
 #include "files/key_redaction.h"
 #include "support/apply_patch.h"
+#include "support/catalogue_text.h"
 #include "support/fake_hermes.h"
 #include "support/gateway_samples.h"
 #include "support/run_program.h"
@@ -25,6 +26,7 @@ using testing::ProgramResult;
 using testing::readFile;
 using testing::WorkflowEnvironment;
 using testing::writeFile;
+using testing::zh;
 
 std::vector<std::string> lines(const std::string& text) {
     std::vector<std::string> result;
@@ -129,9 +131,10 @@ TEST(WorkflowCommands, EveryClientAppliesAndResets) {
          ".codex/config.toml",
          "model = \"o3\"\n",
          "corvane_desktop_setup",
-         {"配置已保存，正在重启 Codex。",
-          "配置已保存，已重新打开 Codex。请新建聊天并选择已配置的模型。"},
-         {"配置已恢复，正在重启 Codex。", "配置已恢复，已重新打开 Codex。"},
+         {zh("workflow.restart.saved.restarting", {{"application", "Codex"}}),
+          zh("workflow.restart.saved.reopened-new-chat", {{"application", "Codex"}})},
+         {zh("workflow.restart.restored.restarting", {{"application", "Codex"}}),
+          zh("workflow.restart.restored.reopened", {{"application", "Codex"}})},
          {"start", "term", "start", "term", "start"}},
         {"openCode",
          Client::openCode,
@@ -142,8 +145,9 @@ TEST(WorkflowCommands, EveryClientAppliesAndResets) {
          ".config/opencode/opencode.json",
          "{\"theme\": \"dark\"}",
          "corvane-desktop",
-         {"现在重启 OpenCode？", "请先保存该应用中的工作。重启会结束正在运行的任务。", "稍后重启"},
-         {"配置已恢复。重启后生效。"},
+         {zh("workflow.restart.question.now-title", {{"application", "OpenCode"}}),
+          zh("workflow.restart.question.text"), zh("workflow.restart.question.restart-later")},
+         {zh("workflow.reset.restored-after-restart")},
          {}},
         {"OpenClaw（小龙虾）",
          Client::openClaw,
@@ -154,8 +158,10 @@ TEST(WorkflowCommands, EveryClientAppliesAndResets) {
          ".openclaw/openclaw.json",
          "{\"gateway\": {\"port\": 18789}}",
          "corvane-desktop",
-         {"配置已保存，正在重启 OpenClaw。", "配置已保存，已重新打开 OpenClaw。"},
-         {"配置已恢复，正在重启 OpenClaw。", "配置已恢复，已重新打开 OpenClaw。"},
+         {zh("workflow.restart.saved.restarting", {{"application", "OpenClaw"}}),
+          zh("workflow.restart.saved.reopened", {{"application", "OpenClaw"}})},
+         {zh("workflow.restart.restored.restarting", {{"application", "OpenClaw"}}),
+          zh("workflow.restart.restored.reopened", {{"application", "OpenClaw"}})},
          {"start", "term", "start", "term", "start"}},
         {"workBuddy",
          Client::workBuddy,
@@ -166,9 +172,11 @@ TEST(WorkflowCommands, EveryClientAppliesAndResets) {
          ".workbuddy/models.json",
          "[{\"id\": \"mine\", \"name\": \"Mine\"}]",
          "corvane-workbuddy-",
-         {"正在保存配置并重启 WorkBuddy", "配置已保存，正在重启 WorkBuddy。",
-          "配置已保存，已重新打开 WorkBuddy。请在模型选择器中选择已添加的模型。"},
-         {"配置已恢复，正在重启 WorkBuddy。", "配置已恢复，已重新打开 WorkBuddy。"},
+         {zh("workflow.apply.saving-restarting", {{"client", "WorkBuddy"}}),
+          zh("workflow.restart.saved.restarting", {{"application", "WorkBuddy"}}),
+          zh("workflow.restart.saved.reopened-pick-model", {{"application", "WorkBuddy"}})},
+         {zh("workflow.restart.restored.restarting", {{"application", "WorkBuddy"}}),
+          zh("workflow.restart.restored.reopened", {{"application", "WorkBuddy"}})},
          {"start", "term", "start", "term", "start"}},
         {"hermes",
          Client::hermes,
@@ -179,8 +187,10 @@ TEST(WorkflowCommands, EveryClientAppliesAndResets) {
          ".hermes/config.yaml",
          "# Hermes\nmodel:\n  default: local\nterminal:\n  backend: local\n",
          "base_url",
-         {"配置已保存，正在重启 Hermes。", "配置已保存，已重新打开 Hermes。"},
-         {"配置已恢复，正在重启 Hermes。", "配置已恢复，已重新打开 Hermes。"},
+         {zh("workflow.restart.saved.restarting", {{"application", "Hermes"}}),
+          zh("workflow.restart.saved.reopened", {{"application", "Hermes"}})},
+         {zh("workflow.restart.restored.restarting", {{"application", "Hermes"}}),
+          zh("workflow.restart.restored.reopened", {{"application", "Hermes"}})},
          {"start", "term", "start", "term", "start"}},
         {"claude",
          Client::claude,
@@ -198,8 +208,10 @@ TEST(WorkflowCommands, EveryClientAppliesAndResets) {
          "1be8c9c6-da90-41e3-aef8-49c1ee88640d.json",
          "",
          "__sealed__:",
-         {"正在应用配置并重启 Claude", "配置已应用。请新建会话验证。"},
-         {"配置已恢复，正在重启 Claude。", "配置已恢复，已重新打开 Claude。"},
+         {zh("workflow.apply.claude-applying", {{"client", "Claude"}}),
+          zh("workflow.apply.claude-applied")},
+         {zh("workflow.restart.restored.restarting", {{"application", "Claude"}}),
+          zh("workflow.restart.restored.reopened", {{"application", "Claude"}})},
          {"start", "term", "start", "term", "start"}},
     };
     for (const Case& c : cases) {
@@ -226,7 +238,8 @@ TEST(WorkflowCommands, EveryClientAppliesAndResets) {
         EXPECT_EQ(applied.exitStatus, 0) << applied.output << applied.error;
         EXPECT_EQ(tail(applied, c.applyTail.size()), c.applyTail) << applied.output;
         EXPECT_EQ(lines(applied.output).front(),
-                  "验证模型 1 / " + std::to_string(env.gateway.requests().size()));
+                  zh("workflow.check.model-progress",
+                     {{"index", "1"}, {"total", std::to_string(env.gateway.requests().size())}}));
         for (const auto& request : env.gateway.requests()) {
             EXPECT_EQ(request.path, c.requestPath);
             EXPECT_EQ(request.header(c.header),
@@ -302,7 +315,7 @@ TEST(WorkflowCommands, EveryClientAppliesAndResets) {
     }
 }
 
-const std::string kRestartLater = "请先保存该应用中的工作。重启会结束正在运行的任务。";
+std::string restartLater() { return zh("workflow.restart.question.text"); }
 
 TEST(WorkflowCommands, ADryRunAfterTheSameApplyHasNothingToWrite) {
     WorkflowEnvironment env;
@@ -313,7 +326,7 @@ TEST(WorkflowCommands, ADryRunAfterTheSameApplyHasNothingToWrite) {
     const ProgramResult preview = cli.apply("openClaw", {"--model", "m1", "--dry-run"});
     EXPECT_EQ(preview.exitStatus, 0) << preview.error;
     EXPECT_EQ(preview.output, "");
-    EXPECT_EQ(lines(preview.error).back(), "配置已是最新，没有需要写入的更改。") << preview.error;
+    EXPECT_EQ(lines(preview.error).back(), zh("workflow.preview.up-to-date")) << preview.error;
 }
 
 TEST(WorkflowCommands, FailingModelCheckWritesNothing) {
@@ -323,7 +336,10 @@ TEST(WorkflowCommands, FailingModelCheckWritesNothing) {
     env.gateway.setScript({passingReply(Client::openClaw), testing::failingReply(401)});
     const ProgramResult result = cli.apply("openClaw", {"--model", "m1", "--model", "m2", "--yes"});
     EXPECT_EQ(result.exitStatus, 1);
-    EXPECT_EQ(lines(result.output), (std::vector<std::string>{"验证模型 1 / 2", "验证模型 2 / 2"}));
+    EXPECT_EQ(lines(result.output),
+              (std::vector<std::string>{
+                  zh("workflow.check.model-progress", {{"index", "1"}, {"total", "2"}}),
+                  zh("workflow.check.model-progress", {{"index", "2"}, {"total", "2"}})}));
     EXPECT_EQ(result.error, "「m2」返回 HTTP 401。请核对 Key、认证方式和模型权限。\n");
     EXPECT_EQ(env.gateway.requests().size(), 2u);
     EXPECT_FALSE(std::filesystem::exists(env.home.path() / ".openclaw"));
@@ -340,7 +356,7 @@ TEST(WorkflowCommands, FailureDetailFollowsTheSentenceOnStandardError) {
     const ProgramResult result =
         cli.apply("openClaw", {"--model", "m1", "--config", folder.string(), "--yes"});
     EXPECT_EQ(result.exitStatus, 1);
-    const std::string sentence = "应用配置失败。请检查配置后重试。";
+    const std::string sentence = zh("workflow.apply.failed");
     EXPECT_NE((result.output + result.error).find(sentence), std::string::npos);
     // The detail is the line of standard error after the sentence, wherever that went.
     EXPECT_EQ(result.error.substr(result.error.find('\n', result.error.find(sentence)) + 1),
@@ -366,7 +382,9 @@ TEST(WorkflowCommands, DecliningTheRestart) {
          "Codex",
          {"apply", "--model", "gpt-5", "--no-restart"},
          0,
-         {"配置已保存。重启后生效。", "现在重启 Codex？", kRestartLater, "稍后重启"},
+         {zh("workflow.apply.saved-after-restart"),
+          zh("workflow.restart.question.now-title", {{"application", "Codex"}}), restartLater(),
+          zh("workflow.restart.question.restart-later")},
          ".codex/config.toml",
          true},
         {"OpenClaw, no terminal and no flag",
@@ -374,7 +392,9 @@ TEST(WorkflowCommands, DecliningTheRestart) {
          "OpenClaw",
          {"apply", "--model", "m1"},
          0,
-         {"配置已保存。重启后生效。", "现在重启 OpenClaw？", kRestartLater, "稍后重启"},
+         {zh("workflow.apply.saved-after-restart"),
+          zh("workflow.restart.question.now-title", {{"application", "OpenClaw"}}), restartLater(),
+          zh("workflow.restart.question.restart-later")},
          ".openclaw/openclaw.json",
          true},
         {"WorkBuddy, no terminal and no flag",
@@ -382,7 +402,9 @@ TEST(WorkflowCommands, DecliningTheRestart) {
          "WorkBuddy",
          {"apply", "--model", "wb"},
          3,
-         {"验证模型 1 / 1", "应用配置并重启 WorkBuddy？", kRestartLater, "取消", "操作已取消。"},
+         {zh("workflow.check.model-progress", {{"index", "1"}, {"total", "1"}}),
+          zh("workflow.restart.question.apply-title", {{"application", "WorkBuddy"}}),
+          restartLater(), zh("workflow.question.cancel"), zh("workflow.status.cancelled")},
          ".workbuddy",
          false},
         {"Claude, --no-restart",
@@ -390,8 +412,9 @@ TEST(WorkflowCommands, DecliningTheRestart) {
          "Claude",
          {"apply", "--model", "claude-sonnet", "--no-restart"},
          3,
-         {"应用配置并重启 Claude？", kRestartLater, "取消",
-          "请在保存 Claude 中的工作后重新应用配置。"},
+         {zh("workflow.restart.question.apply-title", {{"application", "Claude"}}), restartLater(),
+          zh("workflow.question.cancel"),
+          zh("workflow.apply.claude-restart-declined", {{"client", "Claude"}})},
          "Library/Application Support/Claude-3p",
          false},
         {"OpenClaw reset, no terminal and no flag",
@@ -399,9 +422,9 @@ TEST(WorkflowCommands, DecliningTheRestart) {
          "OpenClaw",
          {"reset"},
          0,
-         {"恢复 OpenClaw（小龙虾） 的配置？",
-          "将移除本工具写入的配置，并恢复此前的默认设置。重启前请保存该应用中的工作。",
-          "仅恢复，稍后重启", "正在恢复配置", "配置已恢复。重启后生效。"},
+         {zh("workflow.reset.question.title", {{"client", zh("model.client.name.openClaw")}}),
+          zh("workflow.reset.question.text"), zh("workflow.reset.question.reset-later"),
+          zh("workflow.reset.restoring"), zh("workflow.reset.restored-after-restart")},
          ".openclaw/.openclaw.json.corvane-backup",
          false},
         {"WorkBuddy reset, --no-restart",
@@ -409,9 +432,9 @@ TEST(WorkflowCommands, DecliningTheRestart) {
          "WorkBuddy",
          {"reset", "--no-restart"},
          3,
-         {"恢复 WorkBuddy 的配置？",
-          "将移除本工具写入的配置，并恢复此前的默认设置。重启前请保存该应用中的工作。", "取消",
-          "操作已取消。"},
+         {zh("workflow.reset.question.title", {{"client", "WorkBuddy"}}),
+          zh("workflow.reset.question.text"), zh("workflow.question.cancel"),
+          zh("workflow.status.cancelled")},
          ".workbuddy/.models.json.corvane-backup",
          true},
         {"Claude reset, no terminal and no flag",
@@ -419,9 +442,9 @@ TEST(WorkflowCommands, DecliningTheRestart) {
          "Claude",
          {"reset"},
          3,
-         {"恢复 Claude 的配置？",
-          "将移除本工具写入的配置，并恢复此前的默认设置。重启前请保存该应用中的工作。", "取消",
-          "操作已取消。"},
+         {zh("workflow.reset.question.title", {{"client", "Claude"}}),
+          zh("workflow.reset.question.text"), zh("workflow.question.cancel"),
+          zh("workflow.status.cancelled")},
          "Library/Application Support/Claude-3p",
          false},
     };
@@ -464,35 +487,35 @@ TEST(WorkflowCommands, ResetOutcomes) {
          ".openclaw/openclaw.json",
          "{\"gateway\": {\"port\": 18789}}",
          0,
-         "此应用没有本工具写入的网关配置。",
+         zh("workflow.reset.nothing-to-restore"),
          {"start"}},
         {"OpenClaw, no file at all",
          "OpenClaw",
          "",
          "",
          0,
-         "此应用没有本工具写入的网关配置。",
+         zh("workflow.reset.nothing-to-restore"),
          {"start"}},
         {"WorkBuddy, nothing of the tool's",
          "WorkBuddy",
          ".workbuddy/models.json",
          "[{\"id\": \"mine\", \"name\": \"Mine\"}]",
          0,
-         "此应用没有本工具写入的网关配置。",
+         zh("workflow.reset.nothing-to-restore"),
          {"start", "term", "start"}},
         {"OpenClaw, unreadable file",
          "OpenClaw",
          ".openclaw/openclaw.json",
          "{\"models\": ",
          1,
-         "恢复失败。请检查配置后重试。",
+         zh("workflow.reset.failed"),
          {"start"}},
         {"WorkBuddy, unreadable file",
          "WorkBuddy",
          ".workbuddy/models.json",
          "[{",
          1,
-         "恢复失败。请检查配置后重试。",
+         zh("workflow.reset.failed"),
          {"start", "term", "start"}},
     };
     for (const Case& c : cases) {
@@ -536,7 +559,8 @@ TEST(WorkflowCommands, ChosenPathAndNamedBundle) {
     run.input = std::string(kWorkflowKey) + "\n";
     const ProgramResult applied = runWithoutLeaks(run);
     EXPECT_EQ(applied.exitStatus, 0) << applied.output << applied.error;
-    EXPECT_EQ(tail(applied, 1), std::vector<std::string>{"配置已保存，已重新打开 OpenClaw。"});
+    EXPECT_EQ(tail(applied, 1), std::vector<std::string>{zh("workflow.restart.saved.reopened",
+                                                            {{"application", "OpenClaw"}})});
     EXPECT_FALSE(std::filesystem::exists(env.home.path() / ".openclaw"));
     ASSERT_TRUE(std::filesystem::exists(file)) << applied.output;
     EXPECT_NE(readFile(file).find(kWorkflowKey), std::string::npos);
@@ -551,10 +575,11 @@ TEST(WorkflowCommands, ChosenPathAndNamedBundle) {
     // The remembered path leads the reset to the chosen file, and is forgotten.
     const ProgramResult reset = cli.reset("openClaw", {"--no-restart", "--app", app.string()});
     EXPECT_EQ(reset.exitStatus, 0) << reset.output << reset.error;
-    EXPECT_EQ(tail(reset, 1), std::vector<std::string>{"配置已恢复。重启后生效。"});
+    EXPECT_EQ(tail(reset, 1),
+              std::vector<std::string>{zh("workflow.reset.restored-after-restart")});
     EXPECT_EQ(testing::parsedFile(file), nlohmann::json::parse(before));
     const ProgramResult again = cli.reset("openClaw", {"--no-restart", "--app", app.string()});
-    EXPECT_EQ(tail(again, 1), std::vector<std::string>{"此应用没有本工具写入的网关配置。"});
+    EXPECT_EQ(tail(again, 1), std::vector<std::string>{zh("workflow.reset.nothing-to-restore")});
     testing::killBundleProcesses(app);
 }
 
@@ -570,11 +595,14 @@ TEST(WorkflowCommands, ConfigOnly) {
         std::vector<std::string> output;  // standard output, then standard error
         std::string expectedKey;          // a top-level member of the written JSON
     };
-    const std::vector<std::string> saved = {"验证模型 1 / 1", "正在保存配置",
-                                            "配置已保存。重启后生效。"};
+    const std::vector<std::string> saved = {
+        zh("workflow.check.model-progress", {{"index", "1"}, {"total", "1"}}),
+        zh("workflow.apply.saving"), zh("workflow.apply.saved-after-restart")};
     // Found only as its program: that program reads the settings when it next starts.
-    const std::vector<std::string> savedForOpenCode = {"验证模型 1 / 1", "正在保存配置",
-                                                       "配置已保存。下次启动 opencode 时生效。"};
+    const std::vector<std::string> savedForOpenCode = {
+        zh("workflow.check.model-progress", {{"index", "1"}, {"total", "1"}}),
+        zh("workflow.apply.saving"),
+        zh("workflow.apply.saved-next-launch", {{"program", "opencode"}})};
     const Case cases[] = {
         {"Claude refused",
          Client::claude,
@@ -583,7 +611,7 @@ TEST(WorkflowCommands, ConfigOnly) {
          "",
          "",
          1,
-         {"Claude 桌面版须由运行中的应用加密保存 Key，不能只写配置文件。"},
+         {zh("workflow.apply.claude-config-only")},
          ""},
         {"Cursor refused",
          Client::cursor,
@@ -592,7 +620,7 @@ TEST(WorkflowCommands, ConfigOnly) {
          "",
          "",
          1,
-         {"Cursor / Grok Build 须在应用内完成设置。"},
+         {zh("workflow.guidance-only.in-app", {{"client", "Cursor / Grok Build"}})},
          ""},
         {"OpenCode 1.x from the program on PATH", Client::openCode, "m", "opencode 1.4.2",
          ".config/opencode/opencode.json", "", 0, savedForOpenCode, "provider"},
@@ -611,8 +639,8 @@ TEST(WorkflowCommands, ConfigOnly) {
          ".hermes/config.yaml",
          "model:\n  default: local\n",
          1,
-         {"验证模型 1 / 1", "正在保存配置",
-          "请先运行一次 Hermes 完成初始化，再配置它的 YAML 文件。"},
+         {zh("workflow.check.model-progress", {{"index", "1"}, {"total", "1"}}),
+          zh("workflow.apply.saving"), "请先运行一次 Hermes 完成初始化，再配置它的 YAML 文件。"},
          ""},
     };
     for (const Case& c : cases) {
@@ -683,7 +711,9 @@ TEST(WorkflowCommands, NotInstalled) {
         const ProgramResult result = cli.apply("openClaw", arguments);
         EXPECT_EQ(result.exitStatus, 1);
         EXPECT_EQ(result.output, "");
-        EXPECT_EQ(result.error, "请先安装 OpenClaw（小龙虾），再运行这个工具。\n");
+        EXPECT_EQ(result.error, zh("workflow.apply.install-first",
+                                   {{"client", zh("model.client.name.openClaw")}}) +
+                                    "\n");
     }
     EXPECT_TRUE(env.gateway.requests().empty());
     EXPECT_FALSE(std::filesystem::exists(env.home.path() / ".openclaw"));
@@ -715,7 +745,8 @@ TEST(WorkflowCommands, RelativeChosenPathIsRememberedFromAnyFolder) {
     reset.workingDirectory = env.home.path();
     const ProgramResult result = runWithoutLeaks(reset);
     EXPECT_EQ(result.exitStatus, 0) << result.output << result.error;
-    EXPECT_EQ(tail(result, 1), std::vector<std::string>{"配置已恢复。重启后生效。"});
+    EXPECT_EQ(tail(result, 1),
+              std::vector<std::string>{zh("workflow.reset.restored-after-restart")});
     EXPECT_EQ(readFile(file).find("corvane-desktop"), std::string::npos);
 }
 
@@ -744,7 +775,8 @@ TEST(WorkflowCommands, InterruptStopsTheRunBeforeAnythingIsWritten) {
     const ProgramResult result = runWithoutLeaks(run);
     interrupter.join();
     EXPECT_EQ(result.exitStatus, 130) << result.output << result.error;
-    EXPECT_EQ(lines(result.output).front(), "验证模型 1 / 1");
+    EXPECT_EQ(lines(result.output).front(),
+              zh("workflow.check.model-progress", {{"index", "1"}, {"total", "1"}}));
     EXPECT_FALSE(std::filesystem::exists(env.home.path() / ".openclaw"));
     EXPECT_EQ(env.events(), std::vector<std::string>{});
 }
