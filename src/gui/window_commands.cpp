@@ -7,6 +7,7 @@
 #include <QMessageBox>
 #include <QWidget>
 
+#include "gui/alerts.h"
 #include "gui/form_text.h"
 #include "model/messages.h"
 
@@ -31,19 +32,31 @@ QAction* command(QWidget& window, const QString& title, const QList<QKeySequence
     return action;
 }
 
-// Without an updater built in, the box says where new versions come from.
+// Without an updater built in, the box says where new versions come from. A
+// second request brings the open box forward.
 void showAbout(QWidget& window, bool hasUpdater) {
-    std::string text =
-        "AI reru\n" + translated("gui.app.version",
-                                 {{"version", QApplication::applicationVersion().toStdString()}});
+    auto* open = window.findChild<QMessageBox*>(QStringLiteral("aboutBox"));
+    if (open && open->isVisible()) {
+        open->raise();
+        open->activateWindow();
+        return;
+    }
+    std::string details = translated(
+        "gui.app.version", {{"version", QApplication::applicationVersion().toStdString()}});
     if (!hasUpdater) {
 #ifdef Q_OS_MACOS
-        text += "\n" + translated("gui.about.updates-from-disk-image");
+        details += "\n" + translated("gui.about.updates-from-disk-image");
 #else
-        text += "\n" + translated("gui.about.updates-from-package-manager");
+        details += "\n" + translated("gui.about.updates-from-package-manager");
 #endif
     }
-    QMessageBox::about(&window, qText(translated("gui.about.title")), qText(text));
+    QMessageBox* box =
+        makeAboutBox(qText(translated("gui.about.title")), qText(details), &window).release();
+    box->setObjectName(QStringLiteral("aboutBox"));
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    // Nothing waits for it, as with the system's own About boxes.
+    box->setModal(false);
+    box->show();
 }
 
 }  // namespace

@@ -23,6 +23,7 @@
 #include "chosen_language.h"
 #include "gui/alerts.h"
 #include "gui/form_text.h"
+#include "gui/icons.h"
 #include "gui/interface_font.h"
 #include "gui/signal_colours.h"
 #include "gui/window_commands.h"
@@ -143,6 +144,36 @@ TEST(WindowCommands, TheMenuBarHoldsAboutUpdatesQuitAndTheWindowMenu) {
         EXPECT_EQ(checks, updater ? 1 : 0);
         delete bar;
     }
+}
+
+// The About box shows the program's icon drawn for the screen, sharp at 2×,
+// and a second request brings the open box forward instead of another.
+TEST(WindowCommands, AboutShowsTheProgramsIconDrawnForTheScreen) {
+    for (const qreal ratio : {1.0, 2.0}) {
+        SCOPED_TRACE(ratio);
+        const QPixmap icon = applicationPixmap(64, ratio);
+        EXPECT_EQ(icon.size(), QSize(64, 64) * ratio);
+        EXPECT_EQ(icon.devicePixelRatio(), ratio);
+        EXPECT_GT(qAlpha(icon.toImage().pixel(icon.rect().center())), 0) << "drawn, not blank";
+    }
+
+    QWidget window;
+    window.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+    const WindowCommands commands = makeWindowCommands(window, {});
+    commands.about->trigger();
+    commands.about->trigger();
+    const QList<QMessageBox*> boxes = window.findChildren<QMessageBox*>("aboutBox");
+    ASSERT_EQ(boxes.size(), 1);
+    QMessageBox* box = boxes.front();
+    EXPECT_TRUE(box->isVisible());
+    EXPECT_EQ(box->windowTitle(), qText(testing::zh("gui.about.title")));
+    EXPECT_EQ(box->text(), "AI reru");
+    EXPECT_TRUE(box->informativeText().startsWith(
+        qText(testing::zh("gui.app.version", {{"version", "9.8.7"}}))));
+    EXPECT_EQ(box->iconPixmap().devicePixelRatio(), window.devicePixelRatioF());
+    EXPECT_EQ(box->iconPixmap().deviceIndependentSize(), QSizeF(64, 64));
+    box->accept();
 }
 
 TEST_F(WindowTrustTest, TheStatusHasTheBarsWidthAndALongOneMovesNoButton) {

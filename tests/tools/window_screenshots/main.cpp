@@ -22,6 +22,7 @@
 #include "gui/interface_font.h"
 #include "gui/qt_translations.h"
 #include "gui/setup_window.h"
+#include "gui/window_commands.h"
 #include "model/language.h"
 #include "model/messages.h"
 
@@ -248,6 +249,14 @@ int main(int argc, char** argv) {
     settle();
     written &= save(*question, folder, "alert-restart-question");
     question->reject();
+
+    const corvane::WindowCommands commands = corvane::makeWindowCommands(window, {});
+    commands.about->trigger();
+    settle();
+    if (auto* about = window.findChild<QMessageBox*>(QStringLiteral("aboutBox"))) {
+        written &= save(*about, folder, "alert-about");
+        about->accept();
+    }
 
     for (const char* diff : {kPreviewDiff, ""}) {
         window.showPreview(diff);
