@@ -189,8 +189,7 @@ TEST_F(SetupWindowTest, EachClientShowsItsOwnRowsAndButtons) {
     for (const Layout& layout : layouts) {
         SCOPED_TRACE(std::string(rawValue(layout.client)));
         driver.clickClient(layout.client);
-        EXPECT_EQ(driver.find<QLabel>("clientName")->text(),
-                  QString::fromUtf8(rawValue(layout.client).data()));
+        EXPECT_EQ(driver.find<QLabel>("clientName")->text(), qText(clientLabel(layout.client)));
         EXPECT_TRUE(shown("address"));
         EXPECT_TRUE(shown("key"));
         EXPECT_EQ(shown("auth"), layout.authRow);

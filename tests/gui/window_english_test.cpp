@@ -13,6 +13,7 @@
 #include <functional>
 #include <map>
 #include <string>
+#include <vector>
 
 #include "chosen_language.h"
 #include "gui/form_text.h"
@@ -81,6 +82,16 @@ QString shownText(QWidget* widget) {
     return widget ? widget->toolTip() : QStringLiteral("(missing)");
 }
 
+// Codex as the files show it after a run that pointed it at the gateway.
+std::function<void(EnglishWindow&)> configuredCodex(std::vector<std::string> models) {
+    return [models](EnglishWindow& shown) {
+        shown.actions.statuses = {{Client::codex, {true, "https://gw.example.com", models, {}}}};
+        shown.window.setWorking(true);
+        shown.window.setWorking(false);
+        shown.driver.clickClient(Client::codex);
+    };
+}
+
 TEST(EnglishWindow, EveryStateReadsInEnglishWithTheClientsEnglishNames) {
     const EnglishCase cases[] = {
         {"OpenClaw's form",
@@ -93,22 +104,11 @@ TEST(EnglishWindow, EveryStateReadsInEnglishWithTheClientsEnglishNames) {
           {"addModelButton", en("gui.model-rows.add")},
           {"resetButton", en("workflow.reset.question.reset")}}},
         {"a configured client with one model",
-         [](auto& t) {
-             t.actions.statuses = {{Client::codex, {true, "https://gw.example.com", {"o3"}, {}}}};
-             t.window.setWorking(true);
-             t.window.setWorking(false);
-             t.driver.clickClient(Client::codex);
-         },
-         {{"configuredLine", "Set to https://gw.example.com (1 model)"}}},
+         configuredCodex({"o3"}),
+         {{"configuredLine", "Points to https://gw.example.com (1 model)"}}},
         {"a configured client with two models",
-         [](auto& t) {
-             t.actions.statuses = {
-                 {Client::codex, {true, "https://gw.example.com", {"o3", "o4"}, {}}}};
-             t.window.setWorking(true);
-             t.window.setWorking(false);
-             t.driver.clickClient(Client::codex);
-         },
-         {{"configuredLine", "Set to https://gw.example.com (2 models)"}}},
+         configuredCodex({"o3", "o4"}),
+         {{"configuredLine", "Points to https://gw.example.com (2 models)"}}},
         {"a failure with its detail open",
          [](auto& t) {
              t.window.fail("Couldn't apply the settings.", "write: No space left on device");
@@ -142,7 +142,9 @@ TEST(EnglishWindow, EveryStateReadsInEnglishWithTheClientsEnglishNames) {
         for (const auto& [where, text] : shown.shownTexts()) {
             const bool core =
                 fromTheCore.contains(QString::fromStdString(where).section(' ', 0, 0));
-            if (!core) EXPECT_FALSE(text.contains(chinese)) << where;
+            if (!core) {
+                EXPECT_FALSE(text.contains(chinese)) << where;
+            }
         }
     }
 }
