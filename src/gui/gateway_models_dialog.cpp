@@ -18,10 +18,10 @@ namespace {
 
 QString lineText(const GatewayModel& model) {
     // The gateway's words: shown escaped, so they cannot reorder the line.
-    const QString id = QString::fromStdString(displayable(model.id));
-    if (!model.name || model.name->empty() || *model.name == model.id) return id;
-    return qText(translated("gui.gateway-models.line",
-                            {{"id", displayable(model.id)}, {"name", displayable(*model.name)}}));
+    const std::string id = displayable(model.id);
+    if (!model.name || model.name->empty() || *model.name == model.id) return qText(id);
+    return qText(
+        translated("gui.gateway-models.line", {{"id", id}, {"name", displayable(*model.name)}}));
 }
 
 }  // namespace
