@@ -12,6 +12,7 @@
 #include "gui/failure_detail.h"
 #include "gui/form_text.h"
 #include "gui/signal_colours.h"
+#include "model/messages.h"
 #include "workflow/client_texts.h"
 
 namespace corvane {
@@ -19,9 +20,9 @@ namespace corvane {
 ActionBar::ActionBar(std::function<void()> onReset, std::function<void()> onStop,
                      std::function<void()> onSubmit, QWidget* parent)
     : QWidget(parent),
-      resetButton_(new QPushButton(QStringLiteral("恢复初始设置"), this)),
+      resetButton_(new QPushButton(qText(translated("workflow.reset.question.reset")), this)),
       spinner_(new BusySpinner(this)),
-      stopButton_(new QPushButton(QStringLiteral("停止"), this)),
+      stopButton_(new QPushButton(qText(translated("gui.action-bar.stop")), this)),
       statusLine_(new QLabel(this)),
       failureDetail_(new FailureDetail(this)),
       mainButton_(new AccentButton(this)) {
@@ -50,7 +51,7 @@ ActionBar::ActionBar(std::function<void()> onReset, std::function<void()> onStop
     statusLine_->setFont(scaledFont(font(), 0.92));
     statusLine_->setTextInteractionFlags(Qt::TextSelectableByMouse);
     statusLine_->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
-    // "详细信息" sits at the end of the status, so that an open detail costs
+    // The detail toggle sits at the end of the status, so that an open detail costs
     // the form no more height than its own few lines.
     auto* statusRow = new QHBoxLayout;
     statusRow->setSpacing(6);

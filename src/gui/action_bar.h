@@ -14,9 +14,10 @@ namespace corvane {
 class BusySpinner;
 class FailureDetail;
 
-// The bottom row: "恢复初始设置", the spinner and "停止" while working, the
-// status line (red when it reports a failure, with its detail behind
-// "详细信息" under it) and the main button.
+// The bottom row: the reset button (workflow.reset.question.reset), the
+// spinner and gui.action-bar.stop while working, the status line (red when it
+// reports a failure, with its detail behind gui.failure.details under it) and
+// the main button.
 class ActionBar : public QWidget {
 public:
     ActionBar(std::function<void()> onReset, std::function<void()> onStop,

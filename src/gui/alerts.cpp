@@ -16,6 +16,7 @@ namespace {
 
 constexpr int kDialogWidth = 400;
 constexpr int kIconSize = 40;
+constexpr int kAboutIconSize = 64;
 
 QString text(const std::string& value) { return QString::fromStdString(value); }
 
@@ -41,10 +42,12 @@ void keepAddedOrder(QMessageBox& box) {
 
 // The window's own line icons, drawn for the screen's pixel ratio, instead of
 // Qt's bitmaps.
+qreal pixelRatio(const QMessageBox& box) {
+    return box.parentWidget() ? box.parentWidget()->devicePixelRatioF() : qApp->devicePixelRatio();
+}
+
 void useLineIcon(QMessageBox& box, std::string_view symbol) {
-    const qreal ratio =
-        box.parentWidget() ? box.parentWidget()->devicePixelRatioF() : qApp->devicePixelRatio();
-    box.setIconPixmap(symbolIcon(symbol).pixmap(QSize(kIconSize, kIconSize), ratio));
+    box.setIconPixmap(symbolIcon(symbol).pixmap(QSize(kIconSize, kIconSize), pixelRatio(box)));
 }
 
 // A bold title line and a message column wide enough that the whole box is
@@ -109,6 +112,16 @@ std::unique_ptr<QMessageBox> makeQuestionBox(const Question& question, QWidget* 
     box->setDefaultButton(proceed);
     box->setEscapeButton(decline);
     keepAddedOrder(*box);
+    return box;
+}
+
+std::unique_ptr<QMessageBox> makeAboutBox(const QString& title, const QString& details,
+                                          QWidget* parent) {
+    auto box = std::make_unique<QMessageBox>(parent);
+    box->setIconPixmap(applicationPixmap(kAboutIconSize, pixelRatio(*box)));
+    box->setWindowTitle(title);
+    shapeDialog(*box, QStringLiteral("AI reru"), details);
+    box->setStandardButtons(QMessageBox::Ok);
     return box;
 }
 

@@ -17,6 +17,11 @@ std::unique_ptr<QMessageBox> makeResetConfirmation(const ResetQuestion& question
 // default, the declining one answers Escape.
 std::unique_ptr<QMessageBox> makeQuestionBox(const Question& question, QWidget* parent);
 
+// The About box: the program's name in bold over `details`, beside the
+// program's icon drawn for the screen (sharp at 2×), with one OK button.
+std::unique_ptr<QMessageBox> makeAboutBox(const QString& title, const QString& details,
+                                          QWidget* parent);
+
 // The button of a question box that proceeds.
 QAbstractButton* proceedButton(const QMessageBox& box);
 

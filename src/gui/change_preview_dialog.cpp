@@ -13,6 +13,7 @@
 #include "gui/interface_font.h"
 #include "gui/signal_colours.h"
 #include "model/displayable_lines.h"
+#include "model/messages.h"
 #include "model/text.h"
 
 namespace corvane {
@@ -96,7 +97,8 @@ QString readablePath(QStringView path) {
 QString readableLine(const QString& line, DiffLine kind) {
     if (kind == DiffLine::fileHeader) return line.left(4) + readablePath(QStringView(line).mid(4));
     QString readable = line;
-    return readable.replace(QStringLiteral("<redacted>"), QStringLiteral("（已隐藏）"));
+    return readable.replace(QStringLiteral("<redacted>"),
+                            qText(translated("gui.preview.key-hidden")));
 }
 
 QPlainTextEdit* diffView(const std::string& diff, QWidget* parent) {
@@ -131,19 +133,20 @@ ChangePreviewDialog::ChangePreviewDialog(const std::string& diff, std::function<
                                          QWidget* parent)
     : QDialog(parent) {
     setObjectName(QStringLiteral("previewDialog"));
-    setWindowTitle(QStringLiteral("预览更改"));
+    setWindowTitle(qText(translated("gui.preview.title")));
     setModal(true);
     auto* layout = new QVBoxLayout(this);
     if (diff.empty()) {
-        auto* nothing = new QLabel(QStringLiteral("没有需要写入的更改。"), this);
+        auto* nothing = new QLabel(qText(translated("gui.preview.nothing-to-change")), this);
         nothing->setObjectName(QStringLiteral("previewNothing"));
         layout->addWidget(nothing);
         setMinimumWidth(320);
     } else {
         resize(720, 480);
-        auto* note = new QLabel(
-            QStringLiteral("应用后，以下文件将这样更改（尚未写入；API Key 显示为“（已隐藏）”）："),
-            this);
+        auto* note =
+            new QLabel(qText(translated("gui.preview.note",
+                                        {{"hidden", translated("gui.preview.key-hidden")}})),
+                       this);
         note->setObjectName(QStringLiteral("previewNote"));
         note->setTextFormat(Qt::PlainText);
         note->setWordWrap(true);
@@ -151,11 +154,11 @@ ChangePreviewDialog::ChangePreviewDialog(const std::string& diff, std::function<
         layout->addWidget(diffView(diff, this));
     }
     auto* buttons = new QDialogButtonBox(this);
-    buttons->addButton(QStringLiteral("关闭"), QDialogButtonBox::RejectRole);
+    buttons->addButton(qText(translated("gui.preview.close")), QDialogButtonBox::RejectRole);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
     if (!diff.empty()) {
-        QPushButton* apply =
-            buttons->addButton(QStringLiteral("应用这些更改"), QDialogButtonBox::AcceptRole);
+        QPushButton* apply = buttons->addButton(qText(translated("gui.preview.apply")),
+                                                QDialogButtonBox::AcceptRole);
         apply->setObjectName(QStringLiteral("previewApply"));
         connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
         connect(this, &QDialog::accepted, this, std::move(onApply));

@@ -14,9 +14,13 @@
 #include <QStyledItemDelegate>
 #include <QVBoxLayout>
 #include <algorithm>
+#include <string>
+#include <vector>
 
+#include "gui/form_text.h"
 #include "gui/icons.h"
 #include "gui/signal_colours.h"
+#include "model/messages.h"
 
 namespace corvane {
 namespace {
@@ -141,7 +145,7 @@ ClientSidebar::ClientSidebar(std::function<void(Client)> onSelect, QWidget* pare
     auto* icon = new QLabel(this);
     icon->setPixmap(applicationIcon().pixmap(kIconSize, kIconSize));
     icon->setFixedSize(kIconSize, kIconSize);
-    auto* caption = new QLabel(QStringLiteral("应用"), this);
+    auto* caption = new QLabel(qText(translated("gui.sidebar.caption")), this);
     caption->setFont(captionFont(font(), true));
     header->addWidget(icon);
     header->addWidget(caption);
@@ -154,13 +158,12 @@ ClientSidebar::ClientSidebar(std::function<void(Client)> onSelect, QWidget* pare
     list_->setSpacing(1);
     list_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     list_->setTextElideMode(Qt::ElideRight);
-    list_->setAccessibleName(QStringLiteral("应用"));
+    list_->setAccessibleName(qText(translated("gui.sidebar.caption")));
     list_->viewport()->setAutoFillBackground(false);
     list_->setItemDelegate(new ConfiguredMarkDelegate(list_));
     list_->setStyleSheet(rowStyle());
     for (Client client : allClients()) {
-        const QString name = QString::fromUtf8(rawValue(client).data(),
-                                               static_cast<qsizetype>(rawValue(client).size()));
+        const QString name = QString::fromStdString(clientLabel(client));
         auto* item = new QListWidgetItem(clientIcon(client), name, list_);
         item->setData(Qt::AccessibleTextRole, name);
         QFont itemFont = font();
@@ -173,7 +176,8 @@ ClientSidebar::ClientSidebar(std::function<void(Client)> onSelect, QWidget* pare
     // The version line is left out when the program carries no version.
     const QString version = QCoreApplication::applicationVersion();
     if (!version.isEmpty()) {
-        auto* versionLine = new QLabel("版本 " + version, this);
+        auto* versionLine = new QLabel(
+            qText(translated("gui.app.version", {{"version", version.toStdString()}})), this);
         versionLine->setObjectName(QStringLiteral("versionLine"));
         versionLine->setFont(captionFont(font(), false));
         layout->addWidget(versionLine);
@@ -236,16 +240,22 @@ void ClientSidebar::describe(Client client) {
     const bool configured = configured_[client];
     const bool missing = missing_[client];
     item->setData(kConfiguredRole, configured);
-    QStringList notes;
+    std::vector<std::string> notes;
     if (missing) {
 #ifdef __APPLE__
-        notes << QStringLiteral("未安装");
+        notes.push_back(translated("gui.sidebar.not-installed"));
 #else
-        notes << (hasLinuxBuild(client) ? QStringLiteral("未安装") : QStringLiteral("仅 macOS"));
+        notes.push_back(hasLinuxBuild(client) ? translated("gui.sidebar.not-installed")
+                                              : translated("gui.sidebar.mac-only"));
 #endif
     }
-    if (configured) notes << QStringLiteral("已配置");
-    const QVariant text = notes.isEmpty() ? QVariant() : QVariant(notes.join(QStringLiteral("，")));
+    if (configured) notes.push_back(translated("gui.sidebar.configured"));
+    QVariant text;
+    if (notes.size() == 1) text = qText(notes[0]);
+    if (notes.size() == 2) {
+        text =
+            qText(translated("gui.sidebar.two-notes", {{"first", notes[0]}, {"second", notes[1]}}));
+    }
     item->setData(Qt::ToolTipRole, text);
     item->setData(Qt::AccessibleDescriptionRole, text);
     item->setIcon(clientIcon(client, missing));

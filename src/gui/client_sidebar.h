@@ -22,11 +22,12 @@ public:
     // Marks the selected client without reporting it back.
     void setSelected(Client client);
 
-    // Shows or takes away the client's "已配置" mark.
+    // Shows or takes away the client's gui.sidebar.configured mark.
     void setConfigured(Client client, bool configured);
 
-    // Greys a client that is not installed ("未安装", or "仅 macOS" on Linux
-    // for a client made only for the Mac); the row stays selectable.
+    // Greys a client that is not installed (gui.sidebar.not-installed, or
+    // gui.sidebar.mac-only on Linux for a client made only for the Mac); the
+    // row stays selectable.
     void setInstallation(Client client, Installation installation);
 
     QListWidget* list() const { return list_; }

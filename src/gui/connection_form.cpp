@@ -11,6 +11,7 @@
 
 #include "files/config_files.h"
 #include "gui/form_text.h"
+#include "model/messages.h"
 
 namespace corvane {
 
@@ -26,7 +27,7 @@ ConnectionForm::ConnectionForm(std::function<void()> onChoosePath, QWidget* pare
     layout->setSpacing(10);
 
     auto* heading = new QHBoxLayout;
-    heading->addWidget(headingLabel(QStringLiteral("连接参数"), this));
+    heading->addWidget(headingLabel(qText(translated("gui.connection.heading")), this));
     protocolName_->setObjectName(QStringLiteral("protocolName"));
     protocolName_->setForegroundRole(QPalette::PlaceholderText);
     heading->addWidget(protocolName_);
@@ -38,21 +39,21 @@ ConnectionForm::ConnectionForm(std::function<void()> onChoosePath, QWidget* pare
     fields_->setFieldGrowthPolicy(QFormLayout::AllNonFixedFieldsGrow);
 
     address_->setObjectName(QStringLiteral("address"));
-    address_->setPlaceholderText(QStringLiteral("输入 HTTPS 接口地址"));
-    address_->setAccessibleName(QStringLiteral("接口地址"));
-    fields_->addRow(fieldLabel(QStringLiteral("接口地址"), this), address_);
+    address_->setPlaceholderText(qText(translated("gui.connection.address-prompt")));
+    address_->setAccessibleName(qText(translated("gui.connection.address")));
+    fields_->addRow(fieldLabel(qText(translated("gui.connection.address")), this), address_);
 
     key_->setObjectName(QStringLiteral("key"));
     key_->setEchoMode(QLineEdit::Password);
-    key_->setPlaceholderText(QStringLiteral("供应商 API Key"));
+    key_->setPlaceholderText(qText(translated("gui.connection.key-prompt")));
     key_->setAccessibleName(QStringLiteral("API Key"));
     fields_->addRow(fieldLabel(QStringLiteral("API Key"), this), key_);
 
     auth_->setObjectName(QStringLiteral("auth"));
     auth_->addItem(QStringLiteral("Bearer"), QStringLiteral("bearer"));
     auth_->addItem(QStringLiteral("x-api-key"), QStringLiteral("x-api-key"));
-    auth_->setAccessibleName(QStringLiteral("认证方式"));
-    fields_->addRow(fieldLabel(QStringLiteral("认证方式"), this), auth_);
+    auth_->setAccessibleName(qText(translated("gui.connection.auth")));
+    fields_->addRow(fieldLabel(qText(translated("gui.connection.auth")), this), auth_);
 
     auto* pathRow = new QWidget(this);
     auto* pathLayout = new QHBoxLayout(pathRow);
@@ -60,13 +61,14 @@ ConnectionForm::ConnectionForm(std::function<void()> onChoosePath, QWidget* pare
     pathLayout->setSpacing(8);
     chosenPath_ = new QLineEdit(pathRow);
     chosenPath_->setObjectName(QStringLiteral("chosenPath"));
-    chosenPath_->setAccessibleName(QStringLiteral("配置文件"));
-    choosePath_ = new QPushButton(QStringLiteral("选择…"), pathRow);
+    chosenPath_->setAccessibleName(qText(translated("gui.connection.configuration-file")));
+    choosePath_ = new QPushButton(qText(translated("gui.connection.choose-file")), pathRow);
     choosePath_->setObjectName(QStringLiteral("choosePath"));
     connect(choosePath_, &QPushButton::clicked, this, std::move(onChoosePath));
     pathLayout->addWidget(chosenPath_, 1);
     pathLayout->addWidget(choosePath_);
-    fields_->addRow(fieldLabel(QStringLiteral("配置文件"), this), pathRow);
+    fields_->addRow(fieldLabel(qText(translated("gui.connection.configuration-file")), this),
+                    pathRow);
 
     layout->addLayout(fields_);
 }

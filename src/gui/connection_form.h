@@ -14,11 +14,12 @@ class QPushButton;
 
 namespace corvane {
 
-// "连接参数": the gateway address, the key, the authentication scheme and,
-// where the client has a usual file, the configuration path with "选择…".
+// gui.connection.heading: the gateway address, the key, the authentication
+// scheme and, where the client has a usual file, the configuration path with
+// its choose button.
 class ConnectionForm : public QWidget {
 public:
-    // `onChoosePath` runs when "选择…" is pressed.
+    // `onChoosePath` runs when the choose button is pressed.
     ConnectionForm(std::function<void()> onChoosePath, QWidget* parent = nullptr);
 
     // Shows the rows the client has; the typed values stay.

@@ -3,13 +3,15 @@
 #include <QMenu>
 #include <QPushButton>
 
+#include "gui/form_text.h"
 #include "gui/icons.h"
+#include "model/messages.h"
 
 namespace corvane {
 namespace {
 
 QString entryTitle(const OfficialDownload& entry) {
-    return QString::fromStdString(entry.name) + QStringLiteral(" 官方下载");
+    return qText(translated("gui.download.entry", {{"name", entry.name}}));
 }
 
 }  // namespace
@@ -26,7 +28,7 @@ QWidget* makeDownloadControl(Client client, const std::function<void(const QUrl&
         QObject::connect(link, &QPushButton::clicked, link, [openURL, url] { openURL(url); });
         control = link;
     } else {
-        auto* button = new QPushButton(icon, QStringLiteral("官方下载"), parent);
+        auto* button = new QPushButton(icon, qText(translated("gui.download.button")), parent);
         auto* menu = new QMenu(button);
         for (const OfficialDownload& entry : entries) {
             QAction* action = menu->addAction(entryTitle(entry));

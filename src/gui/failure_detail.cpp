@@ -6,6 +6,9 @@
 #include <QVBoxLayout>
 #include <algorithm>
 
+#include "gui/form_text.h"
+#include "model/messages.h"
+
 namespace corvane {
 namespace {
 
@@ -23,7 +26,7 @@ FailureDetail::FailureDetail(QWidget* parent)
     layout->setContentsMargins(0, 0, 0, 0);
 
     toggle_->setObjectName(QStringLiteral("failureDetailToggle"));
-    toggle_->setText(QStringLiteral("详细信息"));
+    toggle_->setText(qText(translated("gui.failure.details")));
     toggle_->setCheckable(true);
     toggle_->setAutoRaise(true);
     toggle_->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);

@@ -8,7 +8,7 @@ class QToolButton;
 
 namespace corvane {
 
-// The disclosure of a failed status: "详细信息" opens the failure's detail
+// The disclosure of a failed status: gui.failure.details opens the failure's detail
 // (the path and the system's reason). Hidden while there is no detail, and
 // closed again whenever the detail changes. The toggle is made in `parent`
 // for its owner to place beside the status; this widget is the open text,

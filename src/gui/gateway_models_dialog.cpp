@@ -7,7 +7,9 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "gui/form_text.h"
 #include "gui/signal_colours.h"
+#include "model/messages.h"
 #include "model/text.h"
 
 namespace corvane {
@@ -16,10 +18,10 @@ namespace {
 
 QString lineText(const GatewayModel& model) {
     // The gateway's words: shown escaped, so they cannot reorder the line.
-    const QString id = QString::fromStdString(displayable(model.id));
-    if (!model.name || model.name->empty() || *model.name == model.id) return id;
-    return id + QStringLiteral("（") + QString::fromStdString(displayable(*model.name)) +
-           QStringLiteral("）");
+    const std::string id = displayable(model.id);
+    if (!model.name || model.name->empty() || *model.name == model.id) return qText(id);
+    return qText(
+        translated("gui.gateway-models.line", {{"id", id}, {"name", displayable(*model.name)}}));
 }
 
 }  // namespace
@@ -30,16 +32,18 @@ GatewayModelsDialog::GatewayModelsDialog(std::vector<GatewayModel> models, QWidg
       search_(new QLineEdit(this)),
       list_(new QListWidget(this)) {
     setObjectName(QStringLiteral("gatewayModelsDialog"));
-    setWindowTitle(QStringLiteral("从网关获取"));
+    setWindowTitle(qText(translated("gui.probe.fetch-models")));
     setModal(true);
     resize(420, 460);
     auto* layout = new QVBoxLayout(this);
-    auto* note = new QLabel(
-        QStringLiteral("网关列出了 %1 个模型。勾选要填入的模型：").arg(models_.size()), this);
+    auto* note =
+        new QLabel(qText(translatedCount("gui.gateway-models.listed",
+                                         "gui.gateway-models.listed.plural", models_.size())),
+                   this);
     note->setObjectName(QStringLiteral("gatewayModelsNote"));
     layout->addWidget(note);
     search_->setObjectName(QStringLiteral("gatewayModelsSearch"));
-    search_->setPlaceholderText(QStringLiteral("搜索模型"));
+    search_->setPlaceholderText(qText(translated("gui.gateway-models.search")));
     search_->setClearButtonEnabled(true);
     layout->addWidget(search_);
     list_->setObjectName(QStringLiteral("gatewayModelsList"));
@@ -58,18 +62,21 @@ GatewayModelsDialog::GatewayModelsDialog(std::vector<GatewayModel> models, QWidg
     }
     layout->addWidget(list_);
     auto* buttons = new QDialogButtonBox(this);
-    QPushButton* add = buttons->addButton(QStringLiteral("添加所选"), QDialogButtonBox::AcceptRole);
+    QPushButton* add = buttons->addButton(qText(translated("gui.gateway-models.add")),
+                                          QDialogButtonBox::AcceptRole);
     add->setObjectName(QStringLiteral("gatewayModelsAdd"));
     add->setEnabled(false);
-    buttons->addButton(QStringLiteral("取消"), QDialogButtonBox::RejectRole);
+    buttons->addButton(qText(translated("workflow.question.cancel")), QDialogButtonBox::RejectRole);
     layout->addWidget(buttons);
     connect(search_, &QLineEdit::textChanged, this, &GatewayModelsDialog::setFilter);
     // Adding nothing is no choice: the button counts what it will add.
     connect(list_, &QListWidget::itemChanged, this, [this, add] {
         const std::size_t count = chosen().size();
         add->setEnabled(count > 0);
-        add->setText(count > 0 ? QStringLiteral("添加所选（%1）").arg(count)
-                               : QStringLiteral("添加所选"));
+        add->setText(count > 0
+                         ? qText(translatedCount("gui.gateway-models.add-count",
+                                                 "gui.gateway-models.add-count.plural", count))
+                         : qText(translated("gui.gateway-models.add")));
     });
     connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);

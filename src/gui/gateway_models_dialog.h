@@ -10,8 +10,8 @@ class QListWidget;
 
 namespace corvane {
 
-// The gateway's models as a searchable checklist ("从网关获取"). Each line
-// shows the ID and, where the gateway gives one, the display name.
+// The gateway's models as a searchable checklist (gui.probe.fetch-models).
+// Each line shows the ID and, where the gateway gives one, the display name.
 class GatewayModelsDialog : public QDialog {
 public:
     GatewayModelsDialog(std::vector<GatewayModel> models, QWidget* parent = nullptr);

@@ -3,8 +3,10 @@
 #include <QPushButton>
 
 #include "check/check_times_text.h"
+#include "gui/form_text.h"
 #include "gui/gateway_models_dialog.h"
 #include "gui/model_rows_editor.h"
+#include "model/messages.h"
 #include "workflow/gateway_probes.h"
 
 namespace corvane {
@@ -17,8 +19,8 @@ GatewayProbeControls::GatewayProbeControls(QWidget* window, ModelRowsEditor* row
       rows_(rows),
       form_(std::move(form)),
       actions_(std::move(actions)),
-      fetchButton_(new QPushButton(QStringLiteral("从网关获取"), window)),
-      testButton_(new QPushButton(QStringLiteral("测试连接"), window)) {
+      fetchButton_(new QPushButton(qText(translated("gui.probe.fetch-models")), window)),
+      testButton_(new QPushButton(qText(translated("gui.probe.test-connection")), window)) {
     fetchButton_->setObjectName(QStringLiteral("fetchModelsButton"));
     testButton_->setObjectName(QStringLiteral("testConnectionButton"));
     connect(fetchButton_, &QPushButton::clicked, this, [this] { fetch(); });

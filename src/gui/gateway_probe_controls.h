@@ -17,9 +17,9 @@ namespace corvane {
 class ModelRowsEditor;
 
 // The window's two buttons that ask the gateway without writing anything:
-// "从网关获取" below the model rows and "测试连接" in the action bar. The
-// work runs on the session's worker; the results come back through the
-// window (the WorkflowHost) and land here on the window's thread.
+// gui.probe.fetch-models below the model rows and gui.probe.test-connection
+// beside it. The work runs on the session's worker; the results come back
+// through the window (the WorkflowHost) and land here on the window's thread.
 class GatewayProbeControls : public QObject {
 public:
     GatewayProbeControls(QWidget* window, ModelRowsEditor* rows, std::function<SetupForm()> form,

@@ -1,6 +1,8 @@
 #include "gui/icons.h"
 
 #include <QFile>
+#include <QPainter>
+#include <QSvgRenderer>
 
 #include "gui/line_icon_engine.h"
 
@@ -17,5 +19,17 @@ QIcon symbolIcon(std::string_view symbolName, bool faded) {
 QIcon clientIcon(Client client, bool faded) { return symbolIcon(symbolName(client), faded); }
 
 QIcon applicationIcon() { return QIcon(QStringLiteral(":/corvane-setup.png")); }
+
+QPixmap applicationPixmap(int size, qreal ratio) {
+    QPixmap pixmap(QSize(size, size) * ratio);
+    pixmap.fill(Qt::transparent);
+    QSvgRenderer renderer(QStringLiteral(":/corvane-setup.svg"));
+    QPainter painter(&pixmap);
+    painter.setRenderHint(QPainter::Antialiasing);
+    renderer.render(&painter);
+    painter.end();
+    pixmap.setDevicePixelRatio(ratio);
+    return pixmap;
+}
 
 }  // namespace corvane

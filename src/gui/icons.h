@@ -18,4 +18,8 @@ QIcon clientIcon(Client client, bool faded = false);
 // The program's own icon, drawn for it and shipped as a resource.
 QIcon applicationIcon();
 
+// The program's icon drawn from its SVG at `size` points for a screen of
+// `ratio` pixels a point: sharp at 2×, where the bitmap would be scaled.
+QPixmap applicationPixmap(int size, qreal ratio);
+
 }  // namespace corvane

@@ -38,7 +38,7 @@ int main(int argc, char** argv) {
     // it quits, and the close handling stops a running workflow first.
     QApplication::setQuitOnLastWindowClosed(true);
     // The updater starts with the application; without one built in,
-    // "检查更新…" is left out.
+    // gui.command.check-for-updates is left out.
     const std::unique_ptr<corvane::Updater> updater = corvane::startUpdater();
     std::function<void()> checkForUpdates;
     if (updater) checkForUpdates = [&updater] { updater->checkForUpdates(); };

@@ -12,6 +12,7 @@
 #include "gui/form_text.h"
 #include "gui/icons.h"
 #include "gui/signal_colours.h"
+#include "model/messages.h"
 
 namespace corvane {
 namespace {
@@ -25,7 +26,8 @@ ModelRowsEditor::ModelRowsEditor(std::function<void()> onRebuilt, QWidget* paren
     : QWidget(parent),
       onRebuilt_(std::move(onRebuilt)),
       grid_(new QGridLayout),
-      addButton_(new QPushButton(symbolIcon("plus"), QStringLiteral("添加模型"), this)) {
+      addButton_(
+          new QPushButton(symbolIcon("plus"), qText(translated("gui.model-rows.add")), this)) {
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     grid_->setHorizontalSpacing(12);
@@ -97,7 +99,8 @@ void ModelRowsEditor::rebuild() {
     };
 
     place(new QLabel(QStringLiteral("Model ID"), this), 0, 0);
-    if (displayName) place(new QLabel(QStringLiteral("显示名称（选填）"), this), 0, 1);
+    if (displayName)
+        place(new QLabel(qText(translated("gui.model-rows.display-name-optional")), this), 0, 1);
     grid_->setColumnStretch(0, 1);
     grid_->setColumnStretch(1, displayName ? 1 : 0);
     grid_->setColumnMinimumWidth(2, multiple ? kRemoveColumnWidth : 0);
@@ -107,7 +110,7 @@ void ModelRowsEditor::rebuild() {
         const std::string id = row.id;
         auto* modelID = new QLineEdit(qText(row.modelID), this);
         modelID->setObjectName(qText("modelID." + id));
-        modelID->setPlaceholderText(QStringLiteral("输入 Model ID"));
+        modelID->setPlaceholderText(qText(translated("gui.model-rows.model-id-prompt")));
         modelID->setAccessibleName(QStringLiteral("Model ID"));
         modelID->setMinimumHeight(kModelRowHeight - 6);
         connect(modelID, &QLineEdit::textChanged, this, [this, id](const QString& text) {
@@ -125,8 +128,8 @@ void ModelRowsEditor::rebuild() {
         if (displayName) {
             auto* name = new QLineEdit(qText(row.displayName), this);
             name->setObjectName(qText("displayName." + id));
-            name->setPlaceholderText(QStringLiteral("留空则使用 Model ID"));
-            name->setAccessibleName(QStringLiteral("显示名称"));
+            name->setPlaceholderText(qText(translated("gui.model-rows.display-name-prompt")));
+            name->setAccessibleName(qText(translated("gui.model-rows.display-name")));
             name->setMinimumHeight(kModelRowHeight - 6);
             connect(name, &QLineEdit::textChanged, this, [this, id](const QString& text) {
                 for (ModelRow& entry : rows_) {
@@ -141,8 +144,8 @@ void ModelRowsEditor::rebuild() {
             remove->setObjectName(qText("remove." + id));
             remove->setIcon(symbolIcon("minus.circle"));
             remove->setAutoRaise(true);
-            remove->setAccessibleName(QStringLiteral("移除模型"));
-            remove->setToolTip(QStringLiteral("移除模型"));
+            remove->setAccessibleName(qText(translated("gui.model-rows.remove")));
+            remove->setToolTip(qText(translated("gui.model-rows.remove")));
             remove->setFixedWidth(kRemoveColumnWidth);
             remove->setFocusPolicy(Qt::StrongFocus);
             remove->setEnabled(rows_.size() != 1);

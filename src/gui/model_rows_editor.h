@@ -15,7 +15,7 @@ class QPushButton;
 namespace corvane {
 
 // The model lines of the form: a Model ID per row, a display name and a remove
-// button where the client supports them, and "添加模型".
+// button where the client supports them, and gui.model-rows.add.
 class ModelRowsEditor : public QWidget {
 public:
     // `onRebuilt` runs after the row widgets were replaced (to fix the tab

@@ -3,6 +3,8 @@
 #include <filesystem>
 
 #include "files/config_files.h"
+#include "gui/form_text.h"
+#include "model/messages.h"
 #include "platform/home.h"
 
 namespace corvane {
@@ -24,7 +26,7 @@ QString startFolder(const QString& chosen, Client client) {
 }  // namespace
 
 QFileDialog* makeOpenPanel(const QString& chosen, Client client, QWidget* parent) {
-    auto* panel = new QFileDialog(parent, QStringLiteral("配置文件"));
+    auto* panel = new QFileDialog(parent, qText(translated("gui.connection.configuration-file")));
     panel->setObjectName(QStringLiteral("openPanel"));
     panel->setAttribute(Qt::WA_DeleteOnClose);
     panel->setAcceptMode(QFileDialog::AcceptOpen);

@@ -7,8 +7,17 @@
 #include <QTranslator>
 
 namespace corvane {
+namespace {
+
+constexpr QLatin1String kTranslatorName("qtTranslations");
+
+}  // namespace
 
 void useQtTranslations(Language language) {
+    // A second call replaces the catalogue of the first: a translator left
+    // installed would keep Qt's buttons Chinese in an English window.
+    delete QCoreApplication::instance()->findChild<QTranslator*>(kTranslatorName,
+                                                                 Qt::FindDirectChildrenOnly);
     if (language == Language::english) {
         QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
         return;
@@ -17,6 +26,7 @@ void useQtTranslations(Language language) {
     QLocale::setDefault(chinese);
     // Owned by the application, which keeps it for its whole life.
     auto* translator = new QTranslator(QCoreApplication::instance());
+    translator->setObjectName(kTranslatorName);
     // The macOS bundle carries Qt's catalogue in its Resources; elsewhere it
     // is where the system's Qt keeps its translations.
     const QString folders[] = {QDir(QCoreApplication::applicationDirPath())

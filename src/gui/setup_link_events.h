@@ -10,7 +10,7 @@ namespace corvane {
 
 class SetupWindow;
 
-// The line "来自链接：<host>" above the form, hidden until a link fills the
+// The line gui.link.origin above the form, hidden until a link fills the
 // form; it hides again as soon as the address changes.
 QLabel* linkOriginLine(QLineEdit& address, QWidget* parent);
 

@@ -30,6 +30,7 @@
 #include "gui/open_panel.h"
 #include "gui/pending_answer.h"
 #include "gui/setup_link_events.h"
+#include "model/messages.h"
 #include "model/text.h"
 #include "workflow/reset_question.h"
 
@@ -168,11 +169,11 @@ QWidget* SetupWindow::buildForms() {
     pageLayout->setSpacing(10);
     connection_ = new ConnectionForm([this] { chooseConfigurationFile(); }, page);
     models_ = new ModelForm([this] { updateTabOrder(); }, page);
-    // A probe that would send a key emptied by "应用" says so instead.
+    // A probe that would send a key emptied by an apply says so instead.
     probes_ = new GatewayProbeControls(
         this, models_->editor(), [this] { return form(); },
         [this] { return keyMustBePastedAgain() ? nullptr : actions_; });
-    previewButton_ = new QPushButton(QStringLiteral("预览更改"), page);
+    previewButton_ = new QPushButton(qText(translated("gui.preview.title")), page);
     previewButton_->setObjectName(QStringLiteral("previewButton"));
     connect(previewButton_, &QPushButton::clicked, this, [this] { previewSubmit(); });
     // The buttons that only ask the gateway or show a dry run sit with the
@@ -210,10 +211,10 @@ QWidget* SetupWindow::buildCursorGuide() {
     auto* layout = new QVBoxLayout(guide);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(8);
-    layout->addWidget(headingLabel(QStringLiteral("应用内配置"), guide));
+    layout->addWidget(headingLabel(qText(translated("gui.cursor-guide.heading")), guide));
     auto* path = new QLabel(QStringLiteral("Settings → Models → API Keys"), guide);
     path->setTextInteractionFlags(Qt::TextSelectableByMouse);
-    auto* note = new QLabel(QStringLiteral("需要账户已启用自定义 API Key。"), guide);
+    auto* note = new QLabel(qText(translated("gui.cursor-guide.needs-custom-keys")), guide);
     note->setForegroundRole(QPalette::PlaceholderText);
     layout->addWidget(path);
     layout->addWidget(note);
@@ -239,7 +240,7 @@ void SetupWindow::selectClient(Client client) {
 }
 
 void SetupWindow::showClient() {
-    clientName_->setText(qText(rawValue(client_)));
+    clientName_->setText(QString::fromStdString(clientLabel(client_)));
     showDownloads();
     forms_->setCurrentIndex(guidanceOnly(client_) ? 1 : 0);
     connection_->setClient(client_);
@@ -277,13 +278,14 @@ void SetupWindow::showInstallationNote() {
     const bool missing = found != installations_.end() && found->second == Installation::missing;
     installationNote_->setVisible(missing);
     if (!missing) return;
-    const QString name = qText(rawValue(client_));
+    const std::string name = clientLabel(client_);
 #ifdef Q_OS_MACOS
-    installationNote_->setText(QStringLiteral("此 Mac 上未安装 %1").arg(name));
+    installationNote_->setText(
+        qText(translated("gui.header.not-installed-mac", {{"client", name}})));
 #else
-    installationNote_->setText(hasLinuxBuild(client_)
-                                   ? QStringLiteral("此电脑上未安装 %1").arg(name)
-                                   : QStringLiteral("%1 仅提供 macOS 版").arg(name));
+    installationNote_->setText(qText(
+        hasLinuxBuild(client_) ? translated("gui.header.not-installed-computer", {{"client", name}})
+                               : translated("gui.header.mac-only", {{"client", name}})));
 #endif
 }
 
@@ -295,9 +297,9 @@ void SetupWindow::showConfiguredLine() {
                        found->second.address;
     configuredLine_->setVisible(known);
     if (!known) return;
-    configuredLine_->setText(QStringLiteral("当前已指向 %1（%2 个模型）")
-                                 .arg(qText(*found->second.address))
-                                 .arg(found->second.models.size()));
+    configuredLine_->setText(
+        qText(translatedCount("gui.header.configured", "gui.header.configured.plural",
+                              found->second.models.size(), {{"address", *found->second.address}})));
 }
 
 void SetupWindow::showDownloads() {
@@ -338,7 +340,7 @@ void SetupWindow::updateTabOrder() {
     for (qsizetype i = 1; i < chain.size(); ++i) QWidget::setTabOrder(chain[i - 1], chain[i]);
 }
 
-// Tab and "添加模型" may move the keyboard below the visible part of the form.
+// Tab and adding a model may move the keyboard below the visible part of the form.
 void SetupWindow::keepFocusedFieldInView(QWidget* focused) {
     if (!focused || !forms_->isAncestorOf(focused)) return;
     // Queued behind the layout pass that places a row just added.
@@ -375,7 +377,7 @@ bool SetupWindow::keyMustBePastedAgain() {
     if (!keyCleared_ || !form().key.empty()) return false;
     failed_ = true;
     succeeded_ = false;
-    status_ = "API Key 已在上次应用后清除，请重新粘贴。";
+    status_ = translated("gui.status.paste-key-again");
     showStatus();
     return true;
 }
@@ -384,7 +386,8 @@ void SetupWindow::openDownload(const QUrl& url) {
     if (openURL_(url)) return;
     failed_ = true;
     succeeded_ = false;
-    status_ = "无法打开下载页面，请在浏览器中访问 " + url.toString().toStdString();
+    status_ =
+        translated("gui.status.download-page-unopened", {{"url", url.toString().toStdString()}});
     showStatus();
 }
 

@@ -67,7 +67,7 @@ public:
     void previewSubmit();
     void confirmReset();
     void resetConfiguration(const std::optional<std::filesystem::path>& restart);
-    // "停止" and Escape while a workflow runs.
+    // The stop button and Escape while a workflow runs.
     void stop();
 
     // Answers a pending question with "no", then asks a running task to stop
@@ -117,7 +117,7 @@ private:
     void showClientLooks();
     void showConfiguredLine();
     void showInstallationNote();
-    // After "应用" emptied the key, a button that needs it says so; true when
+    // After an apply emptied the key, a button that needs it says so; true when
     // it did.
     bool keyMustBePastedAgain();
     void openDownload(const QUrl& url);
@@ -156,7 +156,7 @@ private:
     ClientSidebar* sidebar_;
     QLabel* clientName_ = nullptr;
     QLabel* configuredLine_ = nullptr;
-    // "来自链接：<host>" above the form, until the address changes.
+    // gui.link.origin above the form, until the address changes.
     QLabel* linkLine_ = nullptr;
     QLabel* installationNote_ = nullptr;
     QWidget* downloadSlot_ = nullptr;

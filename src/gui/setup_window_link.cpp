@@ -5,6 +5,7 @@
 #include "gui/form_text.h"
 #include "gui/model_form.h"
 #include "gui/setup_window.h"
+#include "model/messages.h"
 #include "model/setup_error.h"
 #include "workflow/setup_link.h"
 
@@ -27,7 +28,7 @@ void SetupWindow::openLink(const QString& link) {
     selectClient(filled->client);
     connection_->setGateway(qText(filled->address), qText(filled->auth));
     models_->setRows(filled->rows);
-    linkLine_->setText(QStringLiteral("来自链接：") + qText(filled->host));
+    linkLine_->setText(qText(translated("gui.link.origin", {{"host", filled->host}})));
     linkLine_->show();
     status_.clear();
     failed_ = false;

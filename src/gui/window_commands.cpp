@@ -7,6 +7,10 @@
 #include <QMessageBox>
 #include <QWidget>
 
+#include "gui/alerts.h"
+#include "gui/form_text.h"
+#include "model/messages.h"
+
 namespace corvane {
 namespace {
 
@@ -28,17 +32,31 @@ QAction* command(QWidget& window, const QString& title, const QList<QKeySequence
     return action;
 }
 
-// Without an updater built in, the box says where new versions come from.
+// Without an updater built in, the box says where new versions come from. A
+// second request brings the open box forward.
 void showAbout(QWidget& window, bool hasUpdater) {
-    QString text = QStringLiteral("AI reru\n版本 %1").arg(QApplication::applicationVersion());
+    auto* open = window.findChild<QMessageBox*>(QStringLiteral("aboutBox"));
+    if (open && open->isVisible()) {
+        open->raise();
+        open->activateWindow();
+        return;
+    }
+    std::string details = translated(
+        "gui.app.version", {{"version", QApplication::applicationVersion().toStdString()}});
     if (!hasUpdater) {
 #ifdef Q_OS_MACOS
-        text += QStringLiteral("\n新版本请下载新的安装映像，替换本应用。");
+        details += "\n" + translated("gui.about.updates-from-disk-image");
 #else
-        text += QStringLiteral("\n新版本由系统的软件包管理器安装。");
+        details += "\n" + translated("gui.about.updates-from-package-manager");
 #endif
     }
-    QMessageBox::about(&window, QStringLiteral("关于 AI reru"), text);
+    QMessageBox* box =
+        makeAboutBox(qText(translated("gui.about.title")), qText(details), &window).release();
+    box->setObjectName(QStringLiteral("aboutBox"));
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    // Nothing waits for it, as with the system's own About boxes.
+    box->setModal(false);
+    box->show();
 }
 
 }  // namespace
@@ -47,26 +65,26 @@ WindowCommands makeWindowCommands(QWidget& window, const std::function<void()>& 
     WindowCommands commands{};
     // Closing every window ends the loop; the window's close handling stops a
     // running workflow first.
-    commands.quit = command(window, QStringLiteral("退出 AI reru"),
+    commands.quit = command(window, qText(translated("gui.command.quit")),
                             keysFor(QKeySequence::Quit, QKeySequence(Qt::CTRL | Qt::Key_Q)),
                             QAction::QuitRole, [] {
                                 QApplication::closeAllWindows();
                                 QCoreApplication::quit();
                             });
-    commands.close = command(window, QStringLiteral("关闭窗口"),
+    commands.close = command(window, qText(translated("gui.command.close-window")),
                              keysFor(QKeySequence::Close, QKeySequence(Qt::CTRL | Qt::Key_W)),
                              QAction::NoRole, [&window] { window.close(); });
     // Qt reads Ctrl as Command on the Mac: this is Cmd-M there.
-    commands.minimize =
-        command(window, QStringLiteral("最小化"), {QKeySequence(Qt::CTRL | Qt::Key_M)},
-                QAction::NoRole, [&window] { window.showMinimized(); });
+    commands.minimize = command(window, qText(translated("gui.command.minimize")),
+                                {QKeySequence(Qt::CTRL | Qt::Key_M)}, QAction::NoRole,
+                                [&window] { window.showMinimized(); });
     commands.about =
-        command(window, QStringLiteral("关于 AI reru"), {}, QAction::AboutRole,
+        command(window, qText(translated("gui.about.title")), {}, QAction::AboutRole,
                 [&window, hasUpdater = bool(checkForUpdates)] { showAbout(window, hasUpdater); });
-    commands.checkForUpdates = checkForUpdates
-                                   ? command(window, QStringLiteral("检查更新…"), {},
-                                             QAction::ApplicationSpecificRole, checkForUpdates)
-                                   : nullptr;
+    commands.checkForUpdates =
+        checkForUpdates ? command(window, qText(translated("gui.command.check-for-updates")), {},
+                                  QAction::ApplicationSpecificRole, checkForUpdates)
+                        : nullptr;
     return commands;
 }
 
@@ -77,7 +95,7 @@ QMenuBar* makeMenuBar(const WindowCommands& commands, QWidget* parent) {
     application->addAction(commands.about);
     if (commands.checkForUpdates) application->addAction(commands.checkForUpdates);
     application->addAction(commands.quit);
-    QMenu* windowMenu = bar->addMenu(QStringLiteral("窗口"));
+    QMenu* windowMenu = bar->addMenu(qText(translated("gui.command.window-menu")));
     windowMenu->addAction(commands.minimize);
     windowMenu->addAction(commands.close);
     return bar;

@@ -19,18 +19,18 @@ struct WindowCommands {
     QAction* close;
     QAction* minimize;
     QAction* about;
-    // "检查更新…", present only when an updater is built in.
+    // gui.command.check-for-updates, present only when an updater is built in.
     QAction* checkForUpdates;
 };
 
 // Creates the commands, owned by `window`. `checkForUpdates`, when given,
-// is what "检查更新…" does.
+// is what gui.command.check-for-updates does.
 WindowCommands makeWindowCommands(QWidget& window, const std::function<void()>& checkForUpdates);
 
 // The Mac's menu bar for the commands: the application menu (About, then
-// "检查更新…", and Quit, which Qt moves there by their roles) and the Window
-// menu (Minimize, Close). Without a parent it is the application's own menu
-// bar.
+// gui.command.check-for-updates, and Quit, which Qt moves there by their
+// roles) and the Window menu (Minimize, Close). Without a parent it is the
+// application's own menu bar.
 QMenuBar* makeMenuBar(const WindowCommands& commands, QWidget* parent);
 
 // What each platform needs of the commands: on macOS the menu bar; elsewhere

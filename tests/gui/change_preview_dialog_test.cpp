@@ -9,7 +9,9 @@
 #include <QPushButton>
 #include <QTextBlock>
 
+#include "gui/form_text.h"
 #include "gui/signal_colours.h"
+#include "support/catalogue_text.h"
 #include "support/temp_home.h"
 
 namespace corvane {
@@ -87,11 +89,13 @@ TEST(ChangePreviewDialog, ShowsPathsFromHomeTheKeyInWordsAndOffersToApply) {
                                    "--- /dev/null\n+++ b/srv/x.json\n@@ -0,0 +1 @@\n+{}\n",
                                [&] { ++applied; });
     EXPECT_EQ(dialog.findChild<QPlainTextEdit*>("previewText")->toPlainText(),
-              "--- ~/.codex/config.toml\n+++ ~/.codex/config.toml\n@@ -1 +1 @@\n-k = 1\n"
-              "+token = \"（已隐藏）\"\n--- /dev/null\n+++ /srv/x.json\n@@ -0,0 +1 @@\n+{}");
+              qText("--- ~/.codex/config.toml\n+++ ~/.codex/config.toml\n@@ -1 +1 @@\n-k = 1\n"
+                    "+token = \"" +
+                    testing::zh("gui.preview.key-hidden") +
+                    "\"\n--- /dev/null\n+++ /srv/x.json\n@@ -0,0 +1 @@\n+{}"));
     auto* apply = dialog.findChild<QPushButton*>("previewApply");
     ASSERT_NE(apply, nullptr);
-    EXPECT_EQ(apply->text(), "应用这些更改");
+    EXPECT_EQ(apply->text(), qText(testing::zh("gui.preview.apply")));
     apply->click();
     EXPECT_EQ(applied, 1);
 }
@@ -100,7 +104,8 @@ TEST(ChangePreviewDialog, SaysSoWhenNothingWouldChange) {
     ChangePreviewDialog dialog("", [] {});
     EXPECT_EQ(dialog.findChild<QPushButton*>("previewApply"), nullptr);
     EXPECT_EQ(dialog.findChild<QPlainTextEdit*>(), nullptr);
-    EXPECT_EQ(dialog.findChild<QLabel*>("previewNothing")->text(), "没有需要写入的更改。");
+    EXPECT_EQ(dialog.findChild<QLabel*>("previewNothing")->text(),
+              qText(testing::zh("gui.preview.nothing-to-change")));
 }
 
 }  // namespace

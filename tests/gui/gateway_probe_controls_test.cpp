@@ -6,9 +6,11 @@
 #include <QPushButton>
 #include <QTest>
 
+#include "gui/form_text.h"
 #include "gui/gateway_models_dialog.h"
 #include "gui/setup_window.h"
 #include "recording_actions.h"
+#include "support/catalogue_text.h"
 #include "window_driver.h"
 
 namespace corvane {
@@ -103,12 +105,15 @@ TEST_F(GatewayProbeControlsTest, ChosenModelsFillTheRowsWithTheirNames) {
     for (int row = 0; row < list->count(); ++row) {
         if (!list->item(row)->isHidden()) visible.push_back(list->item(row)->text());
     }
-    EXPECT_EQ(visible, (std::vector<QString>{"gpt-b", "gpt-c（C）"}));
+    EXPECT_EQ(visible, (std::vector<QString>{
+                           "gpt-b", qText(testing::zh("gui.gateway-models.line",
+                                                      {{"id", "gpt-c"}, {"name", "C"}}))}));
     auto* add = dialog->findChild<QPushButton*>("gatewayModelsAdd");
     EXPECT_FALSE(add->isEnabled());
     dialog->setChecked("gpt-c", true);
     dialog->setChecked("claude-a", true);
-    EXPECT_EQ(add->text(), "添加所选（2）");
+    EXPECT_EQ(add->text(), qText(testing::zhCount("gui.gateway-models.add-count",
+                                                  "gui.gateway-models.add-count.plural", 2)));
     QTest::mouseClick(add, Qt::LeftButton);
 
     ASSERT_TRUE(QTest::qWaitFor([&] { return window.form().rows.size() == 2; }));

@@ -5,9 +5,11 @@
 #include <QLabel>
 #include <QTest>
 
+#include "gui/form_text.h"
 #include "gui/setup_link_events.h"
 #include "gui/setup_window.h"
 #include "shown_window.h"
+#include "support/catalogue_text.h"
 #include "support/temp_home.h"
 
 namespace corvane {
@@ -52,7 +54,8 @@ TEST_F(SetupLinkWindowTest, ALinkFillsTheFormAndWritesNothing) {
     EXPECT_EQ(form.rows[0].displayName, "GPT Five");
     EXPECT_EQ(form.rows[1].modelID, "o3");
     EXPECT_TRUE(originShown());
-    EXPECT_EQ(driver.find<QLabel>("linkOrigin")->text(), "来自链接：gw.example.com");
+    EXPECT_EQ(driver.find<QLabel>("linkOrigin")->text(),
+              qText(testing::zh("gui.link.origin", {{"host", "gw.example.com"}})));
     EXPECT_EQ(window.status(), "");
     expectNothingDone();
 

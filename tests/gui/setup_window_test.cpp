@@ -15,7 +15,9 @@
 #include <QToolButton>
 
 #include "defaults/user_defaults.h"
+#include "gui/form_text.h"
 #include "recording_actions.h"
+#include "support/catalogue_text.h"
 #include "support/temp_home.h"
 #include "window_driver.h"
 
@@ -61,7 +63,8 @@ TEST_F(SetupWindowTest, StartsWithTheWindowFrameAndABlankFormForClaude) {
     EXPECT_EQ(window.minimumSize(), QSize(775, 490));
     EXPECT_EQ(window.client(), Client::claude);
     EXPECT_EQ(driver.find<QLabel>("clientName")->text(), "Claude");
-    EXPECT_EQ(driver.find<QLabel>("versionLine")->text(), "版本 9.8.7");
+    EXPECT_EQ(driver.find<QLabel>("versionLine")->text(),
+              qText(testing::zh("gui.app.version", {{"version", "9.8.7"}})));
     const SetupForm form = window.form();
     EXPECT_EQ(form.address, "");
     EXPECT_EQ(form.auth, "bearer");
@@ -137,7 +140,9 @@ TEST_F(SetupWindowTest, ConfiguredClientsAreMarkedAndNamedAsTheFilesStoodAfterTh
     window.setWorking(false);
     const ConfiguredCase cases[] = {
         {Client::claude, false, std::nullopt},
-        {Client::codex, true, "当前已指向 https://gw.example.com（2 个模型）"},
+        {Client::codex, true,
+         qText(testing::zhCount("gui.header.configured", "gui.header.configured.plural", 2,
+                                {{"address", "https://gw.example.com"}}))},
         {Client::openClaw, false, std::nullopt},
         {Client::hermes, true, std::nullopt},
         {Client::cursor, false, std::nullopt},
@@ -184,8 +189,7 @@ TEST_F(SetupWindowTest, EachClientShowsItsOwnRowsAndButtons) {
     for (const Layout& layout : layouts) {
         SCOPED_TRACE(std::string(rawValue(layout.client)));
         driver.clickClient(layout.client);
-        EXPECT_EQ(driver.find<QLabel>("clientName")->text(),
-                  QString::fromUtf8(rawValue(layout.client).data()));
+        EXPECT_EQ(driver.find<QLabel>("clientName")->text(), qText(clientLabel(layout.client)));
         EXPECT_TRUE(shown("address"));
         EXPECT_TRUE(shown("key"));
         EXPECT_EQ(shown("auth"), layout.authRow);
@@ -216,8 +220,9 @@ TEST_F(SetupWindowTest, CursorShowsGuidanceAndOnlyTheOpenButton) {
     for (QLabel* label : driver.find<QWidget>("cursorGuide")->findChildren<QLabel*>()) {
         guide.append(label->text());
     }
-    EXPECT_EQ(guide, QStringList({"应用内配置", "Settings → Models → API Keys",
-                                  "需要账户已启用自定义 API Key。"}));
+    EXPECT_EQ(guide, QStringList({qText(testing::zh("gui.cursor-guide.heading")),
+                                  "Settings → Models → API Keys",
+                                  qText(testing::zh("gui.cursor-guide.needs-custom-keys"))}));
     auto* main = driver.find<QPushButton>("mainButton");
     EXPECT_EQ(main->text(), "打开应用");
     driver.click("mainButton");
@@ -229,7 +234,8 @@ TEST_F(SetupWindowTest, RemoveIsDisabledAtOneRowAndRemovesOnlyItsRow) {
     driver.clickClient(Client::codex);
     ASSERT_EQ(driver.rowWidgets("remove.").size(), 1);
     EXPECT_FALSE(driver.rowWidgets("remove.")[0]->isEnabled());
-    EXPECT_EQ(driver.rowWidgets("remove.")[0]->accessibleName(), "移除模型");
+    EXPECT_EQ(driver.rowWidgets("remove.")[0]->accessibleName(),
+              qText(testing::zh("gui.model-rows.remove")));
 
     driver.click("addModelButton");
     driver.click("addModelButton");
@@ -322,7 +328,7 @@ TEST_F(SetupWindowTest, FailureDetailOpensOnRequestAndGoesWithTheFailure) {
     EXPECT_EQ(driver.find<QLabel>("statusLine")->text(), "应用配置失败。请检查配置后重试。");
     EXPECT_TRUE(window.failed());
     EXPECT_TRUE(toggle->isVisible());
-    EXPECT_EQ(toggle->text(), "详细信息");
+    EXPECT_EQ(toggle->text(), qText(testing::zh("gui.failure.details")));
     EXPECT_FALSE(text->isVisible());
     QTest::mouseClick(toggle, Qt::LeftButton);
     EXPECT_TRUE(text->isVisible());
@@ -340,17 +346,19 @@ TEST_F(SetupWindowTest, FailureDetailOpensOnRequestAndGoesWithTheFailure) {
 TEST_F(SetupWindowTest, DownloadLinkOrMenuOpensTheVendorPages) {
     auto* link = driver.find<QPushButton>("downloadControl");
     ASSERT_NE(link, nullptr);
-    EXPECT_EQ(link->text(), "Claude 官方下载");
+    EXPECT_EQ(link->text(), qText(testing::zh("gui.download.entry", {{"name", "Claude"}})));
     QTest::mouseClick(link, Qt::LeftButton);
     EXPECT_EQ(opened, std::vector<QString>{"https://claude.ai/download"});
 
     driver.clickClient(Client::cursor);
     auto* menuButton = driver.find<QPushButton>("downloadControl");
     ASSERT_NE(menuButton, nullptr);
-    EXPECT_EQ(menuButton->text(), "官方下载");
+    EXPECT_EQ(menuButton->text(), qText(testing::zh("gui.download.button")));
     QStringList entries;
     for (QAction* action : menuButton->menu()->actions()) entries.append(action->text());
-    EXPECT_EQ(entries, QStringList({"Cursor 官方下载", "Grok Build 官方下载"}));
+    EXPECT_EQ(entries,
+              QStringList({qText(testing::zh("gui.download.entry", {{"name", "Cursor"}})),
+                           qText(testing::zh("gui.download.entry", {{"name", "Grok Build"}}))}));
     menuButton->menu()->actions()[1]->trigger();
     EXPECT_EQ(opened.back(), "https://cursor.com/download");
     EXPECT_EQ(window.status(), "");
@@ -358,7 +366,8 @@ TEST_F(SetupWindowTest, DownloadLinkOrMenuOpensTheVendorPages) {
     opens = false;
     menuButton->menu()->actions()[0]->trigger();
     EXPECT_TRUE(window.failed());
-    EXPECT_EQ(window.status(), "无法打开下载页面，请在浏览器中访问 https://cursor.com/downloads");
+    EXPECT_EQ(window.status(), testing::zh("gui.status.download-page-unopened",
+                                           {{"url", "https://cursor.com/downloads"}}));
 }
 
 TEST_F(SetupWindowTest, TabWalksTheFormInReadingOrder) {

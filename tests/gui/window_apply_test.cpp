@@ -8,8 +8,10 @@
 #include <nlohmann/json.hpp>
 
 #include "defaults/user_defaults.h"
+#include "gui/form_text.h"
 #include "gui/setup_window.h"
 #include "platform/workspace.h"
+#include "support/catalogue_text.h"
 #include "support/fake_bundle.h"
 #include "support/temp_home.h"
 #include "support/test_gateway.h"
@@ -137,7 +139,8 @@ TEST_F(WindowApplyTest, AppliesThroughTheWindowRestartsOnConsentAndResetsAgain) 
     EXPECT_TRUE(testing::waitUntil([&] { return !testing::logLines(log).empty(); }));
     EXPECT_TRUE(driver.markedConfigured(Client::codex));
     EXPECT_EQ(driver.configuredLine(),
-              QString::fromStdString("当前已指向 " + gateway.address() + "（1 个模型）"));
+              qText(testing::zhCount("gui.header.configured", "gui.header.configured.plural", 1,
+                                     {{"address", gateway.address()}})));
 
     // The reset, without restart, puts back the user's own file.
     driver.click("resetButton");

@@ -13,6 +13,9 @@
 #include <QTest>
 #include <algorithm>
 
+#include "gui/form_text.h"
+#include "support/catalogue_text.h"
+
 namespace corvane::testing {
 
 WindowDriver::WindowDriver(SetupWindow& window) : window_(window) {}
@@ -35,7 +38,7 @@ void WindowDriver::clickClient(Client client) {
 bool WindowDriver::markedConfigured(Client client) const {
     const QListWidgetItem* item =
         find<QListWidget>(QStringLiteral("clientList"))->item(rowOf(client));
-    const QString mark = QStringLiteral("已配置");
+    const QString mark = qText(zh("gui.sidebar.configured"));
     return item->data(Qt::ToolTipRole).toString() == mark &&
            item->data(Qt::AccessibleDescriptionRole).toString() == mark;
 }

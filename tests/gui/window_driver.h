@@ -17,7 +17,7 @@ public:
     explicit WindowDriver(SetupWindow& window);
 
     void clickClient(Client client);
-    // The sidebar row says "已配置" (its mark's tooltip and accessible text).
+    // The sidebar row says gui.sidebar.configured (its mark's tooltip and accessible text).
     bool markedConfigured(Client client) const;
     // The line under the header, or nothing when it is hidden.
     std::optional<QString> configuredLine() const;

@@ -20,11 +20,15 @@
 #include <memory>
 #include <vector>
 
+#include "chosen_language.h"
 #include "gui/alerts.h"
+#include "gui/form_text.h"
+#include "gui/icons.h"
 #include "gui/interface_font.h"
 #include "gui/signal_colours.h"
 #include "gui/window_commands.h"
 #include "shown_window.h"
+#include "support/catalogue_text.h"
 
 namespace corvane {
 namespace {
@@ -73,7 +77,8 @@ TEST_F(WindowTrustTest, StopShowsWhileWorkingBesideTheSpinnerAndAsksTheRunToStop
         ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
         EXPECT_TRUE(widget("stopButton")->isVisible());
         EXPECT_TRUE(widget("stopButton")->isEnabled());
-        EXPECT_EQ(qobject_cast<QPushButton*>(widget("stopButton"))->text(), "停止");
+        EXPECT_EQ(qobject_cast<QPushButton*>(widget("stopButton"))->text(),
+                  qText(testing::zh("gui.action-bar.stop")));
         EXPECT_LT(left("spinner"), left("stopButton"));
         EXPECT_LT(left("stopButton"), left("statusLine"));
         entry.act(*this);
@@ -121,8 +126,9 @@ TEST(WindowCommands, TheMenuBarHoldsAboutUpdatesQuitAndTheWindowMenu) {
         ASSERT_EQ(menus.size(), 2);
         QStringList application;
         for (QAction* action : menus[0]->menu()->actions()) application << action->text();
-        QStringList expected{"关于 AI reru", "退出 AI reru"};
-        if (updater) expected.insert(1, "检查更新…");
+        QStringList expected{qText(testing::zh("gui.about.title")),
+                             qText(testing::zh("gui.command.quit"))};
+        if (updater) expected.insert(1, qText(testing::zh("gui.command.check-for-updates")));
         EXPECT_EQ(application, expected);
         EXPECT_EQ(commands.about->menuRole(), QAction::AboutRole);
         EXPECT_EQ(commands.quit->menuRole(), QAction::QuitRole);
@@ -130,7 +136,7 @@ TEST(WindowCommands, TheMenuBarHoldsAboutUpdatesQuitAndTheWindowMenu) {
         for (const QKeySequence& key : QKeySequence::keyBindings(QKeySequence::Close)) {
             EXPECT_TRUE(commands.close->shortcuts().contains(key));
         }
-        EXPECT_EQ(menus[1]->text(), "窗口");
+        EXPECT_EQ(menus[1]->text(), qText(testing::zh("gui.command.window-menu")));
         EXPECT_EQ(menus[1]->menu()->actions(),
                   (QList<QAction*>{commands.minimize, commands.close}));
         EXPECT_EQ(commands.minimize->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_M));
@@ -138,6 +144,36 @@ TEST(WindowCommands, TheMenuBarHoldsAboutUpdatesQuitAndTheWindowMenu) {
         EXPECT_EQ(checks, updater ? 1 : 0);
         delete bar;
     }
+}
+
+// The About box shows the program's icon drawn for the screen, sharp at 2×,
+// and a second request brings the open box forward instead of another.
+TEST(WindowCommands, AboutShowsTheProgramsIconDrawnForTheScreen) {
+    for (const qreal ratio : {1.0, 2.0}) {
+        SCOPED_TRACE(ratio);
+        const QPixmap icon = applicationPixmap(64, ratio);
+        EXPECT_EQ(icon.size(), QSize(64, 64) * ratio);
+        EXPECT_EQ(icon.devicePixelRatio(), ratio);
+        EXPECT_GT(qAlpha(icon.toImage().pixel(icon.rect().center())), 0) << "drawn, not blank";
+    }
+
+    QWidget window;
+    window.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+    const WindowCommands commands = makeWindowCommands(window, {});
+    commands.about->trigger();
+    commands.about->trigger();
+    const QList<QMessageBox*> boxes = window.findChildren<QMessageBox*>("aboutBox");
+    ASSERT_EQ(boxes.size(), 1);
+    QMessageBox* box = boxes.front();
+    EXPECT_TRUE(box->isVisible());
+    EXPECT_EQ(box->windowTitle(), qText(testing::zh("gui.about.title")));
+    EXPECT_EQ(box->text(), "AI reru");
+    EXPECT_TRUE(box->informativeText().startsWith(
+        qText(testing::zh("gui.app.version", {{"version", "9.8.7"}}))));
+    EXPECT_EQ(box->iconPixmap().devicePixelRatio(), window.devicePixelRatioF());
+    EXPECT_EQ(box->iconPixmap().deviceIndependentSize(), QSizeF(64, 64));
+    box->accept();
 }
 
 TEST_F(WindowTrustTest, TheStatusHasTheBarsWidthAndALongOneMovesNoButton) {
@@ -168,8 +204,12 @@ TEST(MinimumSize, HoldsTheFormAndAnOpenFailureDetailWithoutScrolling) {
         "~/.openclaw/openclaw.json 第 12 行第 5 列：此处的字符不合语法。" +
             QString(" Permission denied").repeated(20),
     };
-    for (const QString& detail : details) {
+    for (const auto& [language, detail] :
+         {std::pair{Language::chinese, details[0]}, std::pair{Language::chinese, details[1]},
+          std::pair{Language::english, details[1]}}) {
         SCOPED_TRACE(detail.size());
+        SCOPED_TRACE(language == Language::english ? "in English" : "in Chinese");
+        const testing::ChosenLanguage chosen(language);
         testing::RecordingActions actions;
         SetupWindow window;
         window.setActions(&actions);
@@ -189,6 +229,13 @@ TEST(MinimumSize, HoldsTheFormAndAnOpenFailureDetailWithoutScrolling) {
             if (!button->isVisible()) continue;
             const QRect place(button->mapTo(&window, QPoint()), button->size());
             EXPECT_TRUE(window.rect().contains(place)) << button->objectName().toStdString();
+            EXPECT_GE(button->width(), button->minimumSizeHint().width())
+                << button->text().toStdString();
+        }
+        // A label on one line that is narrower than its text shows it cut.
+        for (QLabel* label : window.findChildren<QLabel*>()) {
+            if (!label->isVisible() || label->wordWrap() || label->text().isEmpty()) continue;
+            EXPECT_GE(label->width(), label->sizeHint().width()) << label->text().toStdString();
         }
     }
     QApplication::setFont(usual);
@@ -325,14 +372,15 @@ TEST_F(WindowTrustTest, ClientsThatAreNotInstalledAreMarkedBeforeTheFormIsFilled
     const MarkCase cases[] = {
         {Client::codex, Installation::application, "", "", "应用并重启"},
         {Client::codex, Installation::commandLineOnly, "", "", "应用"},
-        {Client::openCode, Installation::missing, "未安装", "此电脑上未安装 OpenCode Desktop",
+        {Client::openCode, Installation::missing, qText(testing::zh("gui.sidebar.not-installed")),
+         qText(testing::zh("gui.header.not-installed-computer", {{"client", "OpenCode Desktop"}})),
          "应用并重启"},
-        {Client::workBuddy, Installation::missing, "仅 macOS", "WorkBuddy 仅提供 macOS 版",
-         "应用并重启"},
+        {Client::workBuddy, Installation::missing, qText(testing::zh("gui.sidebar.mac-only")),
+         qText(testing::zh("gui.header.mac-only", {{"client", "WorkBuddy"}})), "应用并重启"},
     };
     auto* list = driver.find<QListWidget>("clientList");
     for (const MarkCase& entry : cases) {
-        const QString name = QString::fromUtf8(rawValue(entry.client).data());
+        const QString name = qText(clientLabel(entry.client));
         SCOPED_TRACE(name.toStdString() + " " + entry.note.toStdString());
         actions.installations = {{entry.client, entry.installation}};
         window.setWorking(true);
@@ -359,7 +407,7 @@ TEST_F(WindowTrustTest, AfterAnApplyEmptiedTheKeyAButtonThatNeedsItSaysSo) {
         window.setFailed(false);
         driver.click(button);
         EXPECT_TRUE(window.failed());
-        EXPECT_EQ(window.status(), "API Key 已在上次应用后清除，请重新粘贴。");
+        EXPECT_EQ(window.status(), testing::zh("gui.status.paste-key-again"));
     }
     EXPECT_TRUE(actions.previewed.empty());
     EXPECT_TRUE(actions.tested.empty());

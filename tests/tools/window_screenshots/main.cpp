@@ -1,7 +1,7 @@
 // Renders the setup window for every client, a few states worth a look, the
 // alerts and dialogs and the file chooser into PNG files in the folder given as the first
-// argument; "--dark" renders them in a dark palette. The pixel ratio comes from
-// QT_SCALE_FACTOR.
+// argument; "--dark" renders them in a dark palette and "--lang en" in English.
+// The pixel ratio comes from QT_SCALE_FACTOR.
 #include <QApplication>
 #include <QDir>
 #include <QElapsedTimer>
@@ -14,11 +14,16 @@
 #include <QToolButton>
 #include <cstdio>
 #include <fstream>
+#include <optional>
+#include <string>
+#include <vector>
 
 #include "gui/alerts.h"
 #include "gui/interface_font.h"
 #include "gui/qt_translations.h"
 #include "gui/setup_window.h"
+#include "gui/window_commands.h"
+#include "model/language.h"
 #include "model/messages.h"
 
 namespace {
@@ -142,16 +147,24 @@ int main(int argc, char** argv) {
     std::filesystem::create_directories(home.path().toStdString() + "/.hermes");
     std::ofstream(home.path().toStdString() + "/.hermes/config.yaml") << "model: {}\n";
 
+    const std::vector<std::string> given(argv + 1, argv + argc);
+    const std::optional<std::string> languageName = corvane::languageArgument(given);
+    const std::vector<std::string> arguments = corvane::withoutLanguageArgument(given);
+    if (arguments.empty() || arguments.size() > 2 ||
+        (arguments.size() == 2 && arguments[1] != "--dark") ||
+        (languageName && !corvane::languageNamed(*languageName))) {
+        std::fprintf(stderr, "usage: window_screenshots <folder> [--dark] [--lang zh|en]\n");
+        return 2;
+    }
+    // Chinese unless "--lang en" asks for English: the pictures do not depend
+    // on this machine's languages.
+    corvane::chooseLanguage(corvane::startLanguage(languageName, {}));
     QApplication app(argc, argv);
     QApplication::setApplicationVersion(QStringLiteral("0.1.0"));
     corvane::useInterfaceFont();
     corvane::useQtTranslations(corvane::chosenLanguage());
-    if (argc < 2 || argc > 3 || (argc == 3 && qstrcmp(argv[2], "--dark") != 0)) {
-        std::fprintf(stderr, "usage: window_screenshots <folder> [--dark]\n");
-        return 2;
-    }
-    if (argc == 3) QApplication::setPalette(darkPalette());
-    const QDir folder(QString::fromLocal8Bit(argv[1]));
+    if (arguments.size() == 2) QApplication::setPalette(darkPalette());
+    const QDir folder(QString::fromStdString(arguments[0]));
     if (!folder.mkpath(QStringLiteral("."))) return 1;
 
     InstalledEverywhere actions;
@@ -236,6 +249,14 @@ int main(int argc, char** argv) {
     settle();
     written &= save(*question, folder, "alert-restart-question");
     question->reject();
+
+    const corvane::WindowCommands commands = corvane::makeWindowCommands(window, {});
+    commands.about->trigger();
+    settle();
+    if (auto* about = window.findChild<QMessageBox*>(QStringLiteral("aboutBox"))) {
+        written &= save(*about, folder, "alert-about");
+        about->accept();
+    }
 
     for (const char* diff : {kPreviewDiff, ""}) {
         window.showPreview(diff);
