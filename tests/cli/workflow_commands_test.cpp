@@ -9,6 +9,7 @@
 
 #include "files/key_redaction.h"
 #include "support/apply_patch.h"
+#include "support/catalogue_text.h"
 #include "support/fake_hermes.h"
 #include "support/gateway_samples.h"
 #include "support/run_program.h"
@@ -344,7 +345,9 @@ TEST(WorkflowCommands, FailureDetailFollowsTheSentenceOnStandardError) {
     EXPECT_NE((result.output + result.error).find(sentence), std::string::npos);
     // The detail is the line of standard error after the sentence, wherever that went.
     EXPECT_EQ(result.error.substr(result.error.find('\n', result.error.find(sentence)) + 1),
-              "filesystem error: read: Is a directory [" + folder.string() + "]\n")
+              testing::zh("files.error.read",
+                          {{"file", "~/openclaw.json"}, {"reason", "Is a directory"}}) +
+                  "\n")
         << result.error;
 }
 
