@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <charconv>
 
+#include "model/messages.h"
 #include "model/setup_error.h"
 #include "platform/bundle_info.h"
 #include "platform/child_process.h"
@@ -72,7 +73,8 @@ void ApplicationControl::stopApplication(const std::filesystem::path& location) 
         if (allEnded) return;
         pause(timing_.pauseInterval, stop_);
     }
-    throw SetupError(applicationDisplayName(location) + " 未退出。请保存手头任务后重新打开应用。");
+    throw SetupError(
+        translated("apps.stop.did-not-quit", {{"application", applicationDisplayName(location)}}));
 }
 
 std::shared_ptr<RunningApplication> ApplicationControl::launchApplication(
@@ -94,10 +96,10 @@ void ApplicationControl::stopOpenCodeService(const std::filesystem::path& locati
     }
     if (process->isRunning()) {
         process->terminate();
-        throw SetupError("OpenCode 本地服务未退出。请关闭其他 OpenCode 会话后重试。");
+        throw SetupError(translated("apps.opencode-service.did-not-stop"));
     }
     if (process->exitStatus() != 0) {
-        throw SetupError("无法停止 OpenCode 本地服务。请检查 OpenCode 的服务状态。");
+        throw SetupError(translated("apps.opencode-service.cannot-stop"));
     }
 }
 

@@ -32,8 +32,8 @@ public:
     std::vector<std::shared_ptr<RunningApplication>> runningApplications(
         const std::filesystem::path& location) const;
 
-    // Asks every instance to quit and waits; SetupError
-    // name + " 未退出。请保存手头任务后重新打开应用。" after the time limit.
+    // Asks every instance to quit and waits; SetupError apps.stop.did-not-quit
+    // after the time limit.
     void stopApplication(const std::filesystem::path& location) const;
 
     // Opens the application (brought to the front); PlatformError when refused.

@@ -5,6 +5,7 @@
 #include "check/check_request.h"
 #include "check/stream_lines.h"
 #include "check/stream_signal.h"
+#include "model/messages.h"
 #include "model/setup_error.h"
 #include "model/text.h"
 
@@ -18,8 +19,6 @@ using std::chrono::milliseconds;
 // A gateway that streams one endless line must not grow memory without bound.
 constexpr std::size_t kMaxLineBytes = std::size_t{1024} * 1024;
 
-std::string quoted(const GatewaySettings::Model& model) { return "「" + model.label() + "」"; }
-
 std::optional<std::string> statusFailure(long status, std::string_view contentType,
                                          const GatewaySettings::Model& model, Client client) {
     const std::string code = std::to_string(status);
@@ -27,17 +26,21 @@ std::optional<std::string> statusFailure(long status, std::string_view contentTy
         case 400:
         case 404:
         case 422:
-            return quoted(model) + "返回 HTTP " + code + "。请核对接口地址、协议和 Model ID。";
+            return translated("check.model.http-check-address",
+                              {{"model", model.label()}, {"code", code}});
         case 401:
         case 403:
-            return quoted(model) + "返回 HTTP " + code + "。请核对 Key、认证方式和模型权限。";
+            return translated("check.model.http-check-key",
+                              {{"model", model.label()}, {"code", code}});
         case 200: {
             const std::string_view mediaType = contentType.substr(0, contentType.find(';'));
             if (asciiLowercased(trimmed(mediaType)) == "text/event-stream") return std::nullopt;
-            return quoted(model) + "未返回 " + std::string(rawValue(client)) + " 所需的流式响应。";
+            return translated("check.model.not-streaming",
+                              {{"model", model.label()}, {"client", clientLabel(client)}});
         }
         default:
-            return quoted(model) + "返回 HTTP " + code + "，配置未应用。";
+            return translated("check.model.http-failed",
+                              {{"model", model.label()}, {"code", code}});
     }
 }
 
@@ -81,7 +84,8 @@ ModelCheck verdictOf(StreamReading& reading) {
         reading.found.passed = true;
         return reading.found;
     }
-    return failedWith(reading.found, quoted(*reading.model) + "的流式响应返回错误。");
+    return failedWith(reading.found,
+                      translated("check.model.stream-error", {{"model", reading.model->label()}}));
 }
 
 }  // namespace
@@ -116,21 +120,23 @@ ModelCheck checkModel(const GatewaySettings& settings, const GatewaySettings::Mo
     reading.found.detail = result.detail;
     switch (result.end) {
         case TransferEnd::notHttp:
-            return failedWith(reading.found, "接口未返回有效的 HTTP 响应。");
+            return failedWith(reading.found, translated("check.gateway.not-http"));
         case TransferEnd::outOfTime:
         case TransferEnd::failed:
         case TransferEnd::endedByReceiver:
             if (result.headReceived) {
-                return failedWith(reading.found, quoted(model) + "的流式测试中断，请稍后重试。");
+                return failedWith(reading.found, translated("check.model.stream-interrupted",
+                                                            {{"model", model.label()}}));
             }
-            return failedWith(reading.found, "无法连接模型接口。请检查地址和网络后重试。");
+            return failedWith(reading.found, translated("check.gateway.unreachable"));
         case TransferEnd::complete:
             break;
     }
     reading.lines.finish([&](std::string_view line) { return reading.judge(line); });
     if (reading.verdict != StreamSignal::reading) return verdictOf(reading);
-    return failedWith(reading.found, quoted(model) + "没有完成 " + std::string(rawValue(client)) +
-                                         " 的流式测试。");
+    return failedWith(reading.found,
+                      translated("check.model.stream-unfinished",
+                                 {{"model", model.label()}, {"client", clientLabel(client)}}));
 }
 
 void checkGateway(const GatewaySettings& settings, const GatewaySettings::Model& model,

@@ -1,5 +1,7 @@
 #include "check/check_times_text.h"
 
+#include "model/messages.h"
+
 namespace corvane {
 
 namespace {
@@ -11,7 +13,8 @@ std::string shown(const std::optional<std::chrono::milliseconds>& time) {
 }  // namespace
 
 std::string checkTimesText(const ModelCheck& found) {
-    return "首个事件 " + shown(found.firstEvent) + "，完成 " + shown(found.terminalEvent);
+    return translated("check.times",
+                      {{"first", shown(found.firstEvent)}, {"last", shown(found.terminalEvent)}});
 }
 
 }  // namespace corvane

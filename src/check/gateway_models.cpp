@@ -9,6 +9,7 @@
 
 #include "check/check_request.h"
 #include "check/model_list_page.h"
+#include "model/messages.h"
 #include "model/setup_error.h"
 
 namespace corvane {
@@ -27,25 +28,27 @@ std::string statusFailure(long status) {
     const std::string code = std::to_string(status);
     switch (status) {
         case 404:
-            return "网关没有提供模型列表（/v1/models 返回 HTTP 404）。请核对接口地址，或手动填写 "
-                   "Model ID。";
+            return translated("check.models.not-offered");
         case 401:
         case 403:
-            return "获取模型列表返回 HTTP " + code + "。请核对 Key 和认证方式。";
+            return translated("check.models.http-check-key", {{"code", code}});
         default:
-            return "获取模型列表返回 HTTP " + code + "。";
+            return translated("check.models.http-failed", {{"code", code}});
     }
 }
 
 std::string durationText(std::chrono::milliseconds duration) {
-    if (duration.count() % 1000 == 0) return std::to_string(duration.count() / 1000) + " 秒";
-    return std::to_string(duration.count()) + " 毫秒";
+    const auto count = static_cast<unsigned long>(duration.count());
+    if (count % 1000 == 0) {
+        return translatedCount("check.models.seconds", "check.models.seconds.plural", count / 1000);
+    }
+    return translatedCount("check.models.milliseconds", "check.models.milliseconds.plural", count);
 }
 
 std::string sizeText(std::size_t bytes) {
     constexpr std::size_t kMiB = std::size_t{1024} * 1024;
     if (bytes % kMiB == 0) return std::to_string(bytes / kMiB) + " MiB";
-    return std::to_string(bytes) + " 字节";
+    return translatedCount("check.models.bytes", "check.models.bytes.plural", bytes);
 }
 
 // What ended the reading of one page early.
@@ -91,7 +94,7 @@ FetchedPage fetchPage(const HttpsRequest& request, std::stop_token stop, const C
         case TransferEnd::complete:
             return page;
         case TransferEnd::notHttp:
-            throw SetupError("接口未返回有效的 HTTP 响应。");
+            throw SetupError(translated("check.gateway.not-http"));
         case TransferEnd::outOfTime:
             if (Clock::now() >= deadline) {
                 page.limit = PageLimit::time;
@@ -99,8 +102,8 @@ FetchedPage fetchPage(const HttpsRequest& request, std::stop_token stop, const C
             }
             [[fallthrough]];
         default:
-            if (result.headReceived) throw SetupError("读取模型列表时连接中断，请稍后重试。");
-            throw SetupError("无法连接模型接口。请检查地址和网络后重试。");
+            if (result.headReceived) throw SetupError(translated("check.models.interrupted"));
+            throw SetupError(translated("check.gateway.unreachable"));
     }
 }
 
@@ -135,22 +138,26 @@ GatewayModelList gatewayModels(const GatewayConnection& connection, Client clien
     std::optional<std::string> afterId;
     for (int page = 0;; ++page) {
         if (page == listLimits.pages) {
-            list.incomplete = "已读取 " + std::to_string(listLimits.pages) + " 页，达到页数上限。";
+            list.incomplete =
+                translatedCount("check.models.page-limit", "check.models.page-limit.plural",
+                                static_cast<unsigned long>(listLimits.pages));
             break;
         }
         FetchedPage fetched = fetchPage(modelListRequest(connection, client, afterId), stop, limits,
                                         deadline, bytesLeft, trust);
         if (fetched.limit == PageLimit::size) {
             if (page == 0) {
-                throw SetupError("网关返回的模型列表超过 " + sizeText(listLimits.bytes) +
-                                 "，已拒绝读取。");
+                throw SetupError(
+                    translated("check.models.too-large", {{"size", sizeText(listLimits.bytes)}}));
             }
-            list.incomplete = "模型列表合计超过 " + sizeText(listLimits.bytes) + "。";
+            list.incomplete =
+                translated("check.models.total-too-large", {{"size", sizeText(listLimits.bytes)}});
             break;
         }
         if (fetched.limit == PageLimit::time) {
-            if (page == 0) throw SetupError("读取模型列表时连接中断，请稍后重试。");
-            list.incomplete = "读取模型列表超过 " + durationText(listLimits.total) + "。";
+            if (page == 0) throw SetupError(translated("check.models.interrupted"));
+            list.incomplete = translated("check.models.took-too-long",
+                                         {{"duration", durationText(listLimits.total)}});
             break;
         }
         bytesLeft -= fetched.body.size();
@@ -173,7 +180,7 @@ GatewayModelList gatewayModels(const GatewayConnection& connection, Client clien
         if (!read.nextAfterId) break;
         // A gateway that names a page it gave before would loop until a limit.
         if (!cursors.insert(*read.nextAfterId).second) {
-            list.incomplete = "网关再次给出了已读取过的翻页位置。";
+            list.incomplete = translated("check.models.page-repeated");
             break;
         }
         afterId = std::move(read.nextAfterId);

@@ -32,7 +32,8 @@ struct ModelListLimits {
 struct GatewayModelList {
     std::vector<GatewayModel> models;
     // Why the listing ended before the gateway's last page, as the sentence
-    // that follows "模型列表不完整："; nothing when the list is whole.
+    // that follows the one saying the list is incomplete; nothing when the
+    // list is whole.
     std::optional<std::string> incomplete;
 };
 

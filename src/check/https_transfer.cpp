@@ -6,6 +6,7 @@
 #include <memory>
 
 #include "check/trust_store.h"
+#include "model/messages.h"
 #include "model/text.h"
 #include "platform/platform_error.h"
 
@@ -33,7 +34,7 @@ class Attachment {
 public:
     Attachment(CURLM* multi, CURL* easy) : multi_(multi), easy_(easy) {
         if (curl_multi_add_handle(multi, easy) != CURLM_OK) {
-            throw PlatformError("cannot start the request");
+            throw PlatformError(translated("check.transfer.cannot-start"));
         }
     }
     ~Attachment() { curl_multi_remove_handle(multi_, easy_); }
@@ -117,7 +118,7 @@ void setTrustStore(CURL* easy, const TrustStore& store) {
     curl_easy_setopt(easy, CURLOPT_CAINFO, nullptr);
     curl_easy_setopt(easy, CURLOPT_CAPATH, nullptr);
     if (curl_easy_setopt(easy, CURLOPT_CAINFO_BLOB, &blob) != CURLE_OK) {
-        throw PlatformError("libcurl cannot take the system's certificates");
+        throw PlatformError(translated("check.transfer.system-certificates-refused"));
     }
 }
 
@@ -153,7 +154,7 @@ std::unique_ptr<curl_slist, HeaderListDeleter> headerList(const HttpsRequest& re
     std::unique_ptr<curl_slist, HeaderListDeleter> list;
     for (const std::string& header : request.headers) {
         curl_slist* extended = curl_slist_append(list.get(), header.c_str());
-        if (extended == nullptr) throw PlatformError("cannot build the request");
+        if (extended == nullptr) throw PlatformError(translated("check.transfer.cannot-build"));
         // The extended list holds the old one: hand it over without freeing it.
         static_cast<void>(list.release());
         list.reset(extended);
@@ -170,7 +171,7 @@ TransferResult transferHttps(const HttpsRequest& request, const HttpsReceiver& r
     const auto headers = headerList(request);
     const std::unique_ptr<CURL, EasyDeleter> easy(curl_easy_init());
     const std::unique_ptr<CURLM, MultiDeleter> multi(curl_multi_init());
-    if (!easy || !multi) throw PlatformError("cannot start the request");
+    if (!easy || !multi) throw PlatformError(translated("check.transfer.cannot-start"));
 
     Exchange exchange;
     exchange.easy = easy.get();
@@ -220,14 +221,14 @@ TransferResult transferHttps(const HttpsRequest& request, const HttpsReceiver& r
     }
     if (outOfTime) {
         result.end = TransferEnd::outOfTime;
-        result.detail = "the gateway sent nothing in time";
+        result.detail = translated("check.transfer.nothing-in-time");
     } else if (transportFailed || code != CURLE_OK) {
         // libcurl's own words for why the transfer ended early; they may
         // repeat a proxy's address with its password.
-        result.detail =
-            withoutProxyCredentials(exchange.transferError[0] != '\0' ? exchange.transferError
-                                    : code != CURLE_OK                ? curl_easy_strerror(code)
-                                                       : "the transfer could not go on");
+        result.detail = withoutProxyCredentials(
+            exchange.transferError[0] != '\0' ? exchange.transferError
+            : code != CURLE_OK                ? curl_easy_strerror(code)
+                                              : translated("check.transfer.could-not-go-on"));
         // A garbled status line or HTTP/0.9: something answered, but not with HTTP.
         const bool garbled = code == CURLE_WEIRD_SERVER_REPLY || code == CURLE_UNSUPPORTED_PROTOCOL;
         result.end = garbled && !exchange.headReceived ? TransferEnd::notHttp : TransferEnd::failed;

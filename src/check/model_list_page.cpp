@@ -2,6 +2,7 @@
 
 #include <rapidjson/reader.h>
 
+#include "model/messages.h"
 #include "model/setup_error.h"
 
 namespace corvane {
@@ -141,7 +142,7 @@ ModelListPage modelListPage(std::string body) {
     const bool read =
         body.find('\0') == std::string::npos && !parser.Parse<kFlags>(stream, reader).IsError();
     if (!read || !reader.rootIsObject || !reader.sawData || reader.invalidData) {
-        throw SetupError("网关返回的模型列表无法识别。");
+        throw SetupError(translated("check.models.unrecognised"));
     }
     reader.finish();
     return std::move(reader.page);

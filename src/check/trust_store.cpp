@@ -2,6 +2,7 @@
 
 #include <cstdlib>
 
+#include "model/messages.h"
 #include "model/text.h"
 #include "platform/platform_error.h"
 #include "platform/system_trust.h"
@@ -99,12 +100,15 @@ TrustStore trustStoreFromEnvironment() {
 }
 
 std::string trustStoreDescription(const TrustStore& store) {
-    std::string description;
-    if (store.file) description = "SSL_CERT_FILE " + *store.file;
-    if (store.file && store.folder) description += "，";
-    if (store.folder) description += "SSL_CERT_DIR " + *store.folder;
-    if (!description.empty()) return description;
-    return store.systemCertificates ? "系统钥匙串中受信任的证书" : "libcurl 默认证书库";
+    if (store.file && store.folder) {
+        return translated("check.trust.file-and-folder",
+                          {{"file", "SSL_CERT_FILE " + *store.file},
+                           {"folder", "SSL_CERT_DIR " + *store.folder}});
+    }
+    if (store.file) return "SSL_CERT_FILE " + *store.file;
+    if (store.folder) return "SSL_CERT_DIR " + *store.folder;
+    return store.systemCertificates ? translated("check.trust.system-keychain")
+                                    : translated("check.trust.libcurl-default");
 }
 
 std::optional<EnvironmentProxy> environmentProxy(std::string_view host) {

@@ -1,5 +1,6 @@
 #include "clients/selected_client_configuration.h"
 
+#include "model/messages.h"
 #include "model/setup_error.h"
 
 namespace corvane {
@@ -25,7 +26,7 @@ FilePlan SelectedClientConfiguration::plan(const InstalledApplication& applicati
         case Client::cursor:
             break;
     }
-    throw SetupError("请在选定的应用中完成设置。");
+    throw SetupError(translated("clients.finish-in-app"));
 }
 
 void SelectedClientConfiguration::save(const InstalledApplication& application,

@@ -32,7 +32,7 @@ struct SelectedClientConfiguration {
 
     // The file changes of the selected client's writer, computed from the
     // files as they are now; nothing is written. Claude and Cursor have none:
-    // SetupError "请在选定的应用中完成设置。". A stop request ends a writer's
+    // SetupError clients.finish-in-app. A stop request ends a writer's
     // wait for a helper program with OperationCancelled.
     FilePlan plan(const InstalledApplication& application, std::stop_token stop = {}) const;
 

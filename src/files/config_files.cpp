@@ -6,12 +6,13 @@
 
 #include <cerrno>
 #include <cstdio>
-#include <system_error>
 
 #include "files/file_descriptor.h"
+#include "files/file_error.h"
 #include "files/home_relative_path.h"
 #include "files/json5.h"
 #include "files/json_text.h"
+#include "model/messages.h"
 #include "model/setup_error.h"
 #include "model/text.h"
 #include "platform/home.h"
@@ -21,22 +22,18 @@ namespace {
 
 namespace fs = std::filesystem;
 
-[[noreturn]] void throwFileError(const char* what, const fs::path& path, int error = errno) {
-    throw fs::filesystem_error(what, path, std::error_code(error, std::generic_category()));
-}
-
 bool entryExists(const fs::path& path) {
     struct stat info {};
     if (::lstat(path.c_str(), &info) == 0) return true;
     if (errno == ENOENT) return false;
-    throwFileError("inspect", path);
+    throwFileError(FileStep::inspect, path);
 }
 
 // Larger files are refused before they are read: editing them in memory would
 // take many times their size, and no client's configuration comes near it.
 constexpr off_t kLargestConfiguration = off_t{64} << 20;
 
-[[noreturn]] void refuseTooLarge() { throw SetupError("配置文件过大，无法安全合并。"); }
+[[noreturn]] void refuseTooLarge() { throw SetupError(translated("files.config.too-large")); }
 
 // The whole file, and in `opened` what it was when opened.
 std::optional<Bytes> readConfiguration(const fs::path& path, struct stat& opened) {
@@ -45,13 +42,13 @@ std::optional<Bytes> readConfiguration(const fs::path& path, struct stat& opened
     const int descriptor = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (descriptor < 0) {
         if (errno == ENOENT) return std::nullopt;
-        throwFileError("read", path);
+        throwFileError(FileStep::read, path);
     }
     FileDescriptor file(descriptor);
-    if (::fstat(file.get(), &opened) != 0) throwFileError("read", path);
+    if (::fstat(file.get(), &opened) != 0) throwFileError(FileStep::read, path);
     // A pipe or a device is no configuration file and might never end.
-    if (S_ISDIR(opened.st_mode)) throwFileError("read", path, EISDIR);
-    if (!S_ISREG(opened.st_mode)) throwFileError("read", path, EINVAL);
+    if (S_ISDIR(opened.st_mode)) throwFileError(FileStep::read, path, EISDIR);
+    if (!S_ISREG(opened.st_mode)) throwFileError(FileStep::read, path, EINVAL);
     if (opened.st_size > kLargestConfiguration) refuseTooLarge();
     Bytes content;
     content.reserve(static_cast<std::size_t>(opened.st_size));
@@ -60,7 +57,7 @@ std::optional<Bytes> readConfiguration(const fs::path& path, struct stat& opened
         const ssize_t count = ::read(file.get(), buffer, sizeof buffer);
         if (count < 0) {
             if (errno == EINTR) continue;
-            throwFileError("read", path);
+            throwFileError(FileStep::read, path);
         }
         if (count == 0) break;
         // The file may grow while it is read.
@@ -117,7 +114,7 @@ bool fileStillHolds(const fs::path& path, const std::optional<Bytes>& holding) {
 nlohmann::json jsonObject(const std::optional<Bytes>& data) {
     if (!data) return nlohmann::json::object();
     nlohmann::json value = parseJson5(*data);
-    if (!value.is_object()) throw SetupError("现有配置必须是对象格式。");
+    if (!value.is_object()) throw SetupError(translated("files.config.not-an-object"));
     return value;
 }
 
@@ -131,15 +128,18 @@ void refuseReadOnlyFile(const fs::path& path) {
     if (::stat(path.c_str(), &info) != 0 || (info.st_mode & S_IWUSR) != 0) return;
     char mode[8];
     std::snprintf(mode, sizeof mode, "%04o", static_cast<unsigned>(info.st_mode & 07777));
-    throw SetupError("配置文件为只读，本工具未做任何更改。请先允许写入该文件后重试。",
-                     homeRelativePath(path) + "：文件为只读（权限 " + mode + "）。");
+    throw SetupError(translated("files.config.read-only"),
+                     translated("files.config.read-only-detail",
+                                {{"file", homeRelativePath(path)}, {"mode", mode}}));
 }
 
 void replaceConfiguration(const Bytes& data, const fs::path& path,
                           const std::optional<Bytes>& holding) {
     refuseReadOnlyFile(path);
     createPrivateDirectories(path.parent_path());
-    if (configurationData(path) != holding) throw SetupError("配置文件刚刚被更新，请重试。");
+    if (configurationData(path) != holding) {
+        throw SetupError(translated("files.config.changed-under-us"));
+    }
     const fs::path backup = recoveryBackupURL(path);
     if (entryExists(backup)) {
         writeGuardedFile(data, path, holding);

@@ -14,8 +14,8 @@ namespace corvane {
 using Bytes = std::string;
 
 // The shared file plumbing of every writer and reset. File-system failures are
-// thrown as std::system_error (std::filesystem::filesystem_error included);
-// the system's own refusals are SetupError.
+// thrown as FileError (a std::filesystem::filesystem_error); the system's own
+// refusals are SetupError.
 
 // The client's default configuration path ("~/..."): the first of its
 // candidates that exists, else the first; nothing when it has none. The file
@@ -29,7 +29,7 @@ std::filesystem::path localClientConfigURL(Client client, std::string_view chose
 
 // The whole file, or nothing when it does not exist. An empty file is empty
 // bytes, not nothing. A file over 64 MiB is refused unread with SetupError
-// "配置文件过大，无法安全合并。".
+// files.config.too-large.
 std::optional<Bytes> configurationData(const std::filesystem::path& path);
 
 // Reads the file again: true when it still holds `holding` (nothing: still
@@ -38,22 +38,22 @@ bool fileStillHolds(const std::filesystem::path& path, const std::optional<Bytes
 
 // Nothing gives an empty object; otherwise JSON5 is read. A parse failure is
 // a Json5ParseError; a top level other than an object is SetupError
-// "现有配置必须是对象格式。".
+// files.config.not-an-object.
 nlohmann::json jsonObject(const std::optional<Bytes>& data);
 
 // prettyJSON of `value`, then replaceConfiguration.
 void saveJSON(const nlohmann::json& value, const std::filesystem::path& path,
               const std::optional<Bytes>& holding);
 
-// Refuses with SetupError "配置文件为只读，本工具未做任何更改。请先允许写入该文件后重试。"
-// (the path in the detail) when the file exists and its owner may not write
-// it: the user made it read-only, and the tool does not undo that.
+// Refuses with SetupError files.config.read-only (the path in the detail) when
+// the file exists and its owner may not write it: the user made it read-only,
+// and the tool does not undo that.
 void refuseReadOnlyFile(const std::filesystem::path& path);
 
 // The guarded write: refuses a read-only file (refuseReadOnlyFile) and with
-// "配置文件刚刚被更新，请重试。" when the file no
-// longer holds `holding`, keeps a one-time recovery backup, writes atomically
-// (writeGuardedFile). A failed write takes back the backup it made.
+// files.config.changed-under-us when the file no longer holds `holding`, keeps
+// a one-time recovery backup, writes atomically (writeGuardedFile). A failed write takes back the
+// backup it made.
 void replaceConfiguration(const Bytes& data, const std::filesystem::path& path,
                           const std::optional<Bytes>& holding);
 
@@ -62,7 +62,7 @@ void replaceConfiguration(const Bytes& data, const std::filesystem::path& path,
 // replaced file keeps its owner and group where the process may give them. A
 // symbolic link stays: its target is replaced, in the target's folder; a
 // dangling link or one that leads out of the home folder is refused with
-// "无法应用所选应用的本地配置。". Temporary files older than a minute that a
+// files.config.cannot-apply. Temporary files older than a minute that a
 // killed run left in the folder are removed.
 void writePrivateFile(const Bytes& data, const std::filesystem::path& path);
 
@@ -73,7 +73,7 @@ inline constexpr std::string_view kEmptyFileBackup{"\0corvane: the file existed 
                                                    41};
 
 // writePrivateFile that, right before the rename, checks with fileStillHolds
-// and refuses with "配置文件刚刚被更新，请重试。": an edit by another program
+// and refuses with files.config.changed-under-us: an edit by another program
 // during the write is never overwritten.
 void writeGuardedFile(const Bytes& data, const std::filesystem::path& path,
                       const std::optional<Bytes>& holding);

@@ -10,6 +10,7 @@
 #include "files/json_outline.h"
 #include "files/json_style.h"
 #include "files/json_text.h"
+#include "model/messages.h"
 #include "model/setup_error.h"
 
 namespace corvane {
@@ -65,7 +66,7 @@ public:
         out.reserve(text_.size() + 4096);
         std::size_t cursor = 0;
         for (const Edit& edit : edits_) {
-            if (edit.start < cursor) throw EditCheckFailed("修改位置相互重叠，未写入。");
+            if (edit.start < cursor) throw EditCheckFailed(translated("files.edit.overlapping"));
             out.append(text_.substr(cursor, edit.start - cursor));
             out += edit.text;
             cursor = edit.end;
@@ -368,7 +369,7 @@ Bytes EditableJson::textHolding(const json& intended, const EditableJson* earlie
         holdsIntended = sameJsonValue(parseJson5(edited), intended);
     } catch (const Json5ParseError&) {
     }
-    if (!holdsIntended) throw EditCheckFailed("修改后的配置读回时与预期不符，未写入。");
+    if (!holdsIntended) throw EditCheckFailed(translated("files.edit.does-not-read-back"));
     return edited;
 }
 
@@ -385,7 +386,7 @@ std::optional<EditableJson> editableJson(const std::optional<Bytes>& data) {
 
 json jsonObject(const std::optional<EditableJson>& document) {
     if (!document) return json::object();
-    if (!document->value().is_object()) throw SetupError("现有配置必须是对象格式。");
+    if (!document->value().is_object()) throw SetupError(translated("files.config.not-an-object"));
     return document->value();
 }
 

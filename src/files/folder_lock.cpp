@@ -4,15 +4,16 @@
 #include <sys/file.h>
 
 #include <cerrno>
-#include <system_error>
 #include <thread>
+
+#include "files/file_error.h"
 
 namespace corvane {
 namespace {
 
 int openFolder(const std::filesystem::path& folder) {
     const int descriptor = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (descriptor < 0) throw std::system_error(errno, std::generic_category(), folder.string());
+    if (descriptor < 0) throwFileError(FileStep::lock, folder);
     return descriptor;
 }
 
@@ -29,7 +30,7 @@ FolderLock::FolderLock(const std::filesystem::path& folder, std::chrono::millise
         const int error = errno;
         if (error == EINTR) continue;
         if (error != EWOULDBLOCK || std::chrono::steady_clock::now() >= deadline) {
-            throw std::system_error(error, std::generic_category(), folder.string());
+            throwFileError(FileStep::lock, folder, error);
         }
         std::this_thread::sleep_for(kPoll);
     }

@@ -10,8 +10,8 @@ namespace corvane {
 // An exclusive advisory lock (flock) on a folder, held for the object's
 // lifetime, so that runs of the tool take turns at a read-modify-write of a
 // file in it. Waits at most `patience` for the lock: a holder that is stopped
-// or hung must not hold up the caller for ever. Throws std::system_error when
-// the folder cannot be opened or locked, EWOULDBLOCK when patience runs out.
+// or hung must not hold up the caller for ever. Throws FileError when the
+// folder cannot be opened or locked, EWOULDBLOCK when patience runs out.
 class FolderLock {
 public:
     explicit FolderLock(const std::filesystem::path& folder,

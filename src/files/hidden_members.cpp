@@ -4,6 +4,7 @@
 
 #include "files/home_relative_path.h"
 #include "files/json_outline.h"
+#include "model/messages.h"
 #include "model/setup_error.h"
 
 namespace corvane {
@@ -39,9 +40,9 @@ bool hiddenMemberHolds(const EditableJson& document, std::string_view marker) {
 void refuseHiddenMember(const EditableJson& document, std::string_view marker,
                         const std::filesystem::path& path) {
     if (!hiddenMemberHolds(document, marker)) return;
-    throw SetupError("配置文件中有重复的项，本工具写入的设置被后一项遮住了。请合并重复项后重试。",
-                     homeRelativePath(path) + "：一项写了两次，含“" + std::string(marker) +
-                         "”的是前一项，应用不读它。");
+    throw SetupError(translated("files.config.hidden-member"),
+                     translated("files.config.hidden-member-detail",
+                                {{"file", homeRelativePath(path)}, {"marker", marker}}));
 }
 
 }  // namespace corvane

@@ -16,13 +16,16 @@
 #endif
 
 #include "files/unicode_identifier.h"
+#include "model/messages.h"
 #include "model/text.h"
 
 namespace corvane {
 
 Json5ParseError::Json5ParseError(const std::string& reason, std::size_t line, std::size_t column)
-    : std::runtime_error("第 " + std::to_string(line) + " 行第 " + std::to_string(column) +
-                         " 列：" + reason + "。"),
+    : std::runtime_error(translated("files.json5.at-position", {{"line", std::to_string(line)},
+                                                                {"column", std::to_string(column)},
+                                                                {"reason", reason}})),
+      reason_(reason),
       line_(line),
       column_(column) {}
 
@@ -154,14 +157,14 @@ public:
     json document() {
         if (const std::size_t invalid = firstInvalidUtf8(text_);
             invalid != std::string_view::npos) {
-            fail("文本不是有效的 UTF-8", invalid);
+            fail(translated("files.json5.invalid-utf8"), invalid);
         }
         if (text_.starts_with("\xEF\xBB\xBF")) position_ = 3;
         skipSpace();
-        if (atEnd()) fail("文件中没有任何值", position_);
+        if (atEnd()) fail(translated("files.json5.no-value"), position_);
         json result = value();
         skipSpace();
-        if (!atEnd()) fail("值之后还有多余的内容", position_);
+        if (!atEnd()) fail(translated("files.json5.trailing-content"), position_);
         return result;
     }
 
@@ -200,8 +203,8 @@ private:
     }
 
     [[noreturn]] void unexpected() const {
-        if (atEnd()) fail("文本意外结束", position_);
-        fail("此处的字符不合语法", position_);
+        if (atEnd()) fail(translated("files.json5.unexpected-end"), position_);
+        fail(translated("files.json5.unexpected-character"), position_);
     }
 
     void expect(char c) {
@@ -257,7 +260,9 @@ private:
 
     void skipBlockComment() {
         const std::size_t end = text_.find("*/", position_ + 2);
-        if (end == std::string_view::npos) fail("注释没有结束", position_);
+        if (end == std::string_view::npos) {
+            fail(translated("files.json5.unterminated-comment"), position_);
+        }
         position_ = end + 2;
     }
 
@@ -290,7 +295,7 @@ private:
     }
 
     void enter() {
-        if (++depth_ > kMaxDepth) fail("嵌套层数过多", position_);
+        if (++depth_ > kMaxDepth) fail(translated("files.json5.too-deep"), position_);
         ++position_;
     }
 
@@ -370,20 +375,20 @@ private:
                 ++position_;
             }
             result.append(text_.data() + run, position_ - run);
-            if (atEnd()) fail("字符串没有结束", start);
+            if (atEnd()) fail(translated("files.json5.unterminated-string"), start);
             const char c = text_[position_];
             if (c == quote) {
                 ++position_;
                 return result;
             }
-            if (c != '\\') fail("字符串中有换行", position_);
+            if (c != '\\') fail(translated("files.json5.newline-in-string"), position_);
             escape(result);
         }
     }
 
     void escape(std::string& out) {
         const std::size_t start = position_++;
-        if (atEnd()) fail("字符串没有结束", start);
+        if (atEnd()) fail(translated("files.json5.unterminated-string"), start);
         const char c = text_[position_++];
         switch (c) {
             case 'b':
@@ -405,13 +410,13 @@ private:
                 out += '\v';
                 return;
             case '0':
-                if (isDigit(peek())) fail("\\0 之后不能跟数字", start);
+                if (isDigit(peek())) fail(translated("files.json5.digit-after-null-escape"), start);
                 out += '\0';
                 return;
             case 'x': {
                 const int high = hexValue(peek());
                 const int low = hexValue(peekAt(1));
-                if (high < 0 || low < 0) fail("\\x 之后须有两位十六进制数字", start);
+                if (high < 0 || low < 0) fail(translated("files.json5.bad-hex-escape"), start);
                 position_ += 2;
                 appendUtf8(out, static_cast<char32_t>(high * 16 + low));
                 return;
@@ -427,7 +432,7 @@ private:
             default:
                 break;
         }
-        if (isDigit(c)) fail("除 \\0 外，数字不能转义", start);
+        if (isDigit(c)) fail(translated("files.json5.escaped-digit"), start);
         // Any other character stands for itself; an escaped line or paragraph
         // separator continues the line like an escaped line break.
         --position_;
@@ -441,7 +446,7 @@ private:
         char32_t unit = 0;
         for (int i = 0; i < 4; ++i) {
             const int digit = hexValue(peekAt(static_cast<std::size_t>(i)));
-            if (digit < 0) fail("\\u 之后须有四位十六进制数字", escapeStart);
+            if (digit < 0) fail(translated("files.json5.bad-unicode-escape"), escapeStart);
             unit = unit * 16 + static_cast<char32_t>(digit);
         }
         position_ += 4;
@@ -458,7 +463,7 @@ private:
             const char32_t low = hex4(lowStart);
             if (isLowSurrogate(low)) return 0x10000 + ((unit - 0xD800) << 10) + (low - 0xDC00);
         }
-        fail("代理项不成对", escapeStart);
+        fail(translated("files.json5.unpaired-surrogate"), escapeStart);
     }
 
     std::string identifierName() {
@@ -469,7 +474,7 @@ private:
             char32_t character;
             const bool escaped = text_[position_] == '\\';
             if (escaped) {
-                if (peekAt(1) != 'u') fail("键名中的转义无效", start);
+                if (peekAt(1) != 'u') fail(translated("files.json5.bad-key-escape"), start);
                 position_ += 2;
                 character = hex4(start);
             } else {
@@ -480,7 +485,7 @@ private:
             const bool allowed =
                 name.empty() ? isIdentifierStart(character) : isIdentifierPart(character);
             if (!allowed) {
-                if (escaped) fail("转义得到的字符不能出现在键名中", start);
+                if (escaped) fail(translated("files.json5.escaped-key-character"), start);
                 position_ = start;
                 break;
             }
@@ -565,7 +570,9 @@ private:
         bool exact = true;
         if (peek() == '.') {
             ++position_;
-            if (digits() == 0 && integerDigits == 0) fail("数字格式无效", start);
+            if (digits() == 0 && integerDigits == 0) {
+                fail(translated("files.json5.bad-number"), start);
+            }
             exact = false;
         } else if (integerDigits == 0) {
             unexpected();

@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "files/json_text.h"
+#include "model/messages.h"
 
 namespace corvane {
 namespace {
@@ -16,7 +17,7 @@ void render(std::string& out, const nlohmann::json& value, const JsonStyle& styl
             const std::string& indent, bool oneLine) {
     if (!value.is_structured()) {
         if (value.is_number_float() && !std::isfinite(value.get<double>())) {
-            throw JsonWriteError("JSON cannot hold a non-finite number");
+            throw JsonWriteError(translated("files.json.non-finite"));
         }
         out += value.dump();
         return;

@@ -2,12 +2,14 @@
 
 #include <cmath>
 
+#include "model/messages.h"
+
 namespace corvane {
 namespace {
 
 void requireFinite(const nlohmann::json& value) {
     if (value.is_number_float() && !std::isfinite(value.get<double>())) {
-        throw JsonWriteError("JSON cannot hold a non-finite number");
+        throw JsonWriteError(translated("files.json.non-finite"));
     }
     if (value.is_structured()) {
         for (const auto& element : value) requireFinite(element);

@@ -13,7 +13,9 @@
 
 #include "files/config_files.h"
 #include "files/file_descriptor.h"
+#include "files/file_error.h"
 #include "files/home_relative_path.h"
+#include "model/messages.h"
 #include "model/setup_error.h"
 #include "model/uuid.h"
 #include "platform/home.h"
@@ -28,14 +30,7 @@ constexpr std::string_view kTemporaryPrefix = ".corvane-";
 // left by a run that was killed.
 constexpr std::time_t kStaleTemporarySeconds = 60;
 
-[[noreturn]] void throwFileError(const char* what, const fs::path& path, int error = errno) {
-    throw fs::filesystem_error(what, path, std::error_code(error, std::generic_category()));
-}
-
-// The tool's sentence about `path`, then the system's own reason.
-std::string fileErrorText(const char* before, const fs::path& path, const char* after, int error) {
-    return before + homeRelativePath(path) + after + std::generic_category().message(error);
-}
+std::string systemReason(int error) { return std::generic_category().message(error); }
 
 void writeAll(int descriptor, const Bytes& data, const fs::path& target) {
     const char* next = data.data();
@@ -45,9 +40,9 @@ void writeAll(int descriptor, const Bytes& data, const fs::path& target) {
         const ssize_t written = ::write(descriptor, next, chunk);
         if (written < 0) {
             if (errno == EINTR) continue;
-            throwFileError("write", target);
+            throwFileError(FileStep::write, target);
         }
-        if (written == 0) throwFileError("write", target, EIO);
+        if (written == 0) throwFileError(FileStep::write, target, EIO);
         next += written;
         left -= static_cast<std::size_t>(written);
     }
@@ -123,7 +118,7 @@ void removeStaleTemporaries(const fs::path& folder) {
 }
 
 [[noreturn]] void refuseLink(const std::string& reason) {
-    throw SetupError("无法应用所选应用的本地配置。", reason);
+    throw SetupError(translated("files.config.cannot-apply"), reason);
 }
 
 bool isInside(const fs::path& path, const fs::path& folder) {
@@ -139,11 +134,13 @@ fs::path replacedFile(const fs::path& path) {
     if (::lstat(path.c_str(), &info) != 0 || !S_ISLNK(info.st_mode)) return path;
     std::error_code error;
     fs::path target = fs::canonical(path, error);
-    if (error) refuseLink("the symbolic link points to nothing: " + path.string());
+    if (error) {
+        refuseLink(translated("files.config.link-dangling", {{"file", homeRelativePath(path)}}));
+    }
     const fs::path home = fs::canonical(homeDirectory(), error);
     if (error || !isInside(target, home)) {
-        refuseLink("the symbolic link points outside the home folder: " + path.string() + " -> " +
-                   target.string());
+        refuseLink(translated("files.config.link-outside-home",
+                              {{"file", homeRelativePath(path)}, {"target", target.string()}}));
     }
     return target;
 }
@@ -167,22 +164,26 @@ void writeAtomically(const Bytes& data, const fs::path& path,
         ::open(temporaryPath.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
     if (descriptor < 0) {
         const int error = errno;
-        throw SetupError("无法写入所选应用的本地配置目录。",
-                         fileErrorText("无法在 ", folder, " 中新建文件：", error));
+        throw SetupError(
+            translated("files.config.cannot-write-folder"),
+            translated("files.config.cannot-create-in",
+                       {{"folder", homeRelativePath(folder)}, {"reason", systemReason(error)}}));
     }
     TemporaryFile temporary(temporaryPath);
     FileDescriptor file(descriptor);
     // The creation mode passes through the umask; the file must be exactly 0600.
-    if (::fchmod(file.get(), 0600) != 0) throwFileError("fchmod", temporaryPath);
+    if (::fchmod(file.get(), 0600) != 0) throwFileError(FileStep::setPermissions, temporaryPath);
     keepOwner(file.get(), target);
     writeAll(file.get(), data, target);
-    if (syncToStorage(file.get()) != 0) throwFileError("fsync", temporaryPath);
+    if (syncToStorage(file.get()) != 0) throwFileError(FileStep::flush, temporaryPath);
     file.close();
     if (beforeRename) beforeRename();
     if (::rename(temporaryPath.c_str(), target.c_str()) != 0) {
         const int error = errno;
-        throw SetupError("无法应用所选应用的本地配置。",
-                         fileErrorText("无法替换 ", target, "：", error));
+        throw SetupError(
+            translated("files.config.cannot-apply"),
+            translated("files.config.cannot-replace",
+                       {{"file", homeRelativePath(target)}, {"reason", systemReason(error)}}));
     }
     temporary.markMoved();
     syncFolder(folder);
@@ -195,7 +196,9 @@ void writePrivateFile(const Bytes& data, const fs::path& path) { writeAtomically
 void writeGuardedFile(const Bytes& data, const fs::path& path,
                       const std::optional<Bytes>& holding) {
     writeAtomically(data, path, [&] {
-        if (!fileStillHolds(path, holding)) throw SetupError("配置文件刚刚被更新，请重试。");
+        if (!fileStillHolds(path, holding)) {
+            throw SetupError(translated("files.config.changed-under-us"));
+        }
     });
 }
 
@@ -208,10 +211,10 @@ void createPrivateDirectories(const fs::path& folder) {
         }
         struct stat info {};
         if (::stat(current.c_str(), &info) == 0) {
-            if (!S_ISDIR(info.st_mode)) throwFileError("create folder", current, ENOTDIR);
+            if (!S_ISDIR(info.st_mode)) throwFileError(FileStep::createFolder, current, ENOTDIR);
             break;
         }
-        if (errno != ENOENT) throwFileError("create folder", current);
+        if (errno != ENOENT) throwFileError(FileStep::createFolder, current);
         missing.push_back(current);
         const fs::path parent = current.parent_path();
         if (parent == current) break;
@@ -225,14 +228,14 @@ void createPrivateDirectories(const fs::path& folder) {
             if (error == EEXIST && ::stat(it->c_str(), &info) == 0 && S_ISDIR(info.st_mode)) {
                 continue;
             }
-            throwFileError("create folder", *it, error);
+            throwFileError(FileStep::createFolder, *it, error);
         }
-        if (::chmod(it->c_str(), 0700) != 0) throwFileError("chmod", *it);
+        if (::chmod(it->c_str(), 0700) != 0) throwFileError(FileStep::setPermissions, *it);
     }
 }
 
 void removeFileIfPresent(const fs::path& path) {
-    if (::unlink(path.c_str()) != 0 && errno != ENOENT) throwFileError("remove", path);
+    if (::unlink(path.c_str()) != 0 && errno != ENOENT) throwFileError(FileStep::remove, path);
 }
 
 }  // namespace corvane

@@ -1,5 +1,6 @@
 #include "files/reset_steps.h"
 
+#include "model/messages.h"
 #include "model/setup_error.h"
 
 namespace corvane {
@@ -22,7 +23,9 @@ void finishReset(const std::optional<Bytes>& data, const std::filesystem::path& 
         // link stays.
         writeGuardedFile(Bytes{}, path, previous);
     } else {
-        if (!fileStillHolds(path, previous)) throw SetupError("配置文件刚刚被更新，请重试。");
+        if (!fileStillHolds(path, previous)) {
+            throw SetupError(translated("files.config.changed-under-us"));
+        }
         removeFileIfPresent(path);
     }
     removeFileIfPresent(recoveryBackupURL(path));

@@ -16,10 +16,10 @@ namespace corvane {
 std::optional<Bytes> originalConfiguration(const std::filesystem::path& path);
 
 // Refuses a read-only file (refuseReadOnlyFile), and with
-// "配置文件刚刚被更新，请重试。" unless the file still holds
-// `previous`; then writes `data` atomically (or deletes the file when `data` is
-// nothing; a symbolic link stays and its target is emptied) and finally
-// deletes the recovery backup.
+// files.config.changed-under-us unless the file still holds `previous`; then
+// writes `data` atomically (or deletes the file when `data` is nothing; a
+// symbolic link stays and its target is emptied) and finally deletes the
+// recovery backup.
 void finishReset(const std::optional<Bytes>& data, const std::filesystem::path& path,
                  const std::optional<Bytes>& previous);
 

@@ -1,20 +1,24 @@
 #include "files/unreadable_configuration.h"
 
 #include "files/home_relative_path.h"
+#include "model/messages.h"
 
 namespace corvane {
 
 namespace {
 
 std::string unreadableDetail(const std::filesystem::path& file, const Json5ParseError& error) {
-    return homeRelativePath(file) + " " + error.what();
+    return translated("files.config.unreadable-at", {{"file", homeRelativePath(file)},
+                                                     {"line", std::to_string(error.line())},
+                                                     {"column", std::to_string(error.column())},
+                                                     {"reason", error.reason()}});
 }
 
 }  // namespace
 
 SetupError unreadableConfiguration(const std::filesystem::path& file,
                                    const Json5ParseError& error) {
-    return SetupError("现有配置文件格式有误，无法安全合并。", unreadableDetail(file, error));
+    return SetupError(translated("files.config.malformed"), unreadableDetail(file, error));
 }
 
 std::optional<EditableJson> editableConfiguration(const std::filesystem::path& file,

@@ -8,6 +8,7 @@
 #include "model/setup_error.h"
 #include "platform/platform_error.h"
 #include "platform/posix/posix_workspace.h"
+#include "support/catalogue_text.h"
 #include "support/fake_bundle.h"
 #include "support/temp_home.h"
 
@@ -121,7 +122,7 @@ TEST_F(ApplicationControlTest, ApplicationThatNeverQuitsFailsAfterTheFullWait) {
         control.stopApplication(app);
         FAIL() << "expected SetupError";
     } catch (const SetupError& error) {
-        EXPECT_EQ(error.text(), "Claude 未退出。请保存手头任务后重新打开应用。");
+        EXPECT_EQ(error.text(), testing::zh("apps.stop.did-not-quit", {{"application", "Claude"}}));
     }
     EXPECT_EQ(control.runningApplications(app).size(), 1u);
     // One quit request, not one per check.
@@ -142,7 +143,8 @@ TEST_F(ApplicationControlTest, ShortenedWaitNamesTheBundleFolder) {
         control.stopApplication(app / "");
         FAIL() << "expected SetupError";
     } catch (const SetupError& error) {
-        EXPECT_EQ(error.text(), "Work Buddy 未退出。请保存手头任务后重新打开应用。");
+        EXPECT_EQ(error.text(),
+                  testing::zh("apps.stop.did-not-quit", {{"application", "Work Buddy"}}));
     }
 }
 

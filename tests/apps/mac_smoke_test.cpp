@@ -30,7 +30,7 @@ TEST(MacSmoke, TextEditQuitsWhenAskedFromAWorkerThread) {
             const auto launched = control.launchApplication(*textEdit);
             sawRunning =
                 !launched->isTerminated() && !control.runningApplications(*textEdit).empty();
-            // Fails with the "未退出" message when no end is seen within 8 s.
+            // Fails with apps.stop.did-not-quit when no end is seen within 8 s.
             control.stopApplication(*textEdit);
             sawEnd = launched->isTerminated();
         } catch (...) {

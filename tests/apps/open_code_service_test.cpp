@@ -4,6 +4,7 @@
 #include "model/setup_error.h"
 #include "platform/platform_error.h"
 #include "platform/posix/posix_workspace.h"
+#include "support/catalogue_text.h"
 #include "support/fake_bundle.h"
 #include "support/temp_home.h"
 
@@ -85,7 +86,7 @@ TEST_F(OpenCodeServiceTest, ExitStatusDecides) {
         control_.stopOpenCodeService(openCode("2.0", "exit 1"));
         FAIL() << "expected SetupError";
     } catch (const SetupError& error) {
-        EXPECT_EQ(error.text(), "无法停止 OpenCode 本地服务。请检查 OpenCode 的服务状态。");
+        EXPECT_EQ(error.text(), testing::zh("apps.opencode-service.cannot-stop"));
     }
 }
 
@@ -97,7 +98,7 @@ TEST_F(OpenCodeServiceTest, ToolThatKeepsRunningIsEndedAndReported) {
         control.stopOpenCodeService(app);
         FAIL() << "expected SetupError";
     } catch (const SetupError& error) {
-        EXPECT_EQ(error.text(), "OpenCode 本地服务未退出。请关闭其他 OpenCode 会话后重试。");
+        EXPECT_EQ(error.text(), testing::zh("apps.opencode-service.did-not-stop"));
     }
     pid_t pid = std::stoi(testing::readFile(home_.path() / "pid"));
     EXPECT_FALSE(std::filesystem::exists("/proc/" + std::to_string(pid)));

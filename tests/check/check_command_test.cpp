@@ -11,6 +11,7 @@
 #include <thread>
 #include <vector>
 
+#include "support/catalogue_text.h"
 #include "support/hostile_text.h"
 #include "support/run_program.h"
 #include "support/temp_home.h"
@@ -92,7 +93,8 @@ protected:
     testing::TempHome home_;
 };
 
-const std::string kPassedTimes = "（首个事件 N ms，完成 N ms）\n";
+const std::string kPassedTimes =
+    "（" + testing::zh("check.times", {{"first", "N ms"}, {"last", "N ms"}}) + "）\n";
 
 // The output with every run of digits as one N, since times vary.
 std::string withTimesAsN(const std::string& text) {
@@ -120,9 +122,10 @@ TEST_F(CheckCommandTest, ChecksEveryModelAndReportsEach) {
     const Outcome failed = runCheck(home_, form({"a", "b=Bee", "c"}));
     EXPECT_EQ(failed.status, 1);
     EXPECT_EQ(withTimesAsN(failed.out), "a：通过" + kPassedTimes + "c：通过" + kPassedTimes);
-    EXPECT_EQ(
-        failed.err,
-        "Bee：「Bee」返回 HTTP 401。请核对 Key、认证方式和模型权限。（首个事件 —，完成 —）\n");
+    EXPECT_EQ(failed.err,
+              "Bee：" +
+                  testing::zh("check.model.http-check-key", {{"model", "Bee"}, {"code", "401"}}) +
+                  "（" + testing::zh("check.times", {{"first", "—"}, {"last", "—"}}) + "）\n");
     EXPECT_EQ(gateway_.requests().size(), 3u);
 
     gateway_.setScript({chatStream("data: [DONE]\n")});
@@ -160,7 +163,8 @@ TEST_F(CheckCommandTest, PrintsOneJsonArray) {
                               {"httpStatus", 401},
                               {"firstEventMs", nullptr},
                               {"totalMs", nullptr},
-                              {"message", "「Bee」返回 HTTP 401。请核对 Key、认证方式和模型权限。"},
+                              {"message", testing::zh("check.model.http-check-key",
+                                                      {{"model", "Bee"}, {"code", "401"}})},
                               {"detail", nullptr}}));
 }
 
@@ -231,7 +235,8 @@ TEST_F(CheckCommandTest, VerboseNamesTheProxyAndTheTrustedCertificates) {
     EXPECT_EQ(garbled.status, 1);
     EXPECT_TRUE(
         garbled.out.starts_with("代理：http://[bad（环境变量 https_proxy）\n"
-                                "受信任证书：libcurl 默认证书库\n"))
+                                "受信任证书：" +
+                                testing::zh("check.trust.libcurl-default") + "\n"))
         << garbled.out;
     EXPECT_NE(garbled.err.find("proxy"), std::string::npos) << garbled.err;
     EXPECT_EQ((garbled.out + garbled.err).find("secret"), std::string::npos) << garbled.err;
@@ -240,7 +245,7 @@ TEST_F(CheckCommandTest, VerboseNamesTheProxyAndTheTrustedCertificates) {
 TEST_F(CheckCommandTest, SendsNothingWhenTheFormIsInvalid) {
     const Outcome invalid = runCheck(home_, form({"a b"}));
     EXPECT_EQ(invalid.status, 1);
-    EXPECT_EQ(invalid.err, "请为每一行填入供应商提供的 Model ID。\n");
+    EXPECT_EQ(invalid.err, testing::zh("model.form.model-id-per-row") + "\n");
     EXPECT_TRUE(gateway_.requests().empty());
 }
 

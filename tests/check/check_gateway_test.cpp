@@ -14,6 +14,7 @@
 
 #include "model/setup_error.h"
 #include "platform/platform_error.h"
+#include "support/catalogue_text.h"
 #include "support/temp_home.h"
 #include "support/test_gateway.h"
 
@@ -94,15 +95,18 @@ TEST_F(CheckGatewayTest, JudgesTheStatusCode) {
         std::string expected;
     };
     const std::vector<StatusCase> cases = {
-        {400, "「Sonnet」返回 HTTP 400。请核对接口地址、协议和 Model ID。"},
-        {404, "「Sonnet」返回 HTTP 404。请核对接口地址、协议和 Model ID。"},
-        {422, "「Sonnet」返回 HTTP 422。请核对接口地址、协议和 Model ID。"},
-        {401, "「Sonnet」返回 HTTP 401。请核对 Key、认证方式和模型权限。"},
-        {403, "「Sonnet」返回 HTTP 403。请核对 Key、认证方式和模型权限。"},
-        {429, "「Sonnet」返回 HTTP 429，配置未应用。"},
-        {500, "「Sonnet」返回 HTTP 500，配置未应用。"},
-        {201, "「Sonnet」返回 HTTP 201，配置未应用。"},
-        {204, "「Sonnet」返回 HTTP 204，配置未应用。"},
+        {400,
+         testing::zh("check.model.http-check-address", {{"model", "Sonnet"}, {"code", "400"}})},
+        {404,
+         testing::zh("check.model.http-check-address", {{"model", "Sonnet"}, {"code", "404"}})},
+        {422,
+         testing::zh("check.model.http-check-address", {{"model", "Sonnet"}, {"code", "422"}})},
+        {401, testing::zh("check.model.http-check-key", {{"model", "Sonnet"}, {"code", "401"}})},
+        {403, testing::zh("check.model.http-check-key", {{"model", "Sonnet"}, {"code", "403"}})},
+        {429, testing::zh("check.model.http-failed", {{"model", "Sonnet"}, {"code", "429"}})},
+        {500, testing::zh("check.model.http-failed", {{"model", "Sonnet"}, {"code", "500"}})},
+        {201, testing::zh("check.model.http-failed", {{"model", "Sonnet"}, {"code", "201"}})},
+        {204, testing::zh("check.model.http-failed", {{"model", "Sonnet"}, {"code", "204"}})},
     };
     const GatewaySettings claude =
         settings(Client::claude, "x-api-key", "claude-sonnet-test", "Sonnet");
@@ -116,12 +120,15 @@ TEST_F(CheckGatewayTest, JudgesTheStatusCode) {
 }
 
 TEST_F(CheckGatewayTest, RequiresAnEventStreamMediaTypeOnSuccess) {
-    EXPECT_EQ(failureWith(streamOf({kChatDone}, "application/json")),
-              "「m」未返回 OpenCode Desktop 所需的流式响应。");
-    EXPECT_EQ(failureWith(streamOf({kChatDone}, "")),
-              "「m」未返回 OpenCode Desktop 所需的流式响应。");
-    EXPECT_EQ(failureWith(streamOf({kChatDone}, "text/event-streaming")),
-              "「m」未返回 OpenCode Desktop 所需的流式响应。");
+    EXPECT_EQ(
+        failureWith(streamOf({kChatDone}, "application/json")),
+        testing::zh("check.model.not-streaming", {{"model", "m"}, {"client", "OpenCode Desktop"}}));
+    EXPECT_EQ(
+        failureWith(streamOf({kChatDone}, "")),
+        testing::zh("check.model.not-streaming", {{"model", "m"}, {"client", "OpenCode Desktop"}}));
+    EXPECT_EQ(
+        failureWith(streamOf({kChatDone}, "text/event-streaming")),
+        testing::zh("check.model.not-streaming", {{"model", "m"}, {"client", "OpenCode Desktop"}}));
     EXPECT_EQ(failureWith(streamOf({kChatDone}, "Text/Event-Stream; charset=utf-8")), "");
     EXPECT_EQ(failureWith(streamOf({kChatDone}, "text/event-stream ;charset=UTF-8")), "");
 }
@@ -130,7 +137,8 @@ TEST_F(CheckGatewayTest, NeverFollowsARedirect) {
     TestGateway elsewhere({streamOf({kChatDone})});
     GatewayReply redirect = statusOnly(302, "text/plain");
     redirect.location = elsewhere.address() + "/v1/chat/completions";
-    EXPECT_EQ(failureWith(redirect), "「m」返回 HTTP 302，配置未应用。");
+    EXPECT_EQ(failureWith(redirect),
+              testing::zh("check.model.http-failed", {{"model", "m"}, {"code", "302"}}));
     EXPECT_TRUE(elsewhere.requests().empty());
     EXPECT_EQ(gateway_.requests().size(), 1u);
 }
@@ -256,8 +264,8 @@ TEST_F(CheckGatewayTest, FailsOnEachProtocolsErrorEvent) {
     };
     for (const ErrorCase& c : cases) {
         EXPECT_EQ(failureWith(streamOf({c.stream}), c.client),
-                  c.client == Client::claude ? "「claude-x」的流式响应返回错误。"
-                                             : "「m」的流式响应返回错误。")
+                  testing::zh("check.model.stream-error",
+                              {{"model", c.client == Client::claude ? "claude-x" : "m"}}))
             << c.stream;
     }
 }
@@ -270,12 +278,16 @@ TEST_F(CheckGatewayTest, StopsReadingAtTheFirstVerdict) {
 }
 
 TEST_F(CheckGatewayTest, FailsWhenTheStreamEndsWithoutAVerdict) {
-    EXPECT_EQ(failureWith(streamOf({})), "「m」没有完成 OpenCode Desktop 的流式测试。");
+    EXPECT_EQ(failureWith(streamOf({})),
+              testing::zh("check.model.stream-unfinished",
+                          {{"model", "m"}, {"client", "OpenCode Desktop"}}));
     EXPECT_EQ(failureWith(streamOf({"data: {\"choices\":[]}\n\n"})),
-              "「m」没有完成 OpenCode Desktop 的流式测试。");
+              testing::zh("check.model.stream-unfinished",
+                          {{"model", "m"}, {"client", "OpenCode Desktop"}}));
     // [DONE] does not end an Anthropic stream.
     EXPECT_EQ(failureWith(streamOf({"data: [DONE]\n\n"}), Client::claude),
-              "「claude-x」没有完成 Claude 的流式测试。");
+              testing::zh("check.model.stream-unfinished",
+                          {{"model", "claude-x"}, {"client", "Claude"}}));
     // A last line without a line break still counts.
     EXPECT_EQ(failureWith(streamOf({"data: {}\n\ndata: [DONE]"})), "");
 }
@@ -284,7 +296,8 @@ TEST_F(CheckGatewayTest, DropsLinesLongerThanOneMebibyte) {
     const std::string padding(1024 * 1024 + 16, ' ');
     // Trimmed, this line would be [DONE]; being too long it decides nothing.
     EXPECT_EQ(failureWith(streamOf({"data: [DONE]" + padding + "\n"})),
-              "「m」没有完成 OpenCode Desktop 的流式测试。");
+              testing::zh("check.model.stream-unfinished",
+                          {{"model", "m"}, {"client", "OpenCode Desktop"}}));
     EXPECT_EQ(
         failureWith(streamOf({"data: " + std::string(2 * 1024 * 1024, 'x'), "\ndata: [DONE]\n"})),
         "");
@@ -293,33 +306,34 @@ TEST_F(CheckGatewayTest, DropsLinesLongerThanOneMebibyte) {
 TEST_F(CheckGatewayTest, ReportsABrokenStreamAsInterrupted) {
     GatewayReply dropped = streamOf({"data: {\"choices\":[]}\n\n"});
     dropped.drop = true;
-    EXPECT_EQ(failureWith(dropped), "「m」的流式测试中断，请稍后重试。");
+    EXPECT_EQ(failureWith(dropped),
+              testing::zh("check.model.stream-interrupted", {{"model", "m"}}));
 
     GatewayReply silent = streamOf({"data: {}\n\n"});
     silent.chunks.push_back({kChatDone, 10s});
     EXPECT_EQ(failureWith(silent, Client::openCode, {.idle = 300ms, .total = 20s}),
-              "「m」的流式测试中断，请稍后重试。");
+              testing::zh("check.model.stream-interrupted", {{"model", "m"}}));
 
     // Data keeps arriving, but the whole exchange takes too long.
     GatewayReply trickle = streamOf({});
     for (int i = 0; i < 60; ++i) trickle.chunks.push_back({": keep-alive\n", 100ms});
     trickle.chunks.push_back({kChatDone});
     EXPECT_EQ(failureWith(trickle, Client::openCode, {.idle = 2s, .total = 800ms}),
-              "「m」的流式测试中断，请稍后重试。");
+              testing::zh("check.model.stream-interrupted", {{"model", "m"}}));
 }
 
 TEST_F(CheckGatewayTest, ReportsNoResponseHeadAsCannotConnect) {
-    const std::string cannotConnect = "无法连接模型接口。请检查地址和网络后重试。";
+    const std::string cannotConnect = testing::zh("check.gateway.unreachable");
 
     GatewayReply late = streamOf({kChatDone});
     late.headDelay = 10s;
     EXPECT_EQ(failureWith(late, Client::openCode, {.idle = 300ms, .total = 20s}), cannotConnect);
-    EXPECT_EQ(detail_, "the gateway sent nothing in time");
+    EXPECT_EQ(detail_, testing::zh("check.transfer.nothing-in-time"));
 
     // A certificate from an unknown authority is refused.
     TestGateway stranger({streamOf({kChatDone})});
     home_.setEnvironment("SSL_CERT_FILE", stranger.caFile().string());
-    EXPECT_EQ(failureWith(streamOf({kChatDone})), cannotConnect);
+    EXPECT_EQ(failureWith(streamOf({kChatDone})), testing::zh("check.gateway.unreachable"));
     home_.setEnvironment("SSL_CERT_FILE", gateway_.caFile().string());
 
     // A port nobody listens on.
@@ -339,7 +353,7 @@ TEST_F(CheckGatewayTest, ReportsNoResponseHeadAsCannotConnect) {
 }
 
 TEST_F(CheckGatewayTest, ReportsAnAnswerThatIsNotHttp) {
-    EXPECT_EQ(failureWith(statusOnly(1000)), "接口未返回有效的 HTTP 响应。");
+    EXPECT_EQ(failureWith(statusOnly(1000)), testing::zh("check.gateway.not-http"));
 }
 
 TEST_F(CheckGatewayTest, EndsPromptlyWithCancellationOnAStopRequest) {
@@ -402,7 +416,7 @@ TEST_F(CheckGatewayTest, TrustsACertificateFolderNamedInTheEnvironment) {
     // An empty folder trusts nothing: the certificate came from the folder.
     std::filesystem::remove_all(folder);
     std::filesystem::create_directory(folder);
-    EXPECT_EQ(failureWith(streamOf({kChatDone})), "无法连接模型接口。请检查地址和网络后重试。");
+    EXPECT_EQ(failureWith(streamOf({kChatDone})), testing::zh("check.gateway.unreachable"));
 }
 
 // The Mac hands its keychains' certificates over as text; they replace every

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "model/setup_error.h"
+#include "support/catalogue_text.h"
 #include "support/temp_home.h"
 #include "support/test_gateway.h"
 
@@ -59,15 +60,27 @@ TEST(GatewayModels, EndsAtTheLimitsOfTheWholeListing) {
          endless,
          {.pages = 3},
          {"m0", "m1", "m2"},
-         "已读取 3 页，达到页数上限。"},
+         testing::zhCount("check.models.page-limit", "check.models.page-limit.plural", 3)},
         {"cursor seen before",
          {page("a", true, "x"), page("b", true, "y"), page("c", true, "x")},
          {},
          {"a", "b", "c"},
-         "网关再次给出了已读取过的翻页位置。"},
+         testing::zh("check.models.page-repeated")},
         // Each page is 53 bytes: the third goes over 120.
-        {"total size", endless, {.bytes = 120}, {"m0", "m1"}, "模型列表合计超过 120 字节。"},
-        {"total time", slow, {.total = 1000ms}, {}, "读取模型列表超过 1 秒。"},
+        {"total size",
+         endless,
+         {.bytes = 120},
+         {"m0", "m1"},
+         testing::zh(
+             "check.models.total-too-large",
+             {{"size", testing::zhCount("check.models.bytes", "check.models.bytes.plural", 120)}})},
+        {"total time",
+         slow,
+         {.total = 1000ms},
+         {},
+         testing::zh("check.models.took-too-long",
+                     {{"duration", testing::zhCount("check.models.seconds",
+                                                    "check.models.seconds.plural", 1)}})},
         {"has_more null", {page("a", nullptr, "a"), page("b", false, "b")}, {}, {"a"}, {}},
         {"has_more text", {page("a", "false", "a"), page("b", false, "b")}, {}, {"a"}, {}},
         {"last page", {page("a", true, "a"), page("b", false, "b")}, {}, {"a", "b"}, {}},
@@ -104,7 +117,10 @@ TEST(GatewayModels, RefusesAFirstPageOverTheSizeLimit) {
         gatewayModels(connection, Client::openCode, {}, {}, {.bytes = 10}, trust);
         ADD_FAILURE() << "no error";
     } catch (const SetupError& error) {
-        EXPECT_EQ(error.text(), "网关返回的模型列表超过 10 字节，已拒绝读取。");
+        EXPECT_EQ(error.text(),
+                  testing::zh("check.models.too-large",
+                              {{"size", testing::zhCount("check.models.bytes",
+                                                         "check.models.bytes.plural", 10)}}));
     }
 }
 

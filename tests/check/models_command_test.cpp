@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "model/text.h"
+#include "support/catalogue_text.h"
 #include "support/hostile_text.h"
 #include "support/run_program.h"
 #include "support/test_gateway.h"
@@ -66,8 +67,7 @@ TEST(ModelsCommandTest, ReadsEachListShapeAndRefusesWhatIsNotAList) {
         hostileJson.push_back({{"id", text.raw}, {"name", nullptr}});
         hostileShown += text.shown + "\n";
     }
-    const std::string notFound =
-        "网关没有提供模型列表（/v1/models 返回 HTTP 404）。请核对接口地址，或手动填写 Model ID。\n";
+    const std::string notFound = testing::zh("check.models.not-offered") + "\n";
     const std::vector<ListCase> cases = {
         {"openai", {listReply(openAi)}, {}, 0, "gpt-a\ngpt-b\n", "", {"/api/v1/models"}},
         {"openai json",
@@ -92,7 +92,9 @@ TEST(ModelsCommandTest, ReadsEachListShapeAndRefusesWhatIsNotAList) {
          {},
          0,
          twenty,
-         "模型列表不完整：已读取 20 页，达到页数上限。\n",
+         "模型列表不完整：" +
+             testing::zhCount("check.models.page-limit", "check.models.page-limit.plural", 20) +
+             "\n",
          {}},
         {"hostile ids", {listReply(hostile)}, {}, 0, hostileShown, "", {}},
         {"hostile ids, exact json",
@@ -107,7 +109,7 @@ TEST(ModelsCommandTest, ReadsEachListShapeAndRefusesWhatIsNotAList) {
          {"--key-stdin"},
          1,
          "",
-         "请粘贴完整的 API Key。\n",
+         testing::zh("model.form.key-incomplete") + "\n",
          {}},
         {"empty",
          {listReply({{"data", nlohmann::json::array()}})},
@@ -121,16 +123,22 @@ TEST(ModelsCommandTest, ReadsEachListShapeAndRefusesWhatIsNotAList) {
          {},
          1,
          "",
-         "获取模型列表返回 HTTP 401。请核对 Key 和认证方式。\n",
+         testing::zh("check.models.http-check-key", {{"code", "401"}}) + "\n",
          {}},
         {"no endpoint", {listReply({{"error", "no"}}, 404)}, {}, 1, "", notFound, {}},
-        {"huge", {huge}, {}, 1, "", "网关返回的模型列表超过 8 MiB，已拒绝读取。\n", {}},
+        {"huge",
+         {huge},
+         {},
+         1,
+         "",
+         testing::zh("check.models.too-large", {{"size", "8 MiB"}}) + "\n",
+         {}},
         {"not a list",
          {listReply({{"models", openAi["data"]}})},
          {},
          1,
          "",
-         "网关返回的模型列表无法识别。\n",
+         testing::zh("check.models.unrecognised") + "\n",
          {}},
         {"escapes decoded",
          {bodyReply(R"({"data":[{"id":"gpt\u002da\n\u00e9"}]})")},
@@ -146,21 +154,21 @@ TEST(ModelsCommandTest, ReadsEachListShapeAndRefusesWhatIsNotAList) {
          {},
          1,
          "",
-         "网关返回的模型列表无法识别。\n",
+         testing::zh("check.models.unrecognised") + "\n",
          {}},
         {"nul after the list",
          {bodyReply(std::string(R"({"data":[{"id":"a"}]})") + '\0' + "{")},
          {},
          1,
          "",
-         "网关返回的模型列表无法识别。\n",
+         testing::zh("check.models.unrecognised") + "\n",
          {}},
         {"id not utf-8",
          {bodyReply("{\"data\":[{\"id\":\"a\xff\"}]}")},
          {},
          1,
          "",
-         "网关返回的模型列表无法识别。\n",
+         testing::zh("check.models.unrecognised") + "\n",
          {}},
     };
     for (const ListCase& c : cases) {

@@ -12,6 +12,7 @@
 
 #include "check/check_gateway.h"
 #include "model/setup_error.h"
+#include "support/catalogue_text.h"
 #include "support/temp_home.h"
 
 extern char** environ;
@@ -66,7 +67,8 @@ TEST(TestGatewayTool, ServesItsScriptAndRecordsEachRequest) {
         checkGateway(settings, model, Client::claude, {});
         ADD_FAILURE() << "the first reply is a 403";
     } catch (const SetupError& error) {
-        EXPECT_EQ(error.text(), "「claude-haiku」返回 HTTP 403。请核对 Key、认证方式和模型权限。");
+        EXPECT_EQ(error.text(), testing::zh("check.model.http-check-key",
+                                            {{"model", "claude-haiku"}, {"code", "403"}}));
     }
     EXPECT_NO_THROW(checkGateway(settings, model, Client::claude, {}));
 

@@ -360,7 +360,9 @@ TEST(WorkflowCommands, FailureDetailFollowsTheSentenceOnStandardError) {
     EXPECT_NE((result.output + result.error).find(sentence), std::string::npos);
     // The detail is the line of standard error after the sentence, wherever that went.
     EXPECT_EQ(result.error.substr(result.error.find('\n', result.error.find(sentence)) + 1),
-              "filesystem error: read: Is a directory [" + folder.string() + "]\n")
+              testing::zh("files.error.read",
+                          {{"file", "~/openclaw.json"}, {"reason", "Is a directory"}}) +
+                  "\n")
         << result.error;
 }
 

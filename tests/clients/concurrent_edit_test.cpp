@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include "files/config_files.h"
+#include "support/catalogue_text.h"
 #include "support/gateway_samples.h"
 #include "support/run_program.h"
 #include "support/temp_home.h"
@@ -52,7 +53,7 @@ TEST(ConcurrentEdit, AResetRefusesAFileChangedAfterItWasRead) {
             ASSERT_EQ(readFile(backup), target.original);
 
             EXPECT_EQ(raceReset(target.client, change, file),
-                      "refused: 配置文件刚刚被更新，请重试。\n");
+                      "refused: " + testing::zh("files.config.changed-under-us") + "\n");
             if (change == "edit") {
                 EXPECT_EQ(readFile(file), applied + "\n");
             } else {

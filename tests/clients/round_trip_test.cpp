@@ -12,6 +12,7 @@
 #include "files/config_files.h"
 #include "files/editable_json.h"
 #include "model/setup_error.h"
+#include "support/catalogue_text.h"
 #include "support/gateway_samples.h"
 #include "support/temp_home.h"
 
@@ -256,11 +257,10 @@ TEST_F(RoundTrip, AHiddenCopyOfTheToolsEntryIsNeverCalledClean) {
             reset(c.client);
             ADD_FAILURE() << "reset";
         } catch (const SetupError& error) {
-            EXPECT_EQ(error.text(),
-                      "配置文件中有重复的项，本工具写入的设置被后一项遮住了。请合并重复项后重试。");
-            EXPECT_EQ(
-                error.detail(),
-                "~/" + c.file + "：一项写了两次，含“corvane-desktop”的是前一项，应用不读它。");
+            EXPECT_EQ(error.text(), testing::zh("files.config.hidden-member"));
+            EXPECT_EQ(error.detail(),
+                      testing::zh("files.config.hidden-member-detail",
+                                  {{"file", "~/" + c.file}, {"marker", "corvane-desktop"}}));
         }
         EXPECT_EQ(readFile(target), text);
         EXPECT_TRUE(std::filesystem::exists(recoveryBackupURL(target)));

@@ -13,6 +13,7 @@
 
 #include "files/config_files.h"
 #include "files/reset_steps.h"
+#include "support/catalogue_text.h"
 #include "support/setup_error_text.h"
 #include "support/stray_temporaries.h"
 #include "support/temp_home.h"
@@ -67,7 +68,7 @@ TEST(ConcurrentWrite, AnEditJustBeforeTheRenameIsNeverOverwritten) {
         };
         const std::string text = testing::setupErrorText([&] { c.write(file); });
         afterSync = nullptr;
-        EXPECT_EQ(text, "配置文件刚刚被更新，请重试。");
+        EXPECT_EQ(text, testing::zh("files.config.changed-under-us"));
         EXPECT_EQ(readFile(file), "theirs edited");
         EXPECT_EQ(fs::exists(recoveryBackupURL(file)), c.backupStays);
         EXPECT_TRUE(testing::strayTemporaries(home.path()).empty());

@@ -15,6 +15,7 @@
 #include "files/reset_steps.h"
 #include "model/setup_error.h"
 #include "model/uuid.h"
+#include "support/catalogue_text.h"
 #include "support/setup_error_text.h"
 #include "support/stray_temporaries.h"
 #include "support/temp_home.h"
@@ -31,9 +32,9 @@ using testing::strayTemporaries;
 using testing::TempHome;
 using testing::writeFile;
 
-const std::string kChanged = "配置文件刚刚被更新，请重试。";
-const std::string kCannotCreate = "无法写入所选应用的本地配置目录。";
-const std::string kCannotRename = "无法应用所选应用的本地配置。";
+const std::string kChanged = testing::zh("files.config.changed-under-us");
+const std::string kCannotCreate = testing::zh("files.config.cannot-write-folder");
+const std::string kCannotRename = testing::zh("files.config.cannot-apply");
 
 TEST(LocalClientConfigURL, TrimsExpandsTildeAndFallsBackToTheDefault) {
     TempHome home;
@@ -94,7 +95,8 @@ TEST(ConfigurationData, RefusesFilesOverSixtyFourMebibytesUnread) {
     const fs::path file = home.path() / "config.json";
     writeFile(file, "");
     fs::resize_file(file, (std::uintmax_t{64} << 20) + 1);
-    EXPECT_EQ(setupErrorText([&] { configurationData(file); }), "配置文件过大，无法安全合并。");
+    EXPECT_EQ(setupErrorText([&] { configurationData(file); }),
+              testing::zh("files.config.too-large"));
 }
 
 TEST(RecoveryBackupURL, IsHiddenBesideTheFile) {
@@ -214,7 +216,7 @@ TEST(ReplaceConfiguration, WritesThroughSymbolicLinksThatStayInTheHome) {
         const auto [text, detail] = thrownSetupError(
             [&] { replaceConfiguration("new", refused, configurationData(refused)); });
         EXPECT_EQ(text, kCannotRename);
-        EXPECT_NE(detail.find(refused.string()), std::string::npos) << detail;
+        EXPECT_NE(detail.find("~/app/" + std::string(name)), std::string::npos) << detail;
         EXPECT_TRUE(fs::is_symlink(refused)) << name;
         EXPECT_FALSE(fs::exists(recoveryBackupURL(refused))) << name;
     }
@@ -283,8 +285,9 @@ TEST(ReplaceConfiguration, ReadOnlyFileIsRefusedAndKeepsItsMode) {
         writeFile(file, "mine");
         fs::permissions(file, static_cast<fs::perms>(0444));
         const auto refusal = thrownSetupError([&] { write(file); });
-        EXPECT_EQ(refusal.text, "配置文件为只读，本工具未做任何更改。请先允许写入该文件后重试。");
-        EXPECT_EQ(refusal.detail, "~/config.json：文件为只读（权限 0444）。");
+        EXPECT_EQ(refusal.text, testing::zh("files.config.read-only"));
+        EXPECT_EQ(refusal.detail, testing::zh("files.config.read-only-detail",
+                                              {{"file", "~/config.json"}, {"mode", "0444"}}));
         EXPECT_EQ(readFile(file), "mine");
         EXPECT_EQ(permissions(file), 0444u);
         EXPECT_FALSE(fs::exists(recoveryBackupURL(file)));
@@ -386,7 +389,7 @@ TEST(JsonObject, ReadsJson5ObjectsAndRefusesOtherTopLevels) {
               nlohmann::json::parse(R"({"a":1,"b":[2]})"));
     for (const char* text : {"[]", "1", "\"text\"", "null"}) {
         EXPECT_EQ(setupErrorText([&] { jsonObject(std::optional<Bytes>(text)); }),
-                  "现有配置必须是对象格式。")
+                  testing::zh("files.config.not-an-object"))
             << text;
     }
     EXPECT_THROW(jsonObject(std::optional<Bytes>("")), Json5ParseError);

@@ -5,6 +5,7 @@
 #include <filesystem>
 
 #include "model/setup_error.h"
+#include "support/catalogue_text.h"
 #include "support/temp_home.h"
 
 namespace corvane {
@@ -76,7 +77,7 @@ TEST(FinishReset, RefusesWhenTheFileChangedAndTouchesNothing) {
                 finishReset(data, file, c.previous);
                 ADD_FAILURE() << c.name << ": no error";
             } catch (const SetupError& error) {
-                EXPECT_EQ(error.text(), "配置文件刚刚被更新，请重试。") << c.name;
+                EXPECT_EQ(error.text(), testing::zh("files.config.changed-under-us")) << c.name;
             }
             EXPECT_EQ(configurationData(file), c.onDisk) << c.name;
             EXPECT_EQ(readFile(recoveryBackupURL(file)), "earlier") << c.name;

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "support/catalogue_text.h"
+
 namespace corvane {
 namespace {
 
@@ -20,7 +22,7 @@ TEST(Client, PropertiesFollowTheCatalogue) {
         Client client;
         bool multiple;
         bool displayName;
-        std::string_view protocol;
+        std::string protocol;
     };
     const Row rows[] = {
         {Client::claude, true, true, "Anthropic Messages"},
@@ -29,7 +31,7 @@ TEST(Client, PropertiesFollowTheCatalogue) {
         {Client::openClaw, true, true, "OpenAI Chat Completions"},
         {Client::workBuddy, true, false, "OpenAI Chat Completions"},
         {Client::hermes, false, false, "OpenAI Chat Completions"},
-        {Client::cursor, false, false, "应用内配置"},
+        {Client::cursor, false, false, testing::zh("model.client.protocol.in-app")},
     };
     ASSERT_EQ(allClients().size(), std::size(rows));
     for (std::size_t i = 0; i < std::size(rows); ++i) {

@@ -6,14 +6,13 @@
 
 #include "clients/claude/claude_activation.h"
 #include "files/json_text.h"
+#include "model/messages.h"
 #include "model/setup_error.h"
 #include "platform/home.h"
 
 namespace corvane {
 namespace {
 
-constexpr const char* kMalformed = "Claude 的现有配置格式异常。";
-constexpr const char* kProfileName = "自定义网关";
 constexpr std::string_view kSealedPrefix = "__sealed__:";
 constexpr const char* kGatewayMode = "3p";
 
@@ -37,7 +36,7 @@ nlohmann::json entries(const nlohmann::json& meta) {
     if (!found->is_array() ||
         !std::all_of(found->begin(), found->end(),
                      [](const nlohmann::json& entry) { return entry.is_object(); })) {
-        throw SetupError(kMalformed);
+        throw SetupError(translated("clients.claude.malformed"));
     }
     return *found;
 }
@@ -112,9 +111,10 @@ FilePlan ClaudeFiles::applyPlan(const GatewaySettings& settings) const {
 
     const auto own = std::find_if(list.begin(), list.end(), isToolEntry);
     if (own != list.end()) {
-        (*own)["name"] = kProfileName;
+        (*own)["name"] = translated("clients.provider-name");
     } else {
-        list.push_back({{"id", kClaudeProfileIdentifier}, {"name", kProfileName}});
+        list.push_back(
+            {{"id", kClaudeProfileIdentifier}, {"name", translated("clients.provider-name")}});
     }
     metaObject["appliedId"] = kClaudeProfileIdentifier;
     metaObject["entries"] = std::move(list);
@@ -214,7 +214,9 @@ std::optional<EditableJson> ClaudeFiles::document(const std::filesystem::path& p
     const std::optional<Bytes> data = configurationData(path);
     if (!data) return std::nullopt;
     // Claude reads strict JSON; what it would refuse is not edited either.
-    if (!nlohmann::json::parse(*data).is_object()) throw SetupError(kMalformed);
+    if (!nlohmann::json::parse(*data).is_object()) {
+        throw SetupError(translated("clients.claude.malformed"));
+    }
     return EditableJson(*data);
 }
 

@@ -65,7 +65,7 @@ public:
 
 private:
     // The file as Claude wrote it, nothing when it is missing; the strict
-    // parser's error when it is not JSON, SetupError "Claude 的现有配置格式异常。"
+    // parser's error when it is not JSON, SetupError clients.claude.malformed
     // when it is not one object.
     std::optional<EditableJson> document(const std::filesystem::path& path) const;
     nlohmann::json object(const std::filesystem::path& path) const;

@@ -5,6 +5,7 @@
 #include <utility>
 
 #include "clients/claude/claude_files.h"
+#include "model/messages.h"
 #include "model/setup_error.h"
 #include "platform/home.h"
 #include "platform/pause.h"
@@ -13,10 +14,6 @@
 namespace corvane {
 namespace {
 
-constexpr const char* kManaged =
-    "这台 Mac 的 Claude 由设备管理设置控制。请联系管理员应用网关配置。";
-constexpr const char* kNotSealed = "Claude 未确认保存API Key，已恢复原配置。";
-constexpr const char* kRestoreFailed = "恢复 Claude 的设置时遇到问题。请保留此提示并检查配置文件。";
 constexpr const char* kPreferenceFile = "com.anthropic.claudefordesktop.plist";
 
 // Only existence counts; a path that cannot be examined counts as absent.
@@ -43,7 +40,7 @@ bool isManaged(const std::filesystem::path& managedPreferences) {
             removeFileIfPresent(files.profile());
         } catch (...) {
         }
-        throw SetupError(kRestoreFailed);
+        throw SetupError(translated("clients.claude.restore-failed"));
     }
     try {
         control.launchApplication(application);
@@ -65,7 +62,7 @@ std::exception_ptr waitForSealing(const ClaudeFiles& files, const RunningApplica
             return std::current_exception();
         }
     }
-    return std::make_exception_ptr(SetupError(kNotSealed));
+    return std::make_exception_ptr(SetupError(translated("clients.claude.key-not-sealed")));
 }
 
 // Claude must be gone before its old files come back, or it may overwrite them.
@@ -88,7 +85,7 @@ void configureClaude(const GatewaySettings& settings, const std::filesystem::pat
                      const ApplicationControl& control, const ClaudeTiming& timing,
                      const std::filesystem::path& managedPreferences) {
     const ClaudeFiles files = ClaudeFiles::inHome();
-    if (isManaged(managedPreferences)) throw SetupError(kManaged);
+    if (isManaged(managedPreferences)) throw SetupError(translated("clients.claude.managed"));
     const ClaudeSnapshot snapshot = files.snapshot();
     control.stopApplication(application);
 
@@ -96,7 +93,7 @@ void configureClaude(const GatewaySettings& settings, const std::filesystem::pat
     try {
         files.apply(settings);
         claude = control.launchApplication(application);
-        if (!claude) throw PlatformError("Claude desktop was not started");
+        if (!claude) throw PlatformError(translated("clients.claude.not-started"));
     } catch (...) {
         rollBack(files, snapshot, application, control, std::current_exception());
     }

@@ -4,6 +4,7 @@
 #include <nlohmann/json.hpp>
 
 #include "clients/codex/codex_files.h"
+#include "model/messages.h"
 #include "model/text.h"
 
 namespace corvane {
@@ -336,7 +337,8 @@ bool CodexConfigDocument::namesOwnedProvider() const {
 std::optional<std::string> CodexConfigDocument::tableClash() const {
     for (const auto& entry : root) {
         if (liesInOwnedProvider(assignedKey(entry))) {
-            return "the key " + joinedKey(assignedKey(entry)) + " defines the provider by hand";
+            return translated("clients.codex.table-clash.key",
+                              {{"key", joinedKey(assignedKey(entry))}});
         }
     }
     std::vector<std::string> declared;
@@ -346,12 +348,12 @@ std::optional<std::string> CodexConfigDocument::tableClash() const {
         if (liesInOwnedProvider(table)) {
             // The tool's own tables, spelt as the writer spells them.
             if (header == kOwnedTableHeader || header == kOwnedHeadersHeader) continue;
-            return "the table " + header + " defines the provider by hand";
+            return translated("clients.codex.table-clash.table", {{"table", header}});
         }
         if (!header.starts_with("[[")) {
             const std::string name = joinedKey(table);
             if (std::find(declared.begin(), declared.end(), name) != declared.end()) {
-                return "the table [" + name + "] is declared twice";
+                return translated("clients.codex.table-clash.declared-twice", {{"table", name}});
             }
             declared.push_back(name);
         }
@@ -360,7 +362,7 @@ std::optional<std::string> CodexConfigDocument::tableClash() const {
             const std::vector<std::string> key = assignedKey(*entry);
             path.insert(path.end(), key.begin(), key.end());
             if (!key.empty() && liesInOwnedProvider(path)) {
-                return "the key " + joinedKey(path) + " defines the provider by hand";
+                return translated("clients.codex.table-clash.key", {{"key", joinedKey(path)}});
             }
         }
     }

@@ -10,6 +10,7 @@
 #include "files/config_files.h"
 #include "files/edit_check_failed.h"
 #include "files/reset_steps.h"
+#include "model/messages.h"
 #include "model/setup_error.h"
 #include "model/text.h"
 
@@ -135,7 +136,7 @@ std::optional<FilePlan> resetCodexPlan() {
     const std::filesystem::path config = codexConfigURL();
     const std::optional<Bytes> current = configurationData(config);
     if (!current) return std::nullopt;
-    if (!isValidUtf8(*current)) throw SetupError("Codex 配置编码无效。");
+    if (!isValidUtf8(*current)) throw SetupError(translated("clients.codex.reset-not-utf8"));
 
     const auto [byteOrderMark, body] = splitByteOrderMark(*current);
     const CodexConfigDocument document(body);
@@ -160,7 +161,7 @@ std::optional<FilePlan> resetCodexPlan() {
                    : text.find("corvane_desktop_setup") != std::string_view::npos;
     };
     if (restored && stillNamesProvider(*restored)) {
-        throw EditCheckFailed("恢复后的 Codex 配置仍含本工具的提供方，未写入。");
+        throw EditCheckFailed(translated("clients.codex.reset-still-names-provider"));
     }
 
     const std::filesystem::path catalog = codexModelCatalogURL();

@@ -2,6 +2,8 @@
 
 #include <toml++/toml.h>
 
+#include "model/messages.h"
+
 namespace corvane {
 
 std::optional<std::string> tomlReadError(std::string_view text) {
@@ -10,8 +12,9 @@ std::optional<std::string> tomlReadError(std::string_view text) {
         return std::nullopt;
     } catch (const toml::parse_error& error) {
         const toml::source_position where = error.source().begin;
-        return "第 " + std::to_string(where.line) + " 行第 " + std::to_string(where.column) +
-               " 列：" + std::string(error.description());
+        return translated("clients.codex.toml-position", {{"line", std::to_string(where.line)},
+                                                          {"column", std::to_string(where.column)},
+                                                          {"reason", error.description()}});
     }
 }
 

@@ -10,7 +10,9 @@
 #include "clients/codex/codex_toml_check.h"
 #include "files/config_files.h"
 #include "files/edit_check_failed.h"
+#include "files/home_relative_path.h"
 #include "files/json_text.h"
+#include "model/messages.h"
 #include "model/setup_error.h"
 #include "model/text.h"
 
@@ -43,7 +45,7 @@ nlohmann::json catalogEntry(const GatewaySettings::Model& model, std::size_t pri
     return {
         {"slug", model.name},
         {"display_name", model.label()},
-        {"description", "自定义网关模型"},
+        {"description", translated("clients.codex.model-description")},
         {"base_instructions", "You are a helpful AI assistant."},
         {"default_reasoning_level", "low"},
         {"supported_reasoning_levels", {{{"effort", "low"}, {"description", "Low"}}}},
@@ -110,18 +112,19 @@ std::string codexConfiguration(const SelectedClientConfiguration& configuration,
     // A byte-order mark stays in front of everything; the lines go after it.
     const auto [byteOrderMark, body] = splitByteOrderMark(text);
     if (!CodexConfigDocument::isSafelyReadable(body)) {
-        throw SetupError("现有 Codex 配置格式异常，无法安全合并。");
+        throw SetupError(translated("clients.codex.malformed"));
     }
     CodexConfigDocument document(body);
     for (const auto& entry : document.root) {
         if (CodexConfigDocument::rootValue(entry, "model_providers")) {
-            throw SetupError(
-                "Codex 使用了内联模型供应商表。已保留原配置，请先在供应商配置中展开该表。");
+            throw SetupError(translated("clients.codex.inline-providers"));
         }
     }
     if (const auto clash = document.tableClash()) {
-        throw SetupError("现有 Codex 配置格式异常，无法安全合并。",
-                         codexConfigURL().string() + ": " + *clash);
+        throw SetupError(
+            translated("clients.codex.malformed"),
+            translated("clients.codex.table-clash",
+                       {{"file", homeRelativePath(codexConfigURL())}, {"reason", *clash}}));
     }
     const std::string kept = codexKeptText(std::move(document));
     const GatewaySettings& settings = configuration.settings;
@@ -135,7 +138,7 @@ std::string codexConfiguration(const SelectedClientConfiguration& configuration,
     result += kept + "\n";
     result += "\n";
     result += "[model_providers.corvane_desktop_setup]\n";
-    result += "name = \"自定义网关\"\n";
+    result += "name = " + tomlString(translated("clients.provider-name")) + "\n";
     result += "base_url = " + tomlString(settings.codexResponsesBaseURL().absoluteString()) + "\n";
     result += "wire_api = \"responses\"\n";
     result += "requires_openai_auth = false\n";
@@ -152,10 +155,10 @@ std::string codexConfiguration(const SelectedClientConfiguration& configuration,
     const CodexConfigDocument check(splitByteOrderMark(result).second);
     if (check.endsOpen || !check.selectsOwnedProvider() || !check.hasOwnedProvider() ||
         check.tableClash() || codexKeptText(check) != kept) {
-        throw EditCheckFailed("修改后的 Codex 配置读回时与预期不符，未写入。");
+        throw EditCheckFailed(translated("clients.codex.does-not-read-back"));
     }
     if (const auto problem = tomlReadError(splitByteOrderMark(result).second)) {
-        throw EditCheckFailed("修改后的 Codex 配置不是有效的 TOML，未写入。" + *problem);
+        throw EditCheckFailed(translated("clients.codex.not-toml", {{"problem", *problem}}));
     }
     return result;
 }
@@ -177,7 +180,7 @@ FilePlan SelectedClientConfiguration::planCodex() const {
 
     const std::optional<Bytes> existing = configurationData(config);
     const std::string_view text = existing ? std::string_view(*existing) : std::string_view();
-    if (!isValidUtf8(text)) throw SetupError("现有 Codex 配置不是 UTF-8 格式。");
+    if (!isValidUtf8(text)) throw SetupError(translated("clients.codex.not-utf8"));
     return {{FileChange::Kind::ownFile, catalog, configurationData(catalog),
              prettyJSONEscapingSlashes(codexModelCatalog(settings))},
             {FileChange::Kind::configuration, config, existing,

@@ -9,6 +9,7 @@
 #include "files/home_relative_path.h"
 #include "files/json5.h"
 #include "files/json_text.h"
+#include "model/messages.h"
 #include "model/setup_error.h"
 #include "model/text.h"
 
@@ -68,10 +69,9 @@ Bytes hermesConfigurationText(const std::optional<Bytes>& original, const nlohma
         if (candidate && readsAs(*candidate, intended, file, application, stop)) return *candidate;
     }
     // Hermes' own YAML is never turned into JSON behind the user's back.
-    throw SetupError("Hermes 配置格式异常，无法安全合并。",
-                     homeRelativePath(file) +
-                         "：其中的 model 一项无法原地修改（流式写法、锚点或别名、第二个 model "
-                         "键，或本工具不改动的排版）。");
+    throw SetupError(
+        translated("clients.hermes.malformed"),
+        translated("clients.hermes.model-not-editable", {{"file", homeRelativePath(file)}}));
 }
 
 }  // namespace corvane

@@ -16,7 +16,7 @@ namespace corvane {
 // `intended` holds the earlier model; `earlier` whole when it held no value
 // and nothing is left), and the result is used only when Hermes' converter
 // reads exactly `intended` from it. Any other YAML is refused with SetupError
-// "Hermes 配置格式异常，无法安全合并。", the path in its detail.
+// clients.hermes.malformed, the path in its detail.
 Bytes hermesConfigurationText(const std::optional<Bytes>& original, const nlohmann::json& current,
                               const nlohmann::json& intended, const std::optional<Bytes>& earlier,
                               const nlohmann::json& earlierObject,

@@ -8,6 +8,7 @@
 
 #include "files/home_relative_path.h"
 #include "files/json5.h"
+#include "model/messages.h"
 #include "model/setup_error.h"
 #include "platform/child_process.h"
 
@@ -23,7 +24,6 @@ constexpr const char* kConversion =
     "print(*[getattr(getattr(error, 'problem_mark', None), name, -1) + 1 "
     "for name in ('line', 'column')]); "
     "sys.stdout.write(json.dumps(yaml.safe_load(sys.stdin) or {}))";
-constexpr const char* kMalformedHermesConfiguration = "Hermes 配置格式异常，无法安全合并。";
 
 bool isExecutableFile(const std::filesystem::path& path) {
     std::error_code error;
@@ -73,11 +73,13 @@ std::string conversionFailure(const std::filesystem::path& file, const std::stri
     std::size_t line = 0;
     std::size_t column = 0;
     if (numbers >> line >> column && line > 0) {
-        return homeRelativePath(file) + " 第 " + std::to_string(line) + " 行第 " +
-               std::to_string(column) + " 列：Hermes 读不懂这里的 YAML。";
+        return translated("clients.hermes.yaml-unreadable-at",
+                          {{"file", homeRelativePath(file)},
+                           {"line", std::to_string(line)},
+                           {"column", std::to_string(column)}});
     }
-    return homeRelativePath(file) + "：Hermes 的 YAML 读取程序无法把它转成 JSON（退出状态 " +
-           std::to_string(status) + "）。";
+    return translated("clients.hermes.yaml-not-converted",
+                      {{"file", homeRelativePath(file)}, {"status", std::to_string(status)}});
 }
 
 // Feeds the YAML to the converter and returns its JSON text. The whole run
@@ -96,15 +98,17 @@ std::string convert(const std::filesystem::path& converter, const Bytes& data,
         std::string output = child->readOutputToEnd(deadline, stop);
         const int status = child->waitForExit(deadline, stop);
         if (status != 0) {
-            throw SetupError(kMalformedHermesConfiguration,
+            throw SetupError(translated("clients.hermes.malformed"),
                              conversionFailure(file, output, status));
         }
         return output;
     } catch (const ChildProcessTimeout&) {
         child->terminate();
-        throw SetupError(kMalformedHermesConfiguration,
-                         homeRelativePath(file) + "：Hermes 的 YAML 读取程序在 " +
-                             std::to_string(limit.count()) + " 毫秒内没有读完，已停止。");
+        throw SetupError(
+            translated("clients.hermes.malformed"),
+            translatedCount("clients.hermes.yaml-timed-out", "clients.hermes.yaml-timed-out.plural",
+                            static_cast<unsigned long>(limit.count()),
+                            {{"file", homeRelativePath(file)}}));
     }
 }
 
@@ -119,7 +123,7 @@ nlohmann::json hermesObject(const std::optional<Bytes>& data, const std::filesys
     const std::optional<std::filesystem::path> converter =
         application ? std::optional(*application / kConverterPath) : std::nullopt;
     if (!converter || !isExecutableFile(*converter)) {
-        throw SetupError("请先运行一次 Hermes 完成初始化，再配置它的 YAML 文件。");
+        throw SetupError(translated("clients.hermes.run-first"));
     }
     return jsonObject(convert(*converter, *data, file, stop, limit));
 }

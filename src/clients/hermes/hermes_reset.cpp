@@ -14,6 +14,7 @@
 #include "clients/hermes/hermes_receipt.h"
 #include "files/config_files.h"
 #include "files/reset_steps.h"
+#include "model/messages.h"
 #include "model/setup_error.h"
 #include "model/text.h"
 #include "platform/platform_error.h"
@@ -124,7 +125,7 @@ std::optional<FilePlan> resetHermesPlan(const std::filesystem::path& configPath,
                                 {FileChange::Kind::ownFile, backupPath,
                                  configurationData(backupPath), std::nullopt}};
             }
-            throw SetupError("Hermes 的连接已另行修改。请在应用内核对当前配置。");
+            throw SetupError(translated("clients.hermes.changed-elsewhere"));
         }
     } else if (!isKnownHostConnection(model, knownHostFingerprint)) {
         return std::nullopt;

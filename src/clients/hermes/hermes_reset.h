@@ -17,7 +17,7 @@ std::string_view knownHermesHostFingerprint();
 // Takes the tool's four "model" fields out of Hermes' configuration at `configPath`
 // and puts the earlier values from the recovery backup back. True when the
 // file was rewritten or deleted, false when nothing of the tool's is there.
-// Throws SetupError "Hermes 的连接已另行修改。请在应用内核对当前配置。" when the
+// Throws SetupError clients.hermes.changed-elsewhere when the
 // connection no longer matches the receipt, leaving everything as it was.
 bool resetHermes(const std::filesystem::path& configPath, const InstalledApplication& application,
                  std::string_view knownHostFingerprint = knownHermesHostFingerprint(),

@@ -11,13 +11,13 @@
 #include "files/config_files.h"
 #include "files/editable_json.h"
 #include "files/unreadable_configuration.h"
+#include "model/messages.h"
 #include "platform/home.h"
 
 namespace corvane {
 namespace {
 
 constexpr const char* kProviderID = "corvane-desktop";
-constexpr const char* kProviderName = "自定义网关";
 
 // OpenCode 1.x reads "provider" with an AI SDK package; every other version
 // (and an unknown one) reads "providers". Only the first non-empty piece of
@@ -55,7 +55,7 @@ nlohmann::json singleProviderEntry(const SelectedClientConfiguration& configurat
     } else {
         options["apiKey"] = settings.inferenceGatewayApiKey();
     }
-    return {{"name", kProviderName},
+    return {{"name", translated("clients.provider-name")},
             {"npm", "@ai-sdk/openai-compatible"},
             {"models", models},
             {"options", options}};
@@ -71,7 +71,7 @@ nlohmann::json providersEntry(const SelectedClientConfiguration& configuration) 
             {"name", model.label()},
             {"body", {{"thinking", {{"type", "disabled"}}}}}};
     }
-    nlohmann::json entry = {{"name", kProviderName},
+    nlohmann::json entry = {{"name", translated("clients.provider-name")},
                             {"package", "@opencode/ai/providers/openai-compatible"},
                             {"models", models}};
     nlohmann::json providerSettings = {{"baseURL", configuration.compatibleURL().absoluteString()}};

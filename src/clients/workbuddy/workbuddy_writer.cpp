@@ -6,6 +6,7 @@
 #include "clients/selected_client_configuration.h"
 #include "files/json_members.h"
 #include "files/unreadable_configuration.h"
+#include "model/messages.h"
 #include "model/setup_error.h"
 #include "model/text.h"
 #include "model/uuid.h"
@@ -40,7 +41,7 @@ std::vector<nlohmann::json> workBuddyModels(const std::optional<EditableJson>& d
     const bool isListOfObjects =
         value.is_array() && std::all_of(value.begin(), value.end(),
                                         [](const auto& entry) { return entry.is_object(); });
-    if (!isListOfObjects) throw SetupError("WorkBuddy 的 models.json 须为模型列表。");
+    if (!isListOfObjects) throw SetupError(translated("clients.workbuddy.not-a-model-list"));
     return {value.begin(), value.end()};
 }
 
@@ -82,7 +83,7 @@ Bytes workBuddyConfiguration(const SelectedClientConfiguration& configuration,
 FilePlan SelectedClientConfiguration::planWorkBuddy() const {
     const std::filesystem::path configPath = localClientConfigURL(client, chosenPath);
     if (configPath.filename() != "models.json") {
-        throw SetupError("请选择 WorkBuddy 正在使用的 models.json。");
+        throw SetupError(translated("clients.workbuddy.choose-models-file"));
     }
     const std::optional<Bytes> holding = configurationData(configPath);
     return {

@@ -12,7 +12,7 @@ namespace corvane {
 
 // WorkBuddy's models.json: a JSON (or JSON5) list of model objects. Nothing
 // gives an empty list; a parse failure is passed on; any other shape is
-// SetupError "WorkBuddy 的 models.json 须为模型列表。".
+// SetupError clients.workbuddy.not-a-model-list.
 std::vector<nlohmann::json> workBuddyModels(const std::optional<Bytes>& data);
 std::vector<nlohmann::json> workBuddyModels(const std::optional<EditableJson>& document);
 

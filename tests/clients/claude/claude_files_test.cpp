@@ -7,6 +7,7 @@
 #include "clients/claude/claude_activation.h"
 #include "files/json_text.h"
 #include "model/setup_error.h"
+#include "support/catalogue_text.h"
 #include "support/temp_home.h"
 
 namespace corvane {
@@ -17,7 +18,7 @@ using testing::readFile;
 using testing::writeFile;
 
 const std::string kId(kClaudeProfileIdentifier);
-constexpr const char* kMalformed = "Claude 的现有配置格式异常。";
+const std::string kMalformed = testing::zh("clients.claude.malformed");
 
 GatewaySettings settings(const std::string& key = "sk-test-0123456789") {
     return GatewaySettings("https://gateway.example/api/v1", key, "bearer",
@@ -31,7 +32,9 @@ void writeJson(const std::filesystem::path& path, const json& value) {
     writeFile(path, value.dump(4));
 }
 
-json toolEntry(const std::string& name = "自定义网关") { return {{"id", kId}, {"name", name}}; }
+json toolEntry(const std::string& name = testing::zh("clients.provider-name")) {
+    return {{"id", kId}, {"name", name}};
+}
 
 class ClaudeFilesTest : public ::testing::Test {
 protected:

@@ -12,6 +12,7 @@
 #include "model/setup_error.h"
 #include "platform/home.h"
 #include "platform/platform_error.h"
+#include "support/catalogue_text.h"
 #include "support/fake_bundle.h"
 #include "support/temp_home.h"
 
@@ -23,11 +24,10 @@ using testing::FakeAppBehaviour;
 using testing::readFile;
 using testing::writeFile;
 
-constexpr const char* kManaged =
-    "这台 Mac 的 Claude 由设备管理设置控制。请联系管理员应用网关配置。";
-constexpr const char* kNotSealed = "Claude 未确认保存API Key，已恢复原配置。";
-constexpr const char* kRestoreFailed = "恢复 Claude 的设置时遇到问题。请保留此提示并检查配置文件。";
-constexpr const char* kNotStopped = "Claude 未退出。请保存手头任务后重新打开应用。";
+const std::string kManaged = testing::zh("clients.claude.managed");
+const std::string kNotSealed = testing::zh("clients.claude.key-not-sealed");
+const std::string kRestoreFailed = testing::zh("clients.claude.restore-failed");
+const std::string kNotStopped = testing::zh("apps.stop.did-not-quit", {{"application", "Claude"}});
 
 GatewaySettings settings(const std::string& key = "sk-test-0123456789") {
     return GatewaySettings("https://gateway.example/api", key, "x-api-key",
@@ -220,7 +220,7 @@ TEST_F(ClaudeWorkflowsTest, AManagedClaudeIsNeitherStoppedNorRead) {
     EXPECT_EQ(readFile(files.meta()), "[]");
     // Without the preference files the same files are read, and refused.
     EXPECT_EQ(failureOf([&] { configureClaude(settings(), claude, control, timing, managed); }),
-              "Claude 的现有配置格式异常。");
+              testing::zh("clients.claude.malformed"));
 }
 
 TEST_F(ClaudeWorkflowsTest, AClaudeThatWillNotQuitKeepsItsFiles) {

@@ -8,6 +8,7 @@
 #include "clients/selected_client_configuration.h"
 #include "files/edit_check_failed.h"
 #include "model/setup_error.h"
+#include "support/catalogue_text.h"
 #include "support/temp_home.h"
 
 namespace corvane {
@@ -204,7 +205,7 @@ TEST(CodexReset, CurrentFileMustBeUtf8ButABackupNeedNotBe) {
         resetCodex();
         ADD_FAILURE();
     } catch (const SetupError& error) {
-        EXPECT_EQ(error.text(), "Codex 配置编码无效。");
+        EXPECT_EQ(error.text(), testing::zh("clients.codex.reset-not-utf8"));
     }
     EXPECT_EQ(readFile(files.config), broken);
 

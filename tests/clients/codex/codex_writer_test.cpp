@@ -9,6 +9,7 @@
 #include "files/config_files.h"
 #include "files/edit_check_failed.h"
 #include "model/setup_error.h"
+#include "support/catalogue_text.h"
 #include "support/temp_home.h"
 
 namespace corvane {
@@ -40,7 +41,9 @@ std::string toolLines(const std::string& kept) {
            "\n"
            "\n"
            "[model_providers.corvane_desktop_setup]\n"
-           "name = \"自定义网关\"\n"
+           "name = \"" +
+           testing::zh("clients.provider-name") +
+           "\"\n"
            "base_url = \"https://gw.example.test/api/v1\"\n"
            "wire_api = \"responses\"\n"
            "requires_openai_auth = false\n"
@@ -139,8 +142,7 @@ TEST(CodexConfiguration, RefusesAnInlineProviderTable) {
             codexConfiguration(oneModel(), text, kCatalog);
             ADD_FAILURE() << text;
         } catch (const SetupError& error) {
-            EXPECT_EQ(error.text(),
-                      "Codex 使用了内联模型供应商表。已保留原配置，请先在供应商配置中展开该表。");
+            EXPECT_EQ(error.text(), testing::zh("clients.codex.inline-providers"));
         }
     }
     // A dotted key or a table of that name is not the inline form.
@@ -202,8 +204,8 @@ TEST(CodexModelCatalog, DescribesEveryModelInListOrder) {
         codex({ModelRow("org/a", "Model A"), ModelRow("b", ""), ModelRow("c", "")});
     const nlohmann::json models = codexModelCatalog(configuration.settings)["models"];
     ASSERT_EQ(models.size(), 3u);
-    const nlohmann::json expectedA = nlohmann::json::parse(R"({
-        "slug": "org/a", "display_name": "Model A", "description": "自定义网关模型",
+    nlohmann::json expectedA = nlohmann::json::parse(R"({
+        "slug": "org/a", "display_name": "Model A",
         "base_instructions": "You are a helpful AI assistant.",
         "default_reasoning_level": "low",
         "supported_reasoning_levels": [{"effort": "low", "description": "Low"}],
@@ -214,6 +216,7 @@ TEST(CodexModelCatalog, DescribesEveryModelInListOrder) {
         "context_window": 32768, "max_context_window": 32768,
         "experimental_supported_tools": []
     })");
+    expectedA["description"] = testing::zh("clients.codex.model-description");
     EXPECT_EQ(models[0], expectedA);
     EXPECT_EQ(models[0].size(), 17u);
     EXPECT_EQ(models[1]["slug"], "b");
@@ -282,14 +285,13 @@ TEST(SaveCodex, EmptyCodexHomeWritesIntoTheCodexFolder) {
 }
 
 TEST(SaveCodex, RefusesWithoutWritingAnything) {
-    const std::string kMalformed = "现有 Codex 配置格式异常，无法安全合并。";
+    const std::string kMalformed = testing::zh("clients.codex.malformed");
     const struct {
         std::string content;
         std::string message;
     } cases[] = {
-        {"model = \"\xff\"\n", "现有 Codex 配置不是 UTF-8 格式。"},
-        {"model_providers = { x = {} }\n",
-         "Codex 使用了内联模型供应商表。已保留原配置，请先在供应商配置中展开该表。"},
+        {"model = \"\xff\"\n", testing::zh("clients.codex.not-utf8")},
+        {"model_providers = { x = {} }\n", testing::zh("clients.codex.inline-providers")},
         // What the line model cannot take apart safely: the tool's table would
         // end up inside the open construct.
         {"s = \"\"\"\nnot closed\n", kMalformed},

@@ -10,6 +10,7 @@
 
 #include "model/setup_error.h"
 #include "platform/platform_error.h"
+#include "support/catalogue_text.h"
 #include "support/fake_hermes.h"
 #include "support/setup_error_text.h"
 #include "support/temp_home.h"
@@ -23,9 +24,9 @@ using testing::TempHome;
 
 const std::filesystem::path kData = std::filesystem::path(CORVANE_TEST_DATA_DIR) / "hermes";
 const std::filesystem::path kFile = "/nowhere/config.yaml";
-constexpr const char* kMalformed = "Hermes 配置格式异常，无法安全合并。";
-constexpr const char* kNotObject = "现有配置必须是对象格式。";
-constexpr const char* kRunHermesFirst = "请先运行一次 Hermes 完成初始化，再配置它的 YAML 文件。";
+const std::string kMalformed = testing::zh("clients.hermes.malformed");
+const std::string kNotObject = testing::zh("files.config.not-an-object");
+const std::string kRunHermesFirst = testing::zh("clients.hermes.run-first");
 
 TEST(HermesObject, ConvertsYamlWithHermesOwnConverter) {
     TempHome home;
@@ -79,7 +80,7 @@ TEST(HermesObject, RefusesWhatCannotBeMergedSafely) {
     struct Case {
         const char* name;
         Bytes data;
-        const char* message;
+        std::string message;
     };
     const Case cases[] = {
         {"invalid YAML", testing::readFile(kData / "invalid.yaml"), kMalformed},

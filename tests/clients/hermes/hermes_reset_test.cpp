@@ -9,6 +9,7 @@
 #include "clients/client_status.h"
 #include "files/config_files.h"
 #include "model/setup_error.h"
+#include "support/catalogue_text.h"
 #include "support/fake_hermes.h"
 #include "support/setup_error_text.h"
 #include "support/temp_home.h"
@@ -23,7 +24,7 @@ using testing::TempHome;
 using testing::writeFile;
 
 const std::filesystem::path kData = std::filesystem::path(CORVANE_TEST_DATA_DIR) / "hermes";
-constexpr const char* kChangedInHermes = "Hermes 的连接已另行修改。请在应用内核对当前配置。";
+const std::string kChangedInHermes = testing::zh("clients.hermes.changed-elsewhere");
 // printf '%s' gw.corvane.test | sha256sum
 constexpr const char* kTestHostFingerprint =
     "7e4d766a63949e8eaec1f350797adb14b26de10ff63c8b4072fe6805071c6560";

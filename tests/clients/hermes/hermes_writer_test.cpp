@@ -6,6 +6,7 @@
 #include "clients/hermes/hermes_receipt.h"
 #include "clients/selected_client_configuration.h"
 #include "model/setup_error.h"
+#include "support/catalogue_text.h"
 #include "support/fake_hermes.h"
 #include "support/setup_error_text.h"
 #include "support/temp_home.h"
@@ -127,26 +128,27 @@ TEST(HermesWriter, WritesNothingWhenTheConfigurationCannotBeRead) {
         const char* name;
         const char* file;
         FakeHermes::Converter converter;
-        const char* message;
+        std::string message;
     };
     const Case cases[] = {
         {"invalid YAML", "invalid.yaml", FakeHermes::Converter::yaml,
-         "Hermes 配置格式异常，无法安全合并。"},
+         testing::zh("clients.hermes.malformed")},
         {"timestamp", "timestamp.yaml", FakeHermes::Converter::yaml,
-         "Hermes 配置格式异常，无法安全合并。"},
-        {"top-level list", "list.yaml", FakeHermes::Converter::yaml, "现有配置必须是对象格式。"},
+         testing::zh("clients.hermes.malformed")},
+        {"top-level list", "list.yaml", FakeHermes::Converter::yaml,
+         testing::zh("files.config.not-an-object")},
         {"no converter", "config.yaml", FakeHermes::Converter::missing,
-         "请先运行一次 Hermes 完成初始化，再配置它的 YAML 文件。"},
+         testing::zh("clients.hermes.run-first")},
         // Never rewritten whole as JSON: the model entry is not one the tool
         // can change in place.
         {"flow-style model", "flow-model.yaml", FakeHermes::Converter::yaml,
-         "Hermes 配置格式异常，无法安全合并。"},
+         testing::zh("clients.hermes.malformed")},
         {"model as an alias", "alias-model.yaml", FakeHermes::Converter::yaml,
-         "Hermes 配置格式异常，无法安全合并。"},
+         testing::zh("clients.hermes.malformed")},
         {"two model keys", "two-models.yaml", FakeHermes::Converter::yaml,
-         "Hermes 配置格式异常，无法安全合并。"},
+         testing::zh("clients.hermes.malformed")},
         {"an anchor in the model that another key uses", "anchor-in-model.yaml",
-         FakeHermes::Converter::yaml, "Hermes 配置格式异常，无法安全合并。"},
+         FakeHermes::Converter::yaml, testing::zh("clients.hermes.malformed")},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -194,9 +196,9 @@ TEST(HermesWriter, FailedConfigurationWritePutsTheReceiptBack) {
 
         const auto save = [&] { hermesSave().saveHermes({hermes.bundle(), std::nullopt}); };
         if (c.editedDuringConversion) {
-            EXPECT_EQ(setupErrorText(save), "配置文件刚刚被更新，请重试。");
+            EXPECT_EQ(setupErrorText(save), testing::zh("files.config.changed-under-us"));
         } else {
-            EXPECT_EQ(setupErrorText(save), "Hermes 配置格式异常，无法安全合并。");
+            EXPECT_EQ(setupErrorText(save), testing::zh("clients.hermes.malformed"));
         }
 
         if (c.receiptBefore) {

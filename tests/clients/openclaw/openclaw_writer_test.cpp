@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "model/setup_error.h"
+#include "support/catalogue_text.h"
 #include "support/client_file_test.h"
 #include "support/gateway_samples.h"
 #include "support/temp_home.h"
@@ -130,7 +131,7 @@ TEST_F(OpenClawWriter, RefusesATopLevelThatIsNotAnObject) {
         save({ModelRow("m", "")});
         ADD_FAILURE() << "saved";
     } catch (const SetupError& error) {
-        EXPECT_EQ(error.text(), "现有配置必须是对象格式。");
+        EXPECT_EQ(error.text(), testing::zh("files.config.not-an-object"));
     }
     EXPECT_EQ(readFile(file()), "[1, 2]");
 }

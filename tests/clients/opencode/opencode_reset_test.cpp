@@ -5,6 +5,7 @@
 #include "clients/client_configuration_reset.h"
 #include "files/json5.h"
 #include "model/setup_error.h"
+#include "support/catalogue_text.h"
 #include "support/gateway_samples.h"
 #include "support/temp_home.h"
 
@@ -16,7 +17,7 @@ using testing::parsedFile;
 using testing::readFile;
 using testing::writeFile;
 
-const json kTool = {{"name", "自定义网关"}};
+const json kTool = {{"name", testing::zh("clients.provider-name")}};
 
 class OpenCodeReset : public ::testing::Test {
 protected:
@@ -123,7 +124,7 @@ TEST_F(OpenCodeReset, StopsAtABackupItCannotRead) {
         resetOpenCode();
         ADD_FAILURE() << "reset";
     } catch (const SetupError& error) {
-        EXPECT_EQ(error.text(), "现有配置必须是对象格式。");
+        EXPECT_EQ(error.text(), testing::zh("files.config.not-an-object"));
     }
     EXPECT_EQ(readFile(file()), content);
     EXPECT_EQ(readFile(backup()), "[]");

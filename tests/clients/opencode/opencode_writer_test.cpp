@@ -6,6 +6,7 @@
 
 #include "files/config_files.h"
 #include "model/setup_error.h"
+#include "support/catalogue_text.h"
 #include "support/gateway_samples.h"
 #include "support/temp_home.h"
 
@@ -42,9 +43,10 @@ TEST_F(OpenCodeWriter, WritesExactlyTheLayoutOfTheInstalledVersion) {
         {"model-1", {{"modelID", "a"}, {"name", "a"}, {"body", thinking}}},
         {"model-2", {{"modelID", "b"}, {"name", "B"}, {"body", thinking}}}};
     const std::string url = "https://gw.example.com/api/v1";
-    const json single = {
-        {"name", "自定义网关"}, {"npm", "@ai-sdk/openai-compatible"}, {"models", singleModels}};
-    const json providers = {{"name", "自定义网关"},
+    const json single = {{"name", testing::zh("clients.provider-name")},
+                         {"npm", "@ai-sdk/openai-compatible"},
+                         {"models", singleModels}};
+    const json providers = {{"name", testing::zh("clients.provider-name")},
                             {"package", "@opencode/ai/providers/openai-compatible"},
                             {"models", providersModels}};
     const json apiKeyHeader = {{"x-api-key", kSampleKey}};
@@ -181,13 +183,19 @@ TEST_F(OpenCodeWriter, FindsItsFolderFromTheEnvironment) {
 }
 
 TEST_F(OpenCodeWriter, LeavesAFileItCannotTakeAlone) {
-    const std::string unreadable = "现有配置文件格式有误，无法安全合并。";
-    const std::string file = "~/xdg/opencode/opencode.json ";
+    const std::string unreadable = testing::zh("files.config.malformed");
+    const auto unreadableAt = [](const char* line, const char* column, const char* reason) {
+        return testing::zh("files.config.unreadable-at", {{"file", "~/xdg/opencode/opencode.json"},
+                                                          {"line", line},
+                                                          {"column", column},
+                                                          {"reason", testing::zh(reason)}});
+    };
     const std::tuple<std::string, std::string, std::string> cases[] = {
-        {"[]", "现有配置必须是对象格式。", ""},
-        {"\"text\"", "现有配置必须是对象格式。", ""},
-        {"{\"theme\": ", unreadable, file + "第 1 行第 11 列：文本意外结束。"},
-        {"{\n  \"a\": 1\n  \"b\": 2\n}", unreadable, file + "第 3 行第 3 列：此处的字符不合语法。"},
+        {"[]", testing::zh("files.config.not-an-object"), ""},
+        {"\"text\"", testing::zh("files.config.not-an-object"), ""},
+        {"{\"theme\": ", unreadable, unreadableAt("1", "11", "files.json5.unexpected-end")},
+        {"{\n  \"a\": 1\n  \"b\": 2\n}", unreadable,
+         unreadableAt("3", "3", "files.json5.unexpected-character")},
     };
     for (const auto& [content, message, detail] : cases) {
         SCOPED_TRACE(content);

@@ -4,6 +4,7 @@
 
 #include "clients/client_configuration_reset.h"
 #include "model/setup_error.h"
+#include "support/catalogue_text.h"
 #include "support/client_file_test.h"
 #include "support/gateway_samples.h"
 #include "support/temp_home.h"
@@ -76,7 +77,7 @@ TEST_F(WorkBuddyReset, RefusesAFileThatIsNotAList) {
         resetWorkBuddy(file());
         ADD_FAILURE() << "reset";
     } catch (const SetupError& error) {
-        EXPECT_EQ(error.text(), "WorkBuddy 的 models.json 须为模型列表。");
+        EXPECT_EQ(error.text(), testing::zh("clients.workbuddy.not-a-model-list"));
     }
 }
 

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "model/setup_error.h"
+#include "support/catalogue_text.h"
 #include "support/client_file_test.h"
 #include "support/gateway_samples.h"
 #include "support/temp_home.h"
@@ -126,7 +127,7 @@ TEST_F(WorkBuddyWriter, RefusesAnythingButAListOfObjects) {
             EXPECT_TRUE(accepted);
         } catch (const SetupError& error) {
             EXPECT_FALSE(accepted);
-            EXPECT_EQ(error.text(), "WorkBuddy 的 models.json 须为模型列表。");
+            EXPECT_EQ(error.text(), testing::zh("clients.workbuddy.not-a-model-list"));
             EXPECT_EQ(readFile(file()), content);
         }
     }
@@ -140,7 +141,7 @@ TEST_F(WorkBuddyWriter, WritesOnlyAFileNamedExactlyModelsJson) {
             save({ModelRow("m", "")}, path);
             ADD_FAILURE() << "saved";
         } catch (const SetupError& error) {
-            EXPECT_EQ(error.text(), "请选择 WorkBuddy 正在使用的 models.json。");
+            EXPECT_EQ(error.text(), testing::zh("clients.workbuddy.choose-models-file"));
         }
         EXPECT_FALSE(std::filesystem::exists(home.path() / "wb"));
     }
