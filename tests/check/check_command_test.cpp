@@ -93,8 +93,15 @@ protected:
     testing::TempHome home_;
 };
 
-const std::string kPassedTimes =
-    "（" + testing::zh("check.times", {{"first", "N ms"}, {"last", "N ms"}}) + "）\n";
+// A model's line when it passed, its times written as withTimesAsN leaves them.
+std::string passedLine(const std::string& model) {
+    return testing::zh(
+               "cli.check.model-line",
+               {{"model", model},
+                {"verdict", testing::zh("cli.check.passed")},
+                {"times", testing::zh("check.times", {{"first", "N ms"}, {"last", "N ms"}})}}) +
+           "\n";
+}
 
 // The output with every run of digits as one N, since times vary.
 std::string withTimesAsN(const std::string& text) {
@@ -121,18 +128,22 @@ TEST_F(CheckCommandTest, ChecksEveryModelAndReportsEach) {
         {chatStream("data: [DONE]\n"), unauthorised(), chatStream("data: [DONE]\n")});
     const Outcome failed = runCheck(home_, form({"a", "b=Bee", "c"}));
     EXPECT_EQ(failed.status, 1);
-    EXPECT_EQ(withTimesAsN(failed.out), "a：通过" + kPassedTimes + "c：通过" + kPassedTimes);
-    EXPECT_EQ(failed.err,
-              "Bee：" +
-                  testing::zh("check.model.http-check-key", {{"model", "Bee"}, {"code", "401"}}) +
-                  "（" + testing::zh("check.times", {{"first", "—"}, {"last", "—"}}) + "）\n");
+    EXPECT_EQ(withTimesAsN(failed.out), passedLine("a") + passedLine("c"));
+    EXPECT_EQ(
+        failed.err,
+        testing::zh("cli.check.model-line",
+                    {{"model", "Bee"},
+                     {"verdict", testing::zh("check.model.http-check-key",
+                                             {{"model", "Bee"}, {"code", "401"}})},
+                     {"times", testing::zh("check.times", {{"first", "—"}, {"last", "—"}})}}) +
+            "\n");
     EXPECT_EQ(gateway_.requests().size(), 3u);
 
     gateway_.setScript({chatStream("data: [DONE]\n")});
     const Outcome passed = runCheck(home_, form({"a", "b=Bee"}));
     EXPECT_EQ(passed.status, 0);
     EXPECT_EQ(withTimesAsN(passed.out),
-              "a：通过" + kPassedTimes + "Bee：通过" + kPassedTimes + "网关验证通过。\n");
+              passedLine("a") + passedLine("Bee") + testing::zh("cli.check.gateway-passed") + "\n");
     EXPECT_EQ(passed.err, "");
 }
 
@@ -207,7 +218,10 @@ TEST_F(CheckCommandTest, ShowsLabelsEscaped) {
         if (!text.fromUser) continue;
         const Outcome passed = runCheck(home_, form({"m=" + text.raw}));
         EXPECT_EQ(passed.status, 0) << passed.err;
-        EXPECT_TRUE(passed.out.starts_with(text.shown + "：通过")) << passed.out;
+        EXPECT_EQ(
+            withTimesAsN(passed.out),
+            withTimesAsN(passedLine(text.shown) + testing::zh("cli.check.gateway-passed") + "\n"))
+            << passed.out;
     }
 }
 
@@ -216,15 +230,21 @@ TEST_F(CheckCommandTest, VerboseNamesTheProxyAndTheTrustedCertificates) {
     home_.setEnvironment("SSL_CERT_DIR", std::nullopt);
     std::vector<std::string> arguments = form({"a"});
     arguments.push_back("--verbose");
-    const std::string trust = "受信任证书：SSL_CERT_FILE " + gateway_.caFile().string() + "\n";
+    const std::string trust =
+        testing::zh("cli.check.trust-store",
+                    {{"store", "SSL_CERT_FILE " + gateway_.caFile().string()}}) +
+        "\n";
     const Outcome direct = runCheck(home_, arguments);
-    EXPECT_TRUE(direct.out.starts_with("代理：无\n" + trust)) << direct.out;
+    EXPECT_TRUE(direct.out.starts_with(testing::zh("cli.check.no-proxy") + "\n" + trust))
+        << direct.out;
 
     home_.setEnvironment("no_proxy", std::nullopt);
     home_.setEnvironment("NO_PROXY", std::nullopt);
     const Outcome proxied = runCheck(home_, arguments);
     EXPECT_TRUE(
-        proxied.out.starts_with("代理：http://127.0.0.1:9（环境变量 https_proxy）\n" + trust))
+        proxied.out.starts_with(testing::zh("cli.check.proxy", {{"address", "http://127.0.0.1:9"},
+                                                                {"variable", "https_proxy"}}) +
+                                "\n" + trust))
         << proxied.out;
     EXPECT_EQ((proxied.out + proxied.err).find("secret"), std::string::npos);
 
@@ -233,10 +253,12 @@ TEST_F(CheckCommandTest, VerboseNamesTheProxyAndTheTrustedCertificates) {
     home_.setEnvironment("SSL_CERT_FILE", std::nullopt);
     const Outcome garbled = runCheck(home_, arguments);
     EXPECT_EQ(garbled.status, 1);
-    EXPECT_TRUE(
-        garbled.out.starts_with("代理：http://[bad（环境变量 https_proxy）\n"
-                                "受信任证书：" +
-                                testing::zh("check.trust.libcurl-default") + "\n"))
+    EXPECT_TRUE(garbled.out.starts_with(
+        testing::zh("cli.check.proxy", {{"address", "http://[bad"}, {"variable", "https_proxy"}}) +
+        "\n" +
+        testing::zh("cli.check.trust-store",
+                    {{"store", testing::zh("check.trust.libcurl-default")}}) +
+        "\n"))
         << garbled.out;
     EXPECT_NE(garbled.err.find("proxy"), std::string::npos) << garbled.err;
     EXPECT_EQ((garbled.out + garbled.err).find("secret"), std::string::npos) << garbled.err;
@@ -262,7 +284,7 @@ TEST_F(CheckCommandTest, CtrlCEndsAWaitingCheck) {
     });
     EXPECT_EQ(interrupted.status, 130);
     EXPECT_EQ(interrupted.out, "");
-    EXPECT_EQ(interrupted.err, "验证已取消。\n");
+    EXPECT_EQ(interrupted.err, testing::zh("cli.check.cancelled") + "\n");
 }
 
 }  // namespace

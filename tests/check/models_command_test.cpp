@@ -92,8 +92,9 @@ TEST(ModelsCommandTest, ReadsEachListShapeAndRefusesWhatIsNotAList) {
          {},
          0,
          twenty,
-         "模型列表不完整：" +
-             testing::zhCount("check.models.page-limit", "check.models.page-limit.plural", 20) +
+         testing::zh("workflow.models.incomplete",
+                     {{"reason", testing::zhCount("check.models.page-limit",
+                                                  "check.models.page-limit.plural", 20)}}) +
              "\n",
          {}},
         {"hostile ids", {listReply(hostile)}, {}, 0, hostileShown, "", {}},
@@ -116,7 +117,7 @@ TEST(ModelsCommandTest, ReadsEachListShapeAndRefusesWhatIsNotAList) {
          {},
          0,
          "",
-         "网关没有列出任何模型。\n",
+         testing::zh("workflow.models.none-listed") + "\n",
          {}},
         {"unauthorised",
          {listReply({{"error", "no"}}, 401)},

@@ -340,7 +340,8 @@ TEST(WorkflowCommands, FailingModelCheckWritesNothing) {
               (std::vector<std::string>{
                   zh("workflow.check.model-progress", {{"index", "1"}, {"total", "2"}}),
                   zh("workflow.check.model-progress", {{"index", "2"}, {"total", "2"}})}));
-    EXPECT_EQ(result.error, "「m2」返回 HTTP 401。请核对 Key、认证方式和模型权限。\n");
+    EXPECT_EQ(result.error,
+              zh("check.model.http-check-key", {{"model", "m2"}, {"code", "401"}}) + "\n");
     EXPECT_EQ(env.gateway.requests().size(), 2u);
     EXPECT_FALSE(std::filesystem::exists(env.home.path() / ".openclaw"));
     EXPECT_TRUE(env.events().empty());
@@ -642,7 +643,7 @@ TEST(WorkflowCommands, ConfigOnly) {
          "model:\n  default: local\n",
          1,
          {zh("workflow.check.model-progress", {{"index", "1"}, {"total", "1"}}),
-          zh("workflow.apply.saving"), "请先运行一次 Hermes 完成初始化，再配置它的 YAML 文件。"},
+          zh("workflow.apply.saving"), zh("clients.hermes.run-first")},
          ""},
     };
     for (const Case& c : cases) {

@@ -115,8 +115,8 @@ TEST(ApplyWorkflow, EndStates) {
              env.install("OpenClaw");
              env.gateway.setScript({testing::failingReply(401)});
          },
-         true, "「model-a」返回 HTTP 401。请核对 Key、认证方式和模型权限。", true, false,
-         WorkflowOutcome::failed, ".openclaw/openclaw.json", false},
+         true, zh("check.model.http-check-key", {{"model", "model-a"}, {"code", "401"}}), true,
+         false, WorkflowOutcome::failed, ".openclaw/openclaw.json", false},
         {"Claude declined", Client::claude,
          [](WorkflowEnvironment& env, SetupForm&, RecordingHost&) {
              env.install("Claude", claudeBundle());
@@ -152,7 +152,7 @@ TEST(ApplyWorkflow, EndStates) {
          },
          true,
          zh("workflow.restart.saved.failed",
-            {{"failure", "OpenClaw 未退出。请保存手头任务后重新打开应用。"}}),
+            {{"failure", zh("apps.stop.did-not-quit", {{"application", "OpenClaw"}})}}),
          true, true, WorkflowOutcome::succeeded, ".openclaw/openclaw.json", true},
     };
     for (const Case& c : cases) {
@@ -192,7 +192,7 @@ TEST(ApplyWorkflow, FailuresKeepThePathAndTheReason) {
     const Case cases[] = {
         {"read-only folder", "ro", "openclaw/openclaw.json", "Read-only file system"},
         {"read-only file system", "ro", "openclaw.json", "Read-only file system",
-         "无法写入所选应用的本地配置目录。"},
+         zh("files.config.cannot-write-folder")},
         {"unreadable file", "", "openclaw.json", "Is a directory"},
         {"full disk", "size=16k", "openclaw.json", "No space left on device"},
     };
@@ -317,8 +317,9 @@ TEST(ApplyWorkflow, ModelsAreCheckedOneAfterAnother) {
         form.chosenPath = "~/.openclaw/openclaw.json";
         EXPECT_EQ(submit(env, host, form), WorkflowOutcome::failed);
         EXPECT_EQ(host.statuses(),
-                  (std::vector<std::string>{progress(1, 3), progress(2, 3),
-                                            "「Second」返回 HTTP 500，配置未应用。"}));
+                  (std::vector<std::string>{
+                      progress(1, 3), progress(2, 3),
+                      zh("check.model.http-failed", {{"model", "Second"}, {"code", "500"}})}));
         EXPECT_EQ(requestedModels(env), (std::vector<std::string>{"m1", "m2"}));
         EXPECT_FALSE(std::filesystem::exists(env.home.path() / ".openclaw"));
         EXPECT_TRUE(host.defaults().empty());
@@ -458,7 +459,7 @@ TEST(ApplyWorkflow, WorkBuddyIsStoppedBeforeItsFileChangesAndStartedAgain) {
             EXPECT_EQ(readFile(file), *c.models);
         }
         if (c.ignoreTerminate) {
-            EXPECT_EQ(host.status(), "WorkBuddy 未退出。请保存手头任务后重新打开应用。");
+            EXPECT_EQ(host.status(), zh("apps.stop.did-not-quit", {{"application", "WorkBuddy"}}));
             EXPECT_EQ(observer.moments.back(), (Moment{"list", false}));
         } else if (c.events.size() > 1) {
             ASSERT_FALSE(observer.moments.empty());

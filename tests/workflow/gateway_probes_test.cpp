@@ -13,6 +13,7 @@ namespace corvane {
 namespace {
 
 using testing::WorkflowEnvironment;
+using testing::zh;
 
 // Also keeps what the two probes hand over.
 class ProbeHost : public testing::RecordingHost {
@@ -47,7 +48,7 @@ TEST(GatewayProbes, TestConnectionMarksEveryRowAndWritesNothing) {
     EXPECT_TRUE(host.checks[1].second.passed);
     EXPECT_TRUE(host.failed());
     EXPECT_FALSE(host.working());
-    EXPECT_EQ(host.status(), "「A」返回 HTTP 401。请核对 Key、认证方式和模型权限。");
+    EXPECT_EQ(host.status(), zh("check.model.http-check-key", {{"model", "A"}, {"code", "401"}}));
     EXPECT_FALSE(std::filesystem::exists(env.home.path() / ".openclaw"));
 
     // An invalid form starts nothing.

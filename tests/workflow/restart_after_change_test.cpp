@@ -123,11 +123,12 @@ TEST_F(RestartAfterChangeTest, ApplicationThatDoesNotQuitIsNotLaunched) {
     launchAndWait(app);
     ApplicationControl control(workspace_, stop_.get_token(), {std::chrono::milliseconds(1), 5});
     restartAfterChange(host_, control, Client::workBuddy, app, ChangeMade::saved);
-    EXPECT_EQ(host_.statuses(),
-              (std::vector<std::string>{
-                  zh("workflow.restart.saved.restarting", {kWorkBuddy}),
-                  zh("workflow.restart.saved.failed",
-                     {{"failure", "WorkBuddy 未退出。请保存手头任务后重新打开应用。"}})}));
+    EXPECT_EQ(
+        host_.statuses(),
+        (std::vector<std::string>{
+            zh("workflow.restart.saved.restarting", {kWorkBuddy}),
+            zh("workflow.restart.saved.failed",
+               {{"failure", zh("apps.stop.did-not-quit", {{"application", "WorkBuddy"}})}})}));
     EXPECT_TRUE(host_.failed());
     EXPECT_EQ(events(), (std::vector<std::string>{"start", "term"}));
 }
@@ -172,9 +173,8 @@ TEST_F(RestartAfterChangeTest, FailingServiceToolIsReported) {
     options.extraFiles["Contents/Resources/opencode-cli"] = ExtraFile{"#!/bin/sh\nexit 1\n", true};
     auto app = bundle("OpenCode", options);
     restartAfterChange(host_, control_, Client::openCode, app, ChangeMade::saved);
-    EXPECT_EQ(host_.status(),
-              zh("workflow.restart.saved.failed",
-                 {{"failure", "无法停止 OpenCode 本地服务。请检查 OpenCode 的服务状态。"}}));
+    EXPECT_EQ(host_.status(), zh("workflow.restart.saved.failed",
+                                 {{"failure", zh("apps.opencode-service.cannot-stop")}}));
     EXPECT_TRUE(host_.failed());
     EXPECT_TRUE(control_.runningApplications(app).empty());
 }
