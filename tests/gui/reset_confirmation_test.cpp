@@ -6,8 +6,10 @@
 #include <QTest>
 
 #include "gui/alerts.h"
+#include "gui/form_text.h"
 #include "gui/setup_window.h"
 #include "shown_window.h"
+#include "support/catalogue_text.h"
 
 namespace corvane {
 namespace {
@@ -15,6 +17,8 @@ namespace {
 using testing::WindowDriver;
 
 const std::filesystem::path kBundle = "/Applications/Example.app";
+
+QString zh(std::string_view id) { return qText(testing::zh(id)); }
 
 struct AlertCase {
     Client client;
@@ -24,6 +28,11 @@ struct AlertCase {
 
 class ResetConfirmationTest : public testing::ShownWindowTest {
 protected:
+    const QString kCancel = zh("workflow.question.cancel");
+    const QString kReset = zh("workflow.reset.question.reset");
+    const QString kResetRestart = zh("workflow.reset.question.reset-restart");
+    const QString kResetLater = zh("workflow.reset.question.reset-later");
+
     // Opens the alert with the reset button and presses one of its buttons.
     void answer(Client client, const QString& title) {
         driver.clickClient(client);
@@ -39,9 +48,9 @@ protected:
 };
 
 TEST_F(ResetConfirmationTest, OffersButtonsByClientAndInstalledApplication) {
-    const QStringList three{"恢复并重启", "仅恢复，稍后重启", "取消"};
-    const QStringList restartOnly{"恢复并重启", "取消"};
-    const QStringList notInstalled{"恢复初始设置", "取消"};
+    const QStringList three{kResetRestart, kResetLater, kCancel};
+    const QStringList restartOnly{kResetRestart, kCancel};
+    const QStringList notInstalled{kReset, kCancel};
     const AlertCase cases[] = {
         {Client::claude, true, restartOnly},
         {Client::workBuddy, true, restartOnly},
@@ -62,11 +71,11 @@ TEST_F(ResetConfirmationTest, OffersButtonsByClientAndInstalledApplication) {
         driver.click("resetButton");
         QMessageBox* box = driver.waitForBox("resetConfirmation");
         ASSERT_NE(box, nullptr);
-        EXPECT_EQ(box->text().toStdString(), "恢复 " + name + " 的配置？");
-        EXPECT_EQ(box->informativeText(),
-                  "将移除本工具写入的配置，并恢复此前的默认设置。重启前请保存该应用中的工作。");
+        EXPECT_EQ(box->text().toStdString(), testing::zh("workflow.reset.question.title",
+                                                         {{"client", clientLabel(entry.client)}}));
+        EXPECT_EQ(box->informativeText(), zh("workflow.reset.question.text"));
         EXPECT_EQ(WindowDriver::buttonTitles(*box), entry.buttons);
-        EXPECT_EQ(box->escapeButton()->text(), "取消");
+        EXPECT_EQ(box->escapeButton()->text(), kCancel);
         box->reject();
         ASSERT_TRUE(QTest::qWaitFor(
             [&] { return driver.find<QMessageBox>("resetConfirmation") == nullptr; }));
@@ -76,11 +85,11 @@ TEST_F(ResetConfirmationTest, OffersButtonsByClientAndInstalledApplication) {
 
 TEST_F(ResetConfirmationTest, EachButtonRunsTheResetWithOrWithoutRestart) {
     actions.installed = kBundle;
-    answer(Client::openClaw, "恢复并重启");
-    answer(Client::openClaw, "仅恢复，稍后重启");
-    answer(Client::openClaw, "取消");
+    answer(Client::openClaw, kResetRestart);
+    answer(Client::openClaw, kResetLater);
+    answer(Client::openClaw, kCancel);
     actions.installed.reset();
-    answer(Client::openClaw, "恢复初始设置");
+    answer(Client::openClaw, kReset);
     ASSERT_EQ(actions.resets.size(), 3u);
     EXPECT_EQ(actions.resets[0], kBundle);
     EXPECT_EQ(actions.resets[1], std::nullopt);

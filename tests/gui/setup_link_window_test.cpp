@@ -76,12 +76,11 @@ TEST_F(SetupLinkWindowTest, ARefusedLinkSaysWhyAndFillsNothing) {
     EXPECT_EQ(window.client(), Client::claude);
     EXPECT_EQ(window.form().address, "https://mine.example.com");
     EXPECT_TRUE(window.failed());
-    EXPECT_EQ(window.status(),
-              "导入链接不能携带 API Key，已忽略这个链接。请在表单中自行填写 Key。");
+    EXPECT_EQ(window.status(), testing::zh("workflow.link.holds-key"));
     EXPECT_FALSE(originShown());
 
     window.openLink("corvane-setup://configure?client=codex");
-    EXPECT_EQ(window.status(), "导入链接缺少 address 参数。");
+    EXPECT_EQ(window.status(), testing::zh("workflow.link.address-missing"));
     EXPECT_EQ(window.client(), Client::claude);
     expectNothingDone();
 }

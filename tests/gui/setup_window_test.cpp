@@ -80,7 +80,7 @@ TEST_F(SetupWindowTest, SelectingTheSelectedClientAgainKeepsEverythingTyped) {
     const QString modelField = driver.rowWidgets("modelID.").front()->objectName();
     driver.type(modelField, "gpt-4o");
     window.setFailed(true);
-    window.setStatus("请检查填写的信息。");
+    window.setStatus(testing::zh("workflow.form.check-entries"));
 
     driver.clickClient(Client::claude);
 
@@ -89,7 +89,7 @@ TEST_F(SetupWindowTest, SelectingTheSelectedClientAgainKeepsEverythingTyped) {
     EXPECT_EQ(form.key, "sk-secret");
     EXPECT_EQ(form.auth, "x-api-key");
     EXPECT_EQ(form.rows[0].modelID, "gpt-4o");
-    EXPECT_EQ(window.status(), "请检查填写的信息。");
+    EXPECT_EQ(window.status(), testing::zh("workflow.form.check-entries"));
     EXPECT_TRUE(window.failed());
 }
 
@@ -100,7 +100,7 @@ TEST_F(SetupWindowTest, AnotherClientClearsTheFormAndLoadsItsRememberedPath) {
     driver.chooseAuth("x-api-key");
     driver.click("addModelButton");
     window.setFailed(true);
-    window.setStatus("请检查填写的信息。");
+    window.setStatus(testing::zh("workflow.form.check-entries"));
 
     driver.clickClient(Client::openClaw);
 
@@ -169,22 +169,21 @@ struct Layout {
     const char* pathPrompt;
     bool displayNames;
     bool multipleRows;
-    const char* hint;
-    const char* mainButton;
+    std::string hint;
+    std::string mainButton;
 };
 
 TEST_F(SetupWindowTest, EachClientShowsItsOwnRowsAndButtons) {
-    const char* usual = "填写模型供应商提供的 Model ID。";
+    const std::string usual = testing::zh("workflow.models.hint");
+    const std::string restart = testing::zh("workflow.button.apply-restart");
     const Layout layouts[] = {
-        {Client::claude, true, false, "", true, true, usual, "应用并重启"},
-        {Client::codex, true, false, "", true, true, "每行填写一个 Model ID。第一行设为默认模型。",
-         "应用并重启"},
-        {Client::openCode, true, false, "", true, true, usual, "应用并重启"},
-        {Client::openClaw, true, true, "~/.openclaw/openclaw.json", true, true, usual,
-         "应用并重启"},
-        {Client::workBuddy, false, true, "~/.workbuddy/models.json", false, true, usual,
-         "应用并重启"},
-        {Client::hermes, false, true, "~/.hermes/config.yaml", false, false, usual, "应用并重启"},
+        {Client::claude, true, false, "", true, true, usual, restart},
+        {Client::codex, true, false, "", true, true, testing::zh("workflow.models.hint-codex"),
+         restart},
+        {Client::openCode, true, false, "", true, true, usual, restart},
+        {Client::openClaw, true, true, "~/.openclaw/openclaw.json", true, true, usual, restart},
+        {Client::workBuddy, false, true, "~/.workbuddy/models.json", false, true, usual, restart},
+        {Client::hermes, false, true, "~/.hermes/config.yaml", false, false, usual, restart},
     };
     for (const Layout& layout : layouts) {
         SCOPED_TRACE(std::string(rawValue(layout.client)));
@@ -201,11 +200,11 @@ TEST_F(SetupWindowTest, EachClientShowsItsOwnRowsAndButtons) {
         EXPECT_EQ(driver.rowWidgets("displayName.").size(), layout.displayNames ? 1 : 0);
         EXPECT_EQ(driver.rowWidgets("remove.").size(), layout.multipleRows ? 1 : 0);
         EXPECT_EQ(shown("addModelButton"), layout.multipleRows);
-        EXPECT_EQ(driver.find<QLabel>("modelHint")->text(), layout.hint);
+        EXPECT_EQ(driver.find<QLabel>("modelHint")->text(), qText(layout.hint));
         EXPECT_FALSE(shown("cursorGuide"));
         EXPECT_TRUE(shown("resetButton"));
         EXPECT_TRUE(shown("previewButton"));
-        EXPECT_EQ(driver.find<QPushButton>("mainButton")->text(), layout.mainButton);
+        EXPECT_EQ(driver.find<QPushButton>("mainButton")->text(), qText(layout.mainButton));
     }
 }
 
@@ -224,7 +223,7 @@ TEST_F(SetupWindowTest, CursorShowsGuidanceAndOnlyTheOpenButton) {
                                   "Settings → Models → API Keys",
                                   qText(testing::zh("gui.cursor-guide.needs-custom-keys"))}));
     auto* main = driver.find<QPushButton>("mainButton");
-    EXPECT_EQ(main->text(), "打开应用");
+    EXPECT_EQ(main->text(), qText(testing::zh("workflow.button.open-app")));
     driver.click("mainButton");
     ASSERT_EQ(actions.submitted.size(), 1u);
     EXPECT_EQ(actions.submitted[0].client, Client::cursor);
@@ -305,11 +304,13 @@ TEST_F(SetupWindowTest, WhileWorkingTheSidebarAndBothButtonsRefuse) {
 
 TEST_F(SetupWindowTest, AFailedStatusIsRedAndOthersAreNot) {
     auto* line = driver.find<QLabel>("statusLine");
-    window.setStatus("配置已保存。重启后生效。");
+    window.setStatus(testing::zh("workflow.apply.saved-after-restart"));
     const QColor plain = line->palette().color(QPalette::WindowText);
     window.setFailed(true);
-    window.setStatus("请先安装 Codex，再运行这个工具。");
-    EXPECT_EQ(line->text(), "请先安装 Codex，再运行这个工具。");
+    const std::string installFirst =
+        testing::zh("workflow.apply.install-first", {{"client", "Codex"}});
+    window.setStatus(installFirst);
+    EXPECT_EQ(line->text(), qText(installFirst));
     const QColor red = line->palette().color(QPalette::WindowText);
     EXPECT_GT(red.red(), 150);
     EXPECT_LT(red.green(), 100);
@@ -324,8 +325,9 @@ TEST_F(SetupWindowTest, FailureDetailOpensOnRequestAndGoesWithTheFailure) {
     ASSERT_NE(toggle, nullptr);
     EXPECT_FALSE(toggle->isVisible());
 
-    window.fail("应用配置失败。请检查配置后重试。", "read: Is a directory [/home/u/x.json]");
-    EXPECT_EQ(driver.find<QLabel>("statusLine")->text(), "应用配置失败。请检查配置后重试。");
+    const std::string failed = testing::zh("workflow.apply.failed");
+    window.fail(failed, "read: Is a directory [/home/u/x.json]");
+    EXPECT_EQ(driver.find<QLabel>("statusLine")->text(), qText(failed));
     EXPECT_TRUE(window.failed());
     EXPECT_TRUE(toggle->isVisible());
     EXPECT_EQ(toggle->text(), qText(testing::zh("gui.failure.details")));
@@ -334,9 +336,9 @@ TEST_F(SetupWindowTest, FailureDetailOpensOnRequestAndGoesWithTheFailure) {
     EXPECT_TRUE(text->isVisible());
     EXPECT_EQ(text->text(), "read: Is a directory [/home/u/x.json]");
 
-    window.fail("请先安装 Codex，再运行这个工具。", "");
+    window.fail(testing::zh("workflow.apply.install-first", {{"client", "Codex"}}), "");
     EXPECT_FALSE(toggle->isVisible());
-    window.fail("应用配置失败。请检查配置后重试。", "write: No space left on device");
+    window.fail(failed, "write: No space left on device");
     EXPECT_TRUE(toggle->isVisible());
     EXPECT_FALSE(text->isVisible());
     window.setFailed(false);

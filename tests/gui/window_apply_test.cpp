@@ -121,16 +121,20 @@ TEST_F(WindowApplyTest, AppliesThroughTheWindowRestartsOnConsentAndResetsAgain) 
 
     QMessageBox* question = driver.waitForBox("question");
     ASSERT_NE(question, nullptr) << window.status();
-    EXPECT_EQ(question->text(), "现在重启 Codex？");
-    EXPECT_EQ(window.status(), "配置已保存。重启后生效。");
+    EXPECT_EQ(question->text(), qText(testing::zh("workflow.restart.question.now-title",
+                                                  {{"application", "Codex"}})));
+    EXPECT_EQ(window.status(), testing::zh("workflow.apply.saved-after-restart"));
     EXPECT_TRUE(window.working());
     const std::string written = readFile(config);
     EXPECT_NE(written.find("corvane_desktop_setup"), std::string::npos) << written;
     EXPECT_NE(written.find("[history]"), std::string::npos) << written;
 
-    QTest::mouseClick(WindowDriver::buttonTitled(*question, "立即重启"), Qt::LeftButton);
+    QTest::mouseClick(WindowDriver::buttonTitled(
+                          *question, qText(testing::zh("workflow.restart.question.restart-now"))),
+                      Qt::LeftButton);
     ASSERT_TRUE(QTest::qWaitFor([&] { return idle(); }, 20000)) << window.status();
-    EXPECT_EQ(window.status(), "配置已保存，已重新打开 Codex。请新建聊天并选择已配置的模型。");
+    EXPECT_EQ(window.status(),
+              testing::zh("workflow.restart.saved.reopened-new-chat", {{"application", "Codex"}}));
     EXPECT_FALSE(window.failed());
     EXPECT_EQ(window.form().key, "");
     EXPECT_EQ(window.form().address, gateway.address());
@@ -146,10 +150,11 @@ TEST_F(WindowApplyTest, AppliesThroughTheWindowRestartsOnConsentAndResetsAgain) 
     driver.click("resetButton");
     QMessageBox* confirmation = driver.waitForBox("resetConfirmation");
     ASSERT_NE(confirmation, nullptr);
-    QTest::mouseClick(WindowDriver::buttonTitled(*confirmation, "仅恢复，稍后重启"),
+    QTest::mouseClick(WindowDriver::buttonTitled(
+                          *confirmation, qText(testing::zh("workflow.reset.question.reset-later"))),
                       Qt::LeftButton);
     ASSERT_TRUE(QTest::qWaitFor([&] { return idle() && !window.status().empty(); }, 20000));
-    EXPECT_EQ(window.status(), "配置已恢复。重启后生效。");
+    EXPECT_EQ(window.status(), testing::zh("workflow.reset.restored-after-restart"));
     EXPECT_FALSE(window.failed());
     EXPECT_EQ(window.form().address, "");
     EXPECT_EQ(readFile(config), kOwnLines);
@@ -211,9 +216,9 @@ TEST_F(WindowApplyTest, TheChosenPathIsRememberedAfterSavingAndForgottenAfterThe
     fillIn(Client::openClaw, "deepseek-chat");
     driver.type("chosenPath", QString::fromStdString(file.string()));
     driver.click("mainButton");
-    answer("question", "稍后重启");
+    answer("question", qText(testing::zh("workflow.restart.question.restart-later")));
     ASSERT_TRUE(QTest::qWaitFor([&] { return idle(); }, 20000)) << window.status();
-    EXPECT_EQ(window.status(), "配置已保存。重启后生效。");
+    EXPECT_EQ(window.status(), testing::zh("workflow.apply.saved-after-restart"));
     EXPECT_NE(readFile(file).find("corvane-desktop"), std::string::npos);
     EXPECT_TRUE(testing::logLines(log).empty()) << "declined: OpenClaw was not started";
     EXPECT_TRUE(driver.markedConfigured(Client::openClaw)) << "read from the chosen file";
@@ -222,9 +227,9 @@ TEST_F(WindowApplyTest, TheChosenPathIsRememberedAfterSavingAndForgottenAfterThe
     EXPECT_EQ(window.form().chosenPath, file.string());
 
     driver.click("resetButton");
-    answer("resetConfirmation", "仅恢复，稍后重启");
+    answer("resetConfirmation", qText(testing::zh("workflow.reset.question.reset-later")));
     ASSERT_TRUE(QTest::qWaitFor([&] { return idle() && !window.status().empty(); }, 20000));
-    EXPECT_EQ(window.status(), "配置已恢复。重启后生效。");
+    EXPECT_EQ(window.status(), testing::zh("workflow.reset.restored-after-restart"));
     EXPECT_EQ(window.form().chosenPath, "");
     EXPECT_EQ(nlohmann::json::parse(readFile(file)), nlohmann::json::parse(kOwnJson));
     reselect(Client::openClaw);
@@ -237,7 +242,9 @@ TEST_F(WindowApplyTest, ClosingTheWindowDuringTheCheckStopsAndJoinsTheTask) {
     gateway.setScript({slow});
     fillIn(Client::codex, "gpt-5-codex");
     driver.click("mainButton");
-    ASSERT_TRUE(QTest::qWaitFor([&] { return window.status() == "验证模型 1 / 1"; }, 20000))
+    const std::string checking =
+        testing::zh("workflow.check.model-progress", {{"index", "1"}, {"total", "1"}});
+    ASSERT_TRUE(QTest::qWaitFor([&] { return window.status() == checking; }, 20000))
         << window.status();
     ASSERT_TRUE(session.working());
 

@@ -181,7 +181,7 @@ TEST_F(WindowKeyboardLayoutTest, EveryInputWaitsWhileWorkingAndTheKeyboardComesB
             const bool input =
                 qobject_cast<QLineEdit*>(widget) || qobject_cast<QComboBox*>(widget) ||
                 qobject_cast<QAbstractButton*>(widget) || qobject_cast<QListWidget*>(widget);
-            // Only "停止" works while a run does, and the download link.
+            // Only the stop button works while a run does, and the download link.
             if (!input || !widget->isVisible() || widget->objectName() == "downloadControl" ||
                 widget->objectName() == "stopButton") {
                 continue;

@@ -27,6 +27,7 @@
 #include "gui/interface_font.h"
 #include "gui/signal_colours.h"
 #include "gui/window_commands.h"
+#include "restart_question_text.h"
 #include "shown_window.h"
 #include "support/catalogue_text.h"
 
@@ -187,9 +188,10 @@ TEST_F(WindowTrustTest, TheStatusHasTheBarsWidthAndALongOneMovesNoButton) {
     const int free = bar->width() - widget("resetButton")->width() - widget("mainButton")->width() -
                      2 * 24 - 2 * 12;
     EXPECT_GE(widget("statusLine")->width(), free - 2);
-    window.setStatus(
-        "配置已保存。WorkBuddy 未退出。请保存手头任务后重新打开应用。这一句很长，"
-        "长到一行放不下，需要折行显示，但按钮不能因此移动。");
+    // Any status too long for one line; a longer one than the tool writes.
+    window.setStatus(testing::zh("workflow.restart.saved.stopped", {{"application", "WorkBuddy"}}) +
+                     testing::zh("workflow.restart.question.text") +
+                     testing::zh("workflow.reset.question.text"));
     QTest::qWait(20);
     EXPECT_EQ(left("mainButton"), mainLeft);
 }
@@ -244,15 +246,16 @@ TEST(MinimumSize, HoldsTheFormAndAnOpenFailureDetailWithoutScrolling) {
 TEST_F(WindowTrustTest, SuccessFailureAndProgressEachHaveTheirColour) {
     auto* line = driver.find<QLabel>("statusLine");
     const auto ink = [&] { return line->palette().color(QPalette::WindowText); };
-    window.setStatus("验证模型 1 / 1");
+    window.setStatus(
+        testing::zh("workflow.check.model-progress", {{"index", "1"}, {"total", "1"}}));
     EXPECT_EQ(ink(), window.palette().color(QPalette::PlaceholderText));
-    window.setStatus("连接测试通过，未写入任何配置。");
+    window.setStatus(testing::zh("workflow.check.passed"));
     window.finished(WorkflowOutcome::succeeded);
     EXPECT_EQ(ink(), successColor(window.palette()));
-    window.setStatus("已停止。");
+    window.setStatus(testing::zh("workflow.stopped.plain"));
     window.finished(WorkflowOutcome::stopped);
     EXPECT_EQ(ink(), window.palette().color(QPalette::PlaceholderText));
-    window.fail("应用配置失败。请检查配置后重试。", "");
+    window.fail(testing::zh("workflow.apply.failed"), "");
     window.finished(WorkflowOutcome::succeeded);
     EXPECT_EQ(ink(), failureColor(window.palette()));
 }
@@ -369,14 +372,16 @@ struct MarkCase {
 };
 
 TEST_F(WindowTrustTest, ClientsThatAreNotInstalledAreMarkedBeforeTheFormIsFilled) {
+    const QString restart = qText(testing::zh("workflow.button.apply-restart"));
     const MarkCase cases[] = {
-        {Client::codex, Installation::application, "", "", "应用并重启"},
-        {Client::codex, Installation::commandLineOnly, "", "", "应用"},
+        {Client::codex, Installation::application, "", "", restart},
+        {Client::codex, Installation::commandLineOnly, "", "",
+         qText(testing::zh("workflow.button.apply"))},
         {Client::openCode, Installation::missing, qText(testing::zh("gui.sidebar.not-installed")),
          qText(testing::zh("gui.header.not-installed-computer", {{"client", "OpenCode Desktop"}})),
-         "应用并重启"},
+         restart},
         {Client::workBuddy, Installation::missing, qText(testing::zh("gui.sidebar.mac-only")),
-         qText(testing::zh("gui.header.mac-only", {{"client", "WorkBuddy"}})), "应用并重启"},
+         qText(testing::zh("gui.header.mac-only", {{"client", "WorkBuddy"}})), restart},
     };
     auto* list = driver.find<QListWidget>("clientList");
     for (const MarkCase& entry : cases) {
@@ -434,8 +439,8 @@ private:
 TEST(Alerts, KeepTheirButtonOrderInEveryStyleAndMarkTheDestructiveChoice) {
     QWidget parent;
     const QString usual = QApplication::style()->name();
-    const Question restart{"现在重启 Codex？", "请先保存该应用中的工作。重启会结束正在运行的任务。",
-                           "立即重启", "稍后重启"};
+    const Question restart = testing::restartNowQuestion("Codex");
+    const QString cancel = qText(testing::zh("workflow.question.cancel"));
     for (const int layout : {QDialogButtonBox::WinLayout, QDialogButtonBox::MacLayout,
                              QDialogButtonBox::KdeLayout, QDialogButtonBox::GnomeLayout}) {
         SCOPED_TRACE(layout);
@@ -445,15 +450,17 @@ TEST(Alerts, KeepTheirButtonOrderInEveryStyleAndMarkTheDestructiveChoice) {
         reset->show();
         QCoreApplication::processEvents();
         EXPECT_EQ(WindowDriver::buttonTitles(*reset),
-                  QStringList({"恢复并重启", "仅恢复，稍后重启", "取消"}));
+                  QStringList({qText(testing::zh("workflow.reset.question.reset-restart")),
+                               qText(testing::zh("workflow.reset.question.reset-later")), cancel}));
         for (QAbstractButton* button : reset->buttons()) {
             EXPECT_EQ(reset->buttonRole(button) == QMessageBox::DestructiveRole,
-                      button->text() != "取消");
+                      button->text() != cancel);
         }
         const auto question = makeQuestionBox(restart, &parent);
         question->show();
         QCoreApplication::processEvents();
-        EXPECT_EQ(WindowDriver::buttonTitles(*question), QStringList({"立即重启", "稍后重启"}));
+        EXPECT_EQ(WindowDriver::buttonTitles(*question),
+                  QStringList({qText(restart.proceedButton), qText(restart.declineButton)}));
         EXPECT_EQ(question->buttonRole(proceedButton(*question)), QMessageBox::DestructiveRole);
         EXPECT_FALSE(question->iconPixmap().isNull());
     }
@@ -474,13 +481,11 @@ TEST(Alerts, BreakTheirLinesOnlyBetweenWords) {
             boxes.push_back(makeResetConfirmation(resetQuestion(client, installed), &parent));
         }
         boxes.push_back(makeQuestionBox(
-            {"应用配置并重启 " + name + "？", "请先保存该应用中的工作。重启会结束正在运行的任务。",
-             "应用并重启", "取消"},
+            {testing::zh("workflow.restart.question.apply-title", {{"application", name}}),
+             testing::zh("workflow.restart.question.text"),
+             testing::zh("workflow.button.apply-restart"), testing::zh("workflow.question.cancel")},
             &parent));
-        boxes.push_back(makeQuestionBox(
-            {"现在重启 " + name + "？", "请先保存该应用中的工作。重启会结束正在运行的任务。",
-             "立即重启", "稍后重启"},
-            &parent));
+        boxes.push_back(makeQuestionBox(testing::restartNowQuestion(name), &parent));
     }
     const QRegularExpression latinWord(QStringLiteral("[A-Za-z0-9.:/_-]+"));
     for (const auto& box : boxes) {

@@ -10,19 +10,21 @@
 #include <future>
 #include <thread>
 
+#include "gui/form_text.h"
 #include "gui/setup_window.h"
+#include "restart_question_text.h"
 #include "shown_window.h"
+#include "support/catalogue_text.h"
 
 namespace corvane {
 namespace {
 
 using testing::WindowDriver;
 
-const Question kRestart{"现在重启 OpenClaw？", "请先保存该应用中的工作。重启会结束正在运行的任务。",
-                        "立即重启", "稍后重启"};
-
 class WorkflowHostTest : public testing::ShownWindowTest {
 protected:
+    const Question kRestart = testing::restartNowQuestion("OpenClaw");
+
     // Asks from a worker thread; the future holds the answer.
     std::future<bool> askFromWorker(const Question& question) {
         return std::async(std::launch::async, [this, question] { return window.ask(question); });
@@ -33,10 +35,12 @@ TEST_F(WorkflowHostTest, WorkerCallsReachTheWindowInOrderOnItsThread) {
     driver.type("key", "sk-secret");
     std::thread worker([this] {
         window.setWorking(true);
-        window.setStatus("验证模型 1 / 2");
-        window.setStatus("验证模型 2 / 2");
+        window.setStatus(
+            testing::zh("workflow.check.model-progress", {{"index", "1"}, {"total", "2"}}));
+        window.setStatus(
+            testing::zh("workflow.check.model-progress", {{"index", "2"}, {"total", "2"}}));
         window.setFailed(true);
-        window.setStatus("「o3」返回 HTTP 401。请核对 Key、认证方式和模型权限。");
+        window.setStatus(testing::zh("workflow.check.failed"));
         window.clearKey();
     });
     worker.join();
@@ -46,9 +50,9 @@ TEST_F(WorkflowHostTest, WorkerCallsReachTheWindowInOrderOnItsThread) {
     EXPECT_EQ(driver.find<QLineEdit>("key")->text(), "sk-secret");
 
     ASSERT_TRUE(QTest::qWaitFor([&] { return driver.find<QLineEdit>("key")->text().isEmpty(); }));
-    EXPECT_EQ(window.status(), "「o3」返回 HTTP 401。请核对 Key、认证方式和模型权限。");
+    EXPECT_EQ(window.status(), testing::zh("workflow.check.failed"));
     EXPECT_EQ(driver.find<QLabel>("statusLine")->text(),
-              "「o3」返回 HTTP 401。请核对 Key、认证方式和模型权限。");
+              qText(testing::zh("workflow.check.failed")));
     EXPECT_TRUE(window.failed());
     EXPECT_TRUE(window.working());
     EXPECT_FALSE(driver.find<QPushButton>("mainButton")->isEnabled());
@@ -64,10 +68,11 @@ TEST_F(WorkflowHostTest, ResetFormFromTheWorkerClearsTheFormOnTheWindowThread) {
 
 TEST_F(WorkflowHostTest, TheRestartQuestionBlocksTheWorkerUntilAnswered) {
     struct Case {
-        const char* press;
+        std::string press;
         bool expected;
     };
-    for (const Case& entry : {Case{"立即重启", true}, Case{"稍后重启", false}}) {
+    for (const Case& entry :
+         {Case{kRestart.proceedButton, true}, Case{kRestart.declineButton, false}}) {
         SCOPED_TRACE(entry.press);
         std::future<bool> answer = askFromWorker(kRestart);
         QMessageBox* box = driver.waitForBox("question");
@@ -75,9 +80,9 @@ TEST_F(WorkflowHostTest, TheRestartQuestionBlocksTheWorkerUntilAnswered) {
         EXPECT_EQ(answer.wait_for(std::chrono::milliseconds(0)), std::future_status::timeout);
         EXPECT_EQ(box->text().toStdString(), kRestart.messageText);
         EXPECT_EQ(box->informativeText().toStdString(), kRestart.informativeText);
-        EXPECT_EQ(box->defaultButton()->text(), "立即重启");
-        EXPECT_EQ(box->escapeButton()->text(), "稍后重启");
-        QTest::mouseClick(WindowDriver::buttonTitled(*box, entry.press), Qt::LeftButton);
+        EXPECT_EQ(box->defaultButton()->text(), qText(kRestart.proceedButton));
+        EXPECT_EQ(box->escapeButton()->text(), qText(kRestart.declineButton));
+        QTest::mouseClick(WindowDriver::buttonTitled(*box, qText(entry.press)), Qt::LeftButton);
         ASSERT_TRUE(QTest::qWaitFor([&] {
             return answer.wait_for(std::chrono::milliseconds(0)) == std::future_status::ready;
         }));

@@ -33,4 +33,10 @@ std::string en(std::string_view id, std::initializer_list<Placeholder> values) {
     return translatedIn(Language::english, id, values);
 }
 
+std::string enCount(std::string_view id, std::string_view pluralId, unsigned long count,
+                    std::initializer_list<Placeholder> values) {
+    expectKnown(Language::english, id);
+    return translatedCountIn(Language::english, id, pluralId, count, values);
+}
+
 }  // namespace corvane::testing

@@ -17,5 +17,7 @@ std::string zhCount(std::string_view id, std::string_view pluralId, unsigned lon
 
 // The same from the English catalogue.
 std::string en(std::string_view id, std::initializer_list<Placeholder> values = {});
+std::string enCount(std::string_view id, std::string_view pluralId, unsigned long count,
+                    std::initializer_list<Placeholder> values = {});
 
 }  // namespace corvane::testing

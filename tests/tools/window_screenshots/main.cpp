@@ -193,16 +193,17 @@ int main(int argc, char** argv) {
         fill(window, QString::fromStdString("modelID." + rows[i].id), models[i]);
     }
     window.setWorking(true);
-    window.setStatus("验证模型 2 / 3");
+    window.setStatus(
+        corvane::translated("workflow.check.model-progress", {{"index", "2"}, {"total", "3"}}));
     settle();
     written &= save(window, folder, "state-working");
     window.setWorking(false);
     window.setFailed(true);
-    window.setStatus("「gpt-4o」返回 HTTP 401。请核对 Key、认证方式和模型权限。");
+    window.setStatus(corvane::translated("workflow.check.failed"));
     settle();
     written &= save(window, folder, "state-failed");
     window.setFailed(false);
-    window.setStatus("连接测试通过，未写入任何配置。");
+    window.setStatus(corvane::translated("workflow.check.passed"));
     window.finished(corvane::WorkflowOutcome::succeeded);
     settle();
     written &= save(window, folder, "state-succeeded");
@@ -213,8 +214,8 @@ int main(int argc, char** argv) {
 
     // One model row and a failure with its detail open, at the minimum size.
     window.selectClient(corvane::Client::openClaw);
-    window.fail("现有配置不是有效的 JSON5。",
-                "~/.openclaw/openclaw.json 第 12 行第 5 列：这里缺少逗号或右括号。");
+    window.fail(corvane::translated("workflow.apply.failed"),
+                corvane::translated("workflow.failure.json-parse", {{"byte", "318"}}));
     settle();
     if (auto* toggle = window.findChild<QToolButton*>(QStringLiteral("failureDetailToggle"))) {
         toggle->click();
@@ -241,9 +242,11 @@ int main(int argc, char** argv) {
         written &= save(*box, folder, "alert-reset-openClaw");
         box->reject();
     }
-    const corvane::Question restart{"应用配置并重启 WorkBuddy？",
-                                    "请先保存该应用中的工作。重启会结束正在运行的任务。",
-                                    "应用并重启", "取消"};
+    const corvane::Question restart{corvane::translated("workflow.restart.question.apply-title",
+                                                        {{"application", "WorkBuddy"}}),
+                                    corvane::translated("workflow.restart.question.text"),
+                                    corvane::translated("workflow.button.apply-restart"),
+                                    corvane::translated("workflow.question.cancel")};
     const auto question = corvane::makeQuestionBox(restart, &window);
     question->open();
     settle();
