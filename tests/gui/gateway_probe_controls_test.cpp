@@ -73,7 +73,7 @@ TEST_F(GatewayProbeControlsTest, EachTestedRowGetsItsMarkUntilItsIdChanges) {
     passed.firstEvent = std::chrono::milliseconds(12);
     passed.terminalEvent = std::chrono::milliseconds(34);
     ModelCheck failed;
-    failed.message = "「m-b」返回 HTTP 401。请核对 Key、认证方式和模型权限。";
+    failed.message = testing::zh("check.model.http-check-key", {{"model", "m-b"}, {"code", "401"}});
     failed.httpStatus = 401;
     std::thread worker([&] {
         window.showModelCheck(0, passed);
@@ -82,7 +82,8 @@ TEST_F(GatewayProbeControlsTest, EachTestedRowGetsItsMarkUntilItsIdChanges) {
     worker.join();
     ASSERT_TRUE(QTest::qWaitFor([&] { return mark(1) != nullptr; }));
     EXPECT_EQ(mark(0)->text(), "✓ 12 / 34 ms");
-    EXPECT_EQ(mark(0)->toolTip(), "首个事件 12 ms，完成 34 ms");
+    EXPECT_EQ(mark(0)->toolTip(),
+              testing::zh("check.times", {{"first", "12 ms"}, {"last", "34 ms"}}));
     EXPECT_EQ(mark(1)->text(), "✗");
     EXPECT_EQ(mark(1)->toolTip().toStdString(), failed.message);
 

@@ -220,7 +220,7 @@ TEST(MinimumSize, HoldsTheFormAndAnOpenFailureDetailWithoutScrolling) {
         WindowDriver driver(window);
         window.resize(window.minimumSize());
         driver.clickClient(Client::openClaw);
-        window.fail("现有配置文件格式有误，无法安全合并。", detail.toStdString());
+        window.fail(testing::zh("files.config.malformed"), detail.toStdString());
         driver.click("failureDetailToggle");
         // Laid out in a queued pass, which a busy machine may run late.
         QScrollBar* scroll = window.findChild<QScrollArea*>()->verticalScrollBar();
