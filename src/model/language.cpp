@@ -49,6 +49,11 @@ std::optional<std::string> languageArgument(const std::vector<std::string>& argu
 std::vector<std::string> withoutLanguageArgument(const std::vector<std::string>& arguments) {
     std::vector<std::string> rest;
     for (std::size_t k = 0; k < arguments.size(); ++k) {
+        if (arguments[k] == "--") {
+            rest.insert(rest.end(), arguments.begin() + static_cast<std::ptrdiff_t>(k),
+                        arguments.end());
+            break;
+        }
         if (arguments[k] == "--lang") {
             ++k;
         } else if (!arguments[k].starts_with("--lang=")) {

@@ -24,7 +24,8 @@ std::optional<Language> languageNamed(std::string_view name);
 // parses the arguments, so that every text, help included, is in it.
 std::optional<std::string> languageArgument(const std::vector<std::string>& arguments);
 
-// The arguments without "--lang X" or "--lang=X".
+// The arguments without "--lang X" or "--lang=X" (after "--", nothing is
+// taken out: a link there is passed on as it is).
 std::vector<std::string> withoutLanguageArgument(const std::vector<std::string>& arguments);
 
 // The language a program starts in: the one its "--lang" names, else the

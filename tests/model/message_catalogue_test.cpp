@@ -129,8 +129,33 @@ TEST(Language, FollowsTheFirstOfEnglishOrChineseInThePreferences) {
             << (c.preferred.empty() ? "" : c.preferred.front());
     }
     EXPECT_EQ(languageNamed("en"), Language::english);
+    EXPECT_EQ(startLanguage(std::string("en"), {"zh-Hans"}), Language::english);
+    // A language the program does not speak leaves the preferences in charge.
+    EXPECT_EQ(startLanguage(std::string("fr"), {"en-US"}), Language::english);
+    EXPECT_EQ(startLanguage(std::nullopt, {"zh-Hans", "en"}), Language::chinese);
     EXPECT_EQ(languageNamed("zh"), Language::chinese);
     EXPECT_EQ(languageNamed("english"), std::nullopt);
+}
+
+TEST(Language, IsReadFromTheArgumentsBeforeAnythingElseParsesThem) {
+    struct Case {
+        std::vector<std::string> arguments;
+        std::optional<std::string> named;
+        std::vector<std::string> rest;
+    };
+    const Case cases[] = {
+        {{}, std::nullopt, {}},
+        {{"--lang", "en", "corvane-setup://configure?x"}, "en", {"corvane-setup://configure?x"}},
+        {{"check", "--lang=zh", "--json"}, "zh", {"check", "--json"}},
+        {{"--lang"}, std::nullopt, {}},
+        {{"--language=en", "x"}, std::nullopt, {"--language=en", "x"}},
+        // After "--" everything is an operand, even a link that looks like the flag.
+        {{"--", "--lang", "en"}, std::nullopt, {"--", "--lang", "en"}},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(languageArgument(c.arguments), c.named);
+        EXPECT_EQ(withoutLanguageArgument(c.arguments), c.rest);
+    }
 }
 
 }  // namespace
