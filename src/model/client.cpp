@@ -169,7 +169,7 @@ std::string clientLabel(Client client) {
         case Client::cursor:
             return translated("model.client.name.cursor");
     }
-    return std::string(rawValue(client));
+    return {};
 }
 
 std::vector<OfficialDownload> officialDownloads(Client client) {
