@@ -82,7 +82,7 @@ TEST_F(GatewayProbeControlsTest, EachTestedRowGetsItsMarkUntilItsIdChanges) {
     worker.join();
     ASSERT_TRUE(QTest::qWaitFor([&] { return mark(1) != nullptr; }));
     EXPECT_EQ(mark(0)->text(), "✓ 12 / 34 ms");
-    EXPECT_EQ(mark(0)->toolTip(),
+    EXPECT_EQ(mark(0)->toolTip().toStdString(),
               testing::zh("check.times", {{"first", "12 ms"}, {"last", "34 ms"}}));
     EXPECT_EQ(mark(1)->text(), "✗");
     EXPECT_EQ(mark(1)->toolTip().toStdString(), failed.message);
