@@ -32,12 +32,16 @@ constexpr int kClientFontSize = 13;
 constexpr int kMarkWidth = 10;
 constexpr int kMarkHeight = 8;
 constexpr int kMarkInset = 4;
-// The name stops this far from the row's right end, clear of the mark.
+constexpr int kRowPadding = 2;
+// A configured client's name stops this far from the row's right end, clear
+// of the mark; the others use the whole row.
 constexpr int kNameEnd = kMarkInset + kMarkWidth + 4;
 constexpr double kShadeOpacity = 0.45;
 constexpr double kTintOpacity = 0.22;
 constexpr qreal kRowRadius = 6;
 constexpr int kConfiguredRole = Qt::UserRole;
+// The icon in full ink, for the selected row of a client that is not installed.
+constexpr int kInkIconRole = Qt::UserRole + 1;
 
 // A check at the right end of a configured client's row, in the colour that
 // means "worked" for the palette.
@@ -49,6 +53,8 @@ public:
                const QModelIndex& index) const override {
         QStyleOptionViewItem shown = option;
         initStyleOption(&shown, index);
+        const bool configured = index.data(kConfiguredRole).toBool();
+        if (configured) shown.rect.setRight(shown.rect.right() - (kNameEnd - kRowPadding));
         if (option.state & QStyle::State_Selected) {
             paintSelection(painter, option);
             shown.state &= ~QStyle::State_Selected;
@@ -59,6 +65,7 @@ public:
             for (const auto group : {QPalette::Active, QPalette::Inactive, QPalette::Disabled}) {
                 shown.palette.setColor(group, QPalette::Text, ink);
             }
+            shown.icon = qvariant_cast<QIcon>(index.data(kInkIconRole));
         }
         const QWidget* view = option.widget;
         QStyle* style = view ? view->style() : QApplication::style();
@@ -69,7 +76,7 @@ public:
         shown.state &= ~QStyle::State_HasFocus;
         style->drawControl(QStyle::CE_ItemViewItem, &shown, painter, view);
         if (ringed) paintFocusRing(painter, option.rect, view->window()->palette());
-        if (!index.data(kConfiguredRole).toBool()) return;
+        if (!configured) return;
         const QRectF box(option.rect.right() - kMarkInset - kMarkWidth,
                          option.rect.center().y() - kMarkHeight / 2.0, kMarkWidth, kMarkHeight);
         QPainterPath check;
@@ -126,8 +133,8 @@ QColor shadeOf(const QPalette& palette) {
 QString rowStyle() {
     return QStringLiteral(
                "QListWidget { background: transparent; }"
-               "QListWidget::item { padding: 4px %1px 4px 2px; border: none; }")
-        .arg(kNameEnd);
+               "QListWidget::item { padding: 4px %1px; border: none; }")
+        .arg(kRowPadding);
 }
 
 }  // namespace
@@ -166,6 +173,7 @@ ClientSidebar::ClientSidebar(std::function<void(Client)> onSelect, QWidget* pare
         const QString name = QString::fromStdString(clientLabel(client));
         auto* item = new QListWidgetItem(clientIcon(client), name, list_);
         item->setData(Qt::AccessibleTextRole, name);
+        item->setData(kInkIconRole, clientIcon(client));
         QFont itemFont = font();
         itemFont.setPixelSize(kClientFontSize);
         item->setFont(itemFont);
@@ -200,6 +208,10 @@ void ClientSidebar::paintColours() {
         shaded.setColor(QPalette::Window, shade);
         setPalette(shaded);
     }
+    // The list's style sheet fixed its palette when it was polished: polished
+    // again, its names take the new palette's ink instead of the old one's.
+    list_->style()->unpolish(list_);
+    list_->style()->polish(list_);
     for (Client client : allClients()) describe(client);
 }
 

@@ -274,17 +274,20 @@ double contrastRatio(const QColor& first, const QColor& second) {
     return (std::max(a, b) + 0.05) / (std::min(a, b) + 0.05);
 }
 
-// The disabled list's selected row, as drawn: its tint against the darkest
-// (or lightest) pixel of its name.
-double selectedRowContrast(SetupWindow& window) {
+// The selected row, as drawn: its tint against the darkest (or lightest)
+// pixel between two fractions of its width; by default its name, right of
+// the icon and left of the configured mark.
+double selectedRowContrast(SetupWindow& window, double from = 0.2, double to = 0.75) {
     auto* list = window.findChild<QListWidget*>("clientList");
+    // From the window, with everything under the row's translucent tint.
     const QRect row = list->visualItemRect(list->currentItem());
-    const QImage image = list->viewport()->grab(row).toImage();
+    const QImage image =
+        window.grab(QRect(list->viewport()->mapTo(&window, row.topLeft()), row.size())).toImage();
     const QColor tint = image.pixelColor(image.width() - 4, image.height() / 2);
     double best = 1;
     for (int y = 0; y < image.height(); ++y) {
-        // The name only: right of the icon, left of the configured mark.
-        for (int x = image.width() / 5; x < image.width() * 3 / 4; ++x) {
+        for (auto x = static_cast<int>(image.width() * from);
+             x < static_cast<int>(image.width() * to); ++x) {
             best = std::max(best, contrastRatio(image.pixelColor(x, y), tint));
         }
     }
@@ -397,6 +400,10 @@ TEST_F(WindowTrustTest, ClientsThatAreNotInstalledAreMarkedBeforeTheFormIsFilled
         EXPECT_EQ(item->data(Qt::AccessibleDescriptionRole).toString(), entry.note);
         EXPECT_EQ(item->data(Qt::AccessibleTextRole).toString(), name);
         EXPECT_EQ(item->data(Qt::ForegroundRole).isValid(), !entry.note.isEmpty());
+        // The icon: the row's padding and the icon's width from the left.
+        const double iconEnd =
+            (2.0 + list->iconSize().width()) / list->visualItemRect(item).width();
+        EXPECT_GE(selectedRowContrast(window, 0, iconEnd), 3.0) << "its icon reads on the tint";
         auto* note = driver.find<QLabel>("installationNote");
         EXPECT_EQ(note->isVisibleTo(&window) ? note->text() : QString(), entry.headerNote);
         EXPECT_EQ(driver.find<QPushButton>("mainButton")->text(), entry.mainButton);
