@@ -64,7 +64,8 @@ public:
     void stopAndWait() override {}
 };
 
-// A dry run's diff as the core gives it, the key already redacted.
+// A dry run's diff as the core gives it, the key already redacted; the home
+// folder stands for the user's, so that the dialog shows it as ~.
 constexpr const char* kPreviewDiff =
     "--- a/home/user/.codex/config.toml\n"
     "+++ b/home/user/.codex/config.toml\n"
@@ -261,11 +262,14 @@ int main(int argc, char** argv) {
         about->accept();
     }
 
-    for (const char* diff : {kPreviewDiff, ""}) {
+    const std::string homeDiff =
+        QString::fromUtf8(kPreviewDiff).replace("/home/user", QDir::homePath()).toStdString();
+    for (const std::string& diff : {homeDiff, std::string()}) {
         window.showPreview(diff);
         settle();
         if (auto* dialog = window.findChild<QDialog*>(QStringLiteral("previewDialog"))) {
-            written &= save(*dialog, folder, *diff ? "dialog-preview" : "dialog-preview-nothing");
+            written &=
+                save(*dialog, folder, diff.empty() ? "dialog-preview-nothing" : "dialog-preview");
             dialog->reject();
             settle();
         } else {
