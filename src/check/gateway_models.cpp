@@ -56,42 +56,59 @@ enum class PageLimit { none, time, size };
 
 struct FetchedPage {
     PageLimit limit = PageLimit::none;
-    std::string body;
+    std::size_t bytes = 0;
+    ModelListPage read;
 };
 
+// Fetches one page and reads it as it arrives. What ended the transfer
+// speaks before what the reader made of the bytes it got.
 FetchedPage fetchPage(const HttpsRequest& request, std::stop_token stop, const CheckLimits& limits,
                       Clock::time_point deadline, std::size_t bytesLeft, const TrustStore& trust) {
     FetchedPage page;
     std::optional<long> status;
+    // What came since the reader last asked; its room is used again each time.
+    std::string arrived;
     const HttpsReceiver receiver{
         .head =
             [&](const ResponseHead& head) {
                 status = head.status;
-                // Growing the buffer as pages of megabytes arrive costs more
-                // than reading them; a larger announcement ends at the limit.
-                if (head.announcedLength && *head.announcedLength <= bytesLeft) {
-                    page.body.reserve(static_cast<std::size_t>(*head.announcedLength));
-                }
                 return head.status == 200;
             },
         .body =
             [&](std::string_view bytes) {
-                if (page.body.size() + bytes.size() > bytesLeft) {
+                if (page.bytes + bytes.size() > bytesLeft) {
                     page.limit = PageLimit::size;
                     return false;
                 }
-                page.body.append(bytes);
+                page.bytes += bytes.size();
+                arrived.append(bytes);
                 return true;
             },
     };
     CheckLimits pageLimits = limits;
     pageLimits.total = std::min(limits.total, std::chrono::ceil<std::chrono::milliseconds>(
                                                   std::max(deadline - Clock::now(), {})));
-    const TransferResult result = transferHttps(request, receiver, stop, pageLimits, trust);
+    HttpsTransfer transfer(request, receiver, std::move(stop), pageLimits, trust);
+    bool transferring = true;
+    const ArrivingBytes next = [&]() -> std::string_view {
+        arrived.clear();
+        while (arrived.empty() && transferring) transferring = transfer.advance();
+        return arrived;
+    };
+    std::optional<SetupError> unreadable;
+    try {
+        page.read = modelListPage(next);
+    } catch (const SetupError& error) {
+        unreadable = error;
+    }
     if (status && *status != 200) throw SetupError(statusFailure(*status));
     if (page.limit == PageLimit::size) return page;
+    // The reader gave up on bytes that are no model list before they ended.
+    if (unreadable && transferring) throw *unreadable;
+    const TransferResult result = transfer.result();
     switch (result.end) {
         case TransferEnd::complete:
+            if (unreadable) throw *unreadable;
             return page;
         case TransferEnd::notHttp:
             throw SetupError(translated("check.gateway.not-http"));
@@ -143,8 +160,8 @@ GatewayModelList gatewayModels(const GatewayConnection& connection, Client clien
                                 static_cast<unsigned long>(listLimits.pages));
             break;
         }
-        FetchedPage fetched = fetchPage(modelListRequest(connection, client, afterId), stop, limits,
-                                        deadline, bytesLeft, trust);
+        const HttpsRequest request = modelListRequest(connection, client, afterId);
+        FetchedPage fetched = fetchPage(request, stop, limits, deadline, bytesLeft, trust);
         if (fetched.limit == PageLimit::size) {
             if (page == 0) {
                 throw SetupError(
@@ -160,8 +177,8 @@ GatewayModelList gatewayModels(const GatewayConnection& connection, Client clien
                                          {{"duration", durationText(listLimits.total)}});
             break;
         }
-        bytesLeft -= fetched.body.size();
-        ModelListPage read = modelListPage(std::move(fetched.body));
+        bytesLeft -= fetched.bytes;
+        ModelListPage read = std::move(fetched.read);
         seen.reserve(list.models.size() + read.models.size());
         // The first page, usually the only one, is taken whole and thinned.
         const std::size_t firstNew = list.models.size();

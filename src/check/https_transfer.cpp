@@ -3,7 +3,9 @@
 #include <curl/curl.h>
 
 #include <algorithm>
+#include <functional>
 #include <memory>
+#include <optional>
 
 #include "check/trust_store.h"
 #include "model/messages.h"
@@ -164,50 +166,79 @@ std::unique_ptr<curl_slist, HeaderListDeleter> headerList(const HttpsRequest& re
 
 }  // namespace
 
-TransferResult transferHttps(const HttpsRequest& request, const HttpsReceiver& receiver,
+struct HttpsTransfer::State {
+    State(const HttpsRequest& request, const HttpsReceiver& receiver, std::stop_token stopToken,
+          const CheckLimits& checkLimits)
+        : headers(headerList(request)),
+          easy(curl_easy_init()),
+          multi(curl_multi_init()),
+          stop(std::move(stopToken)),
+          limits(checkLimits) {
+        exchange.easy = easy.get();
+        exchange.receiver = &receiver;
+    }
+
+    std::unique_ptr<curl_slist, HeaderListDeleter> headers;
+    std::unique_ptr<CURL, EasyDeleter> easy;
+    std::unique_ptr<CURLM, MultiDeleter> multi;
+    Exchange exchange;
+    std::stop_token stop;
+    CheckLimits limits;
+    Clock::time_point start;
+    bool ended = false;
+    bool outOfTime = false;
+    bool transportFailed = false;
+    // After the handles, so that both are gone before the handles are cleaned up.
+    std::optional<Attachment> attachment;
+    std::optional<std::stop_callback<std::function<void()>>> wake;
+};
+
+HttpsTransfer::HttpsTransfer(const HttpsRequest& request, const HttpsReceiver& receiver,
                              std::stop_token stop, const CheckLimits& limits,
                              const TrustStore& trust) {
     if (stop.stop_requested()) throw OperationCancelled();
-    const auto headers = headerList(request);
-    const std::unique_ptr<CURL, EasyDeleter> easy(curl_easy_init());
-    const std::unique_ptr<CURLM, MultiDeleter> multi(curl_multi_init());
-    if (!easy || !multi) throw PlatformError(translated("check.transfer.cannot-start"));
+    state_ = std::make_unique<State>(request, receiver, std::move(stop), limits);
+    State& state = *state_;
+    if (!state.easy || !state.multi) throw PlatformError(translated("check.transfer.cannot-start"));
+    configure(state.easy.get(), request, state.headers.get(), state.exchange, trust);
+    state.start = Clock::now();
+    state.exchange.lastData = state.start;
+    state.attachment.emplace(state.multi.get(), state.easy.get());
+    state.wake.emplace(state.stop, [multi = state.multi.get()] { curl_multi_wakeup(multi); });
+}
 
-    Exchange exchange;
-    exchange.easy = easy.get();
-    exchange.receiver = &receiver;
-    configure(easy.get(), request, headers.get(), exchange, trust);
+HttpsTransfer::~HttpsTransfer() = default;
 
-    const Clock::time_point start = Clock::now();
-    exchange.lastData = start;
-    const Attachment attachment(multi.get(), easy.get());
-    // Declared after the handles so that it is gone before they are cleaned up.
-    const std::stop_callback wake(stop, [&multi] { curl_multi_wakeup(multi.get()); });
-
-    bool outOfTime = false;
-    bool transportFailed = false;
-    for (;;) {
-        int running = 0;
-        if (curl_multi_perform(multi.get(), &running) != CURLM_OK) {
-            transportFailed = true;
-            break;
-        }
-        if (exchange.endedByReceiver || running == 0) break;
-        if (stop.stop_requested()) throw OperationCancelled();
+bool HttpsTransfer::advance() {
+    State& state = *state_;
+    if (state.ended) return false;
+    int running = 0;
+    if (curl_multi_perform(state.multi.get(), &running) != CURLM_OK) {
+        state.transportFailed = true;
+        state.ended = true;
+    } else if (state.exchange.endedByReceiver || running == 0) {
+        state.ended = true;
+    } else if (!state.stop.stop_requested()) {
         const Clock::time_point now = Clock::now();
-        const auto idleLeft = exchange.lastData + limits.idle - now;
-        const auto totalLeft = start + limits.total - now;
+        const auto idleLeft = state.exchange.lastData + state.limits.idle - now;
+        const auto totalLeft = state.start + state.limits.total - now;
         if (idleLeft <= Clock::duration::zero() || totalLeft <= Clock::duration::zero()) {
-            outOfTime = true;
-            break;
+            state.outOfTime = true;
+            state.ended = true;
+        } else {
+            const auto wait =
+                std::min({std::chrono::ceil<std::chrono::milliseconds>(idleLeft),
+                          std::chrono::ceil<std::chrono::milliseconds>(totalLeft), kLongestPoll});
+            curl_multi_poll(state.multi.get(), nullptr, 0, static_cast<int>(wait.count()), nullptr);
         }
-        const auto wait =
-            std::min({std::chrono::ceil<std::chrono::milliseconds>(idleLeft),
-                      std::chrono::ceil<std::chrono::milliseconds>(totalLeft), kLongestPoll});
-        curl_multi_poll(multi.get(), nullptr, 0, static_cast<int>(wait.count()), nullptr);
     }
-    if (stop.stop_requested()) throw OperationCancelled();
+    if (state.stop.stop_requested()) throw OperationCancelled();
+    return !state.ended;
+}
 
+TransferResult HttpsTransfer::result() const {
+    const State& state = *state_;
+    const Exchange& exchange = state.exchange;
     TransferResult result;
     result.headReceived = exchange.headReceived;
     if (exchange.endedByReceiver) {
@@ -216,13 +247,13 @@ TransferResult transferHttps(const HttpsRequest& request, const HttpsReceiver& r
     }
     CURLcode code = CURLE_OK;
     int queued = 0;
-    while (CURLMsg* message = curl_multi_info_read(multi.get(), &queued)) {
+    while (CURLMsg* message = curl_multi_info_read(state.multi.get(), &queued)) {
         if (message->msg == CURLMSG_DONE) code = message->data.result;
     }
-    if (outOfTime) {
+    if (state.outOfTime) {
         result.end = TransferEnd::outOfTime;
         result.detail = translated("check.transfer.nothing-in-time");
-    } else if (transportFailed || code != CURLE_OK) {
+    } else if (state.transportFailed || code != CURLE_OK) {
         // libcurl's own words for why the transfer ended early; they may
         // repeat a proxy's address with its password.
         result.detail = withoutProxyCredentials(
@@ -236,6 +267,15 @@ TransferResult transferHttps(const HttpsRequest& request, const HttpsReceiver& r
         result.end = exchange.headReceived ? TransferEnd::complete : TransferEnd::notHttp;
     }
     return result;
+}
+
+TransferResult transferHttps(const HttpsRequest& request, const HttpsReceiver& receiver,
+                             std::stop_token stop, const CheckLimits& limits,
+                             const TrustStore& trust) {
+    HttpsTransfer transfer(request, receiver, std::move(stop), limits, trust);
+    while (transfer.advance()) {
+    }
+    return transfer.result();
 }
 
 }  // namespace corvane

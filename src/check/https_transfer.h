@@ -3,6 +3,7 @@
 #include <chrono>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <stop_token>
 #include <string>
@@ -66,5 +67,28 @@ struct TransferResult {
 TransferResult transferHttps(const HttpsRequest& request, const HttpsReceiver& receiver,
                              std::stop_token stop, const CheckLimits& limits,
                              const TrustStore& trust);
+
+// The same exchange, advanced by its caller, so that a reader can take the
+// body as it arrives instead of holding all of it: each advance() waits for
+// network activity and hands what came to the receiver. The request and the
+// receiver must outlive it.
+class HttpsTransfer {
+public:
+    HttpsTransfer(const HttpsRequest& request, const HttpsReceiver& receiver, std::stop_token stop,
+                  const CheckLimits& limits, const TrustStore& trust);
+    ~HttpsTransfer();
+    HttpsTransfer(const HttpsTransfer&) = delete;
+    HttpsTransfer& operator=(const HttpsTransfer&) = delete;
+
+    // False once the exchange has ended. Throws OperationCancelled when a stop
+    // is requested.
+    bool advance();
+    // How the exchange ended, once advance() has returned false.
+    TransferResult result() const;
+
+private:
+    struct State;
+    std::unique_ptr<State> state_;
+};
 
 }  // namespace corvane

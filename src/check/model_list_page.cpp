@@ -2,6 +2,8 @@
 
 #include <rapidjson/reader.h>
 
+#include <algorithm>
+
 #include "model/messages.h"
 #include "model/setup_error.h"
 
@@ -127,20 +129,73 @@ private:
     GatewayModel entry_;
 };
 
+// A RapidJSON input stream over bytes that arrive in pieces; the reader waits
+// in Peek() for the next piece. JSON never holds an unescaped NUL, and the
+// reader would take one for the end of the text, so the stream ends there and
+// remembers it.
+class ArrivingStream {
+public:
+    using Ch = char;
+
+    explicit ArrivingStream(const ArrivingBytes& next) : next_(next) {}
+
+    Ch Peek() const { return position_ != end_ || refill() ? *position_ : '\0'; }
+    Ch Take() {
+        const Ch next = Peek();
+        if (position_ != end_) {
+            ++position_;
+            ++taken_;
+        }
+        return next;
+    }
+    std::size_t Tell() const { return taken_; }
+    bool heldNul() const { return heldNul_; }
+
+    // Only parsing in place writes to the stream, and this one never does.
+    Ch* PutBegin() { return nullptr; }
+    void Put(Ch) {}
+    void Flush() {}
+    std::size_t PutEnd(Ch*) { return 0; }
+
+private:
+    bool refill() const {
+        while (!ended_) {
+            const std::string_view piece = next_();
+            if (piece.empty()) {
+                ended_ = true;
+                break;
+            }
+            const std::size_t nul = piece.find('\0');
+            position_ = piece.data();
+            end_ = position_ + std::min(nul, piece.size());
+            if (nul != std::string_view::npos) {
+                heldNul_ = true;
+                ended_ = true;
+            }
+            if (position_ != end_) return true;
+        }
+        return false;
+    }
+
+    const ArrivingBytes& next_;
+    mutable const char* position_ = nullptr;
+    mutable const char* end_ = nullptr;
+    mutable bool ended_ = false;
+    mutable bool heldNul_ = false;
+    std::size_t taken_ = 0;
+};
+
 }  // namespace
 
-ModelListPage modelListPage(std::string body) {
+ModelListPage modelListPage(const ArrivingBytes& next) {
     PageReader reader;
     // Iterative, so that a hostile gateway's deep nesting cannot exhaust the
-    // stack; strings must be UTF-8, as JSON requires, and are decoded in place,
-    // since copying each out costs more than reading it.
-    constexpr unsigned kFlags = rapidjson::kParseIterativeFlag |
-                                rapidjson::kParseValidateEncodingFlag | rapidjson::kParseInsituFlag;
-    rapidjson::InsituStringStream stream(body.data());
+    // stack; strings must be UTF-8, as JSON requires.
+    constexpr unsigned kFlags =
+        rapidjson::kParseIterativeFlag | rapidjson::kParseValidateEncodingFlag;
+    ArrivingStream stream(next);
     rapidjson::Reader parser;
-    // The stream ends at the first NUL, which JSON never holds unescaped.
-    const bool read =
-        body.find('\0') == std::string::npos && !parser.Parse<kFlags>(stream, reader).IsError();
+    const bool read = !parser.Parse<kFlags>(stream, reader).IsError() && !stream.heldNul();
     if (!read || !reader.rootIsObject || !reader.sawData || reader.invalidData) {
         throw SetupError(translated("check.models.unrecognised"));
     }

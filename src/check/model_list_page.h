@@ -1,7 +1,9 @@
 #pragma once
 
+#include <functional>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "check/gateway_models.h"
@@ -16,10 +18,15 @@ struct ModelListPage {
     std::optional<std::string> nextAfterId;
 };
 
-// Reads a page without building the whole document, so that a list of a
-// hundred thousand models costs little more than its bytes. Entries without a
-// string "id" are passed over; "has_more" counts only when it is true (or the
-// text "true"). Throws SetupError when the body is not such a list.
-ModelListPage modelListPage(std::string body);
+// The body's next bytes as they arrive, valid until the next call; empty once
+// the body has ended.
+using ArrivingBytes = std::function<std::string_view()>;
+
+// Reads a page as its bytes arrive, without holding the body or building the
+// document, so that a list of a hundred thousand models costs little more
+// than receiving it. Entries without a string "id" are passed over;
+// "has_more" counts only when it is true (or the text "true"). Throws
+// SetupError when the body is not such a list.
+ModelListPage modelListPage(const ArrivingBytes& next);
 
 }  // namespace corvane

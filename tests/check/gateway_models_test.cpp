@@ -48,6 +48,10 @@ TEST(GatewayModels, EndsAtTheLimitsOfTheWholeListing) {
         std::vector<std::string> ids;  // empty: some, as many as time allows
         std::optional<std::string> incomplete;
     };
+    // Read as it arrives: pieces that end inside a key and inside an ID.
+    GatewayReply pieces;
+    pieces.contentType = "application/json";
+    pieces.chunks = {{R"({"data":[{"i)"}, {R"(d":"a-)", 30ms}, {R"(b"},{"id":"c"}]})", 30ms}};
     std::vector<GatewayReply> endless;
     std::vector<GatewayReply> slow;
     for (int index = 0; index < 30; ++index) {
@@ -84,6 +88,7 @@ TEST(GatewayModels, EndsAtTheLimitsOfTheWholeListing) {
         {"has_more null", {page("a", nullptr, "a"), page("b", false, "b")}, {}, {"a"}, {}},
         {"has_more text", {page("a", "false", "a"), page("b", false, "b")}, {}, {"a"}, {}},
         {"last page", {page("a", true, "a"), page("b", false, "b")}, {}, {"a", "b"}, {}},
+        {"pieces", {pieces}, {}, {"a-b", "c"}, {}},
     };
     const NoProxy noProxy;
     for (const Case& c : cases) {
