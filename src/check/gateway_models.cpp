@@ -3,9 +3,12 @@
 #include <curl/curl.h>
 
 #include <algorithm>
+#include <cstdint>
+#include <functional>
 #include <memory>
 #include <set>
-#include <unordered_set>
+#include <string_view>
+#include <utility>
 
 #include "check/check_request.h"
 #include "check/model_list_page.h"
@@ -63,7 +66,8 @@ struct FetchedPage {
 // Fetches one page and reads it as it arrives. What ended the transfer
 // speaks before what the reader made of the bytes it got.
 FetchedPage fetchPage(const HttpsRequest& request, std::stop_token stop, const CheckLimits& limits,
-                      Clock::time_point deadline, std::size_t bytesLeft, const TrustStore& trust) {
+                      Clock::time_point deadline, std::size_t bytesLeft, const TrustStore& trust,
+                      const ModelFound& found) {
     FetchedPage page;
     std::optional<long> status;
     // What came since the reader last asked; its room is used again each time.
@@ -97,7 +101,7 @@ FetchedPage fetchPage(const HttpsRequest& request, std::stop_token stop, const C
     };
     std::optional<SetupError> unreadable;
     try {
-        page.read = modelListPage(next);
+        page.read = modelListPage(next, found);
     } catch (const SetupError& error) {
         unreadable = error;
     }
@@ -124,6 +128,62 @@ FetchedPage fetchPage(const HttpsRequest& request, std::stop_token stop, const C
     }
 }
 
+// The IDs handed over so far, one after another in one text and found
+// through one open-addressed array: a hundred thousand IDs cost no
+// allocation each.
+class KeptIds {
+public:
+    // The IDs are read from the listing's bytes and cannot take more room
+    // than those: the text never moves, and the room it does not use is
+    // never touched, so costs nothing.
+    explicit KeptIds(std::size_t listingBytes) { text_.reserve(listingBytes); }
+
+    // False when the ID was kept already.
+    bool insert(std::string_view id) {
+        if ((count_ + 1) * 2 > slots_.size()) grow();
+        Slot& slot = slotFor(id);
+        if (slot.length != kEmpty) return false;
+        slot = {static_cast<std::uint32_t>(text_.size()), static_cast<std::uint32_t>(id.size())};
+        text_.append(id);
+        ++count_;
+        return true;
+    }
+
+private:
+    // Where an ID lies in `text_`; a listing's bytes are bounded far below 4 GiB.
+    struct Slot {
+        std::uint32_t start = 0;
+        std::uint32_t length = kEmpty;
+    };
+    static constexpr std::uint32_t kEmpty = UINT32_MAX;
+
+    std::string_view idAt(const Slot& slot) const {
+        return std::string_view(text_).substr(slot.start, slot.length);
+    }
+
+    // The slot holding this ID, or the empty one where it would go.
+    Slot& slotFor(std::string_view id) {
+        const std::size_t mask = slots_.size() - 1;
+        for (std::size_t index = std::hash<std::string_view>()(id) & mask;;
+             index = (index + 1) & mask) {
+            Slot& slot = slots_[index];
+            if (slot.length == kEmpty || idAt(slot) == id) return slot;
+        }
+    }
+
+    void grow() {
+        const std::vector<Slot> old =
+            std::exchange(slots_, std::vector<Slot>(std::max<std::size_t>(64, slots_.size() * 2)));
+        for (const Slot& slot : old) {
+            if (slot.length != kEmpty) slotFor(idAt(slot)) = slot;
+        }
+    }
+
+    std::string text_;
+    std::vector<Slot> slots_;
+    std::size_t count_ = 0;
+};
+
 }  // namespace
 
 HttpsRequest modelListRequest(const GatewayConnection& connection, Client client,
@@ -137,71 +197,60 @@ HttpsRequest modelListRequest(const GatewayConnection& connection, Client client
     return request;
 }
 
-GatewayModelList gatewayModels(const GatewayConnection& connection, Client client,
-                               std::stop_token stop, const CheckLimits& limits,
-                               const ModelListLimits& listLimits, const TrustStore& trust) {
+std::optional<std::string> listGatewayModels(const GatewayConnection& connection, Client client,
+                                             std::stop_token stop, const CheckLimits& limits,
+                                             const ModelListLimits& listLimits,
+                                             const TrustStore& trust, const ModelFound& found) {
     const Clock::time_point deadline = Clock::now() + listLimits.total;
-    GatewayModelList list;
-    // Indices into list.models, so that a hundred thousand IDs are not copied.
-    const auto hashAt = [&list](std::size_t index) {
-        return std::hash<std::string>()(list.models[index].id);
+    KeptIds kept(listLimits.bytes);
+    const ModelFound foundNew = [&kept, &found](const ListedModel& model) {
+        if (kept.insert(model.id)) found(model);
     };
-    const auto sameAt = [&list](std::size_t left, std::size_t right) {
-        return list.models[left].id == list.models[right].id;
-    };
-    std::unordered_set<std::size_t, decltype(hashAt), decltype(sameAt)> seen(0, hashAt, sameAt);
     std::set<std::string> cursors;
     std::size_t bytesLeft = listLimits.bytes;
     std::optional<std::string> afterId;
     for (int page = 0;; ++page) {
         if (page == listLimits.pages) {
-            list.incomplete =
-                translatedCount("check.models.page-limit", "check.models.page-limit.plural",
-                                static_cast<unsigned long>(listLimits.pages));
-            break;
+            return translatedCount("check.models.page-limit", "check.models.page-limit.plural",
+                                   static_cast<unsigned long>(listLimits.pages));
         }
         const HttpsRequest request = modelListRequest(connection, client, afterId);
-        FetchedPage fetched = fetchPage(request, stop, limits, deadline, bytesLeft, trust);
+        FetchedPage fetched =
+            fetchPage(request, stop, limits, deadline, bytesLeft, trust, foundNew);
         if (fetched.limit == PageLimit::size) {
             if (page == 0) {
                 throw SetupError(
                     translated("check.models.too-large", {{"size", sizeText(listLimits.bytes)}}));
             }
-            list.incomplete =
-                translated("check.models.total-too-large", {{"size", sizeText(listLimits.bytes)}});
-            break;
+            return translated("check.models.total-too-large",
+                              {{"size", sizeText(listLimits.bytes)}});
         }
         if (fetched.limit == PageLimit::time) {
             if (page == 0) throw SetupError(translated("check.models.interrupted"));
-            list.incomplete = translated("check.models.took-too-long",
-                                         {{"duration", durationText(listLimits.total)}});
-            break;
+            return translated("check.models.took-too-long",
+                              {{"duration", durationText(listLimits.total)}});
         }
         bytesLeft -= fetched.bytes;
-        ModelListPage read = std::move(fetched.read);
-        seen.reserve(list.models.size() + read.models.size());
-        // The first page, usually the only one, is taken whole and thinned.
-        const std::size_t firstNew = list.models.size();
-        if (firstNew == 0) {
-            list.models = std::move(read.models);
-        } else {
-            list.models.insert(list.models.end(), std::make_move_iterator(read.models.begin()),
-                               std::make_move_iterator(read.models.end()));
-        }
-        std::size_t kept = firstNew;
-        for (std::size_t index = firstNew; index < list.models.size(); ++index) {
-            if (index != kept) list.models[kept] = std::move(list.models[index]);
-            if (seen.insert(kept).second) ++kept;
-        }
-        list.models.resize(kept);
-        if (!read.nextAfterId) break;
+        if (!fetched.read.nextAfterId) return std::nullopt;
         // A gateway that names a page it gave before would loop until a limit.
-        if (!cursors.insert(*read.nextAfterId).second) {
-            list.incomplete = translated("check.models.page-repeated");
-            break;
+        if (!cursors.insert(*fetched.read.nextAfterId).second) {
+            return translated("check.models.page-repeated");
         }
-        afterId = std::move(read.nextAfterId);
+        afterId = std::move(fetched.read.nextAfterId);
     }
+}
+
+GatewayModelList gatewayModels(const GatewayConnection& connection, Client client,
+                               std::stop_token stop, const CheckLimits& limits,
+                               const ModelListLimits& listLimits, const TrustStore& trust) {
+    GatewayModelList list;
+    list.incomplete = listGatewayModels(
+        connection, client, std::move(stop), limits, listLimits, trust,
+        [&list](const ListedModel& model) {
+            list.models.push_back(
+                {.id = std::string(model.id),
+                 .name = model.name ? std::optional<std::string>(*model.name) : std::nullopt});
+        });
     return list;
 }
 

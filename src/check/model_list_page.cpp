@@ -20,6 +20,8 @@ enum class EntryMember { other, id, displayName };
 // one entry of it.
 class PageReader : public rapidjson::BaseReaderHandler<rapidjson::UTF8<>, PageReader> {
 public:
+    explicit PageReader(const ModelFound& found) : found_(found) {}
+
     ModelListPage page;
     bool rootIsObject = false;
     bool sawData = false;
@@ -41,10 +43,10 @@ public:
             }
         } else if (depth_ == 3 && inEntry_) {
             if (entryMember_ == EntryMember::id) {
-                entry_.id.assign(text, length);
+                entryId_.assign(text, length);
                 entryHasId_ = true;
             } else if (entryMember_ == EntryMember::displayName) {
-                entry_.name.emplace(text, length);
+                entryName_.emplace(text, length);
             }
         }
         return true;
@@ -56,7 +58,7 @@ public:
         if (depth_ == 2 && inData_) {
             inEntry_ = true;
             entryHasId_ = false;
-            entry_ = GatewayModel{};
+            entryName_.reset();
             entryMember_ = EntryMember::other;
         }
         ++depth_;
@@ -66,7 +68,9 @@ public:
         --depth_;
         if (depth_ == 2 && inEntry_) {
             inEntry_ = false;
-            if (entryHasId_) page.models.push_back(std::move(entry_));
+            if (entryHasId_) {
+                found_(ListedModel{.id = entryId_, .name = entryName_});
+            }
         }
         return true;
     }
@@ -126,7 +130,10 @@ private:
     bool entryHasId_ = false;
     bool hasMore_ = false;
     std::optional<std::string> lastId_;
-    GatewayModel entry_;
+    const ModelFound& found_;
+    // The entry being read; kept between entries so that its room is used again.
+    std::string entryId_;
+    std::optional<std::string> entryName_;
 };
 
 // A RapidJSON input stream over bytes that arrive in pieces; the reader waits
@@ -187,8 +194,8 @@ private:
 
 }  // namespace
 
-ModelListPage modelListPage(const ArrivingBytes& next) {
-    PageReader reader;
+ModelListPage modelListPage(const ArrivingBytes& next, const ModelFound& found) {
+    PageReader reader(found);
     // Iterative, so that a hostile gateway's deep nesting cannot exhaust the
     // stack; strings must be UTF-8, as JSON requires.
     constexpr unsigned kFlags =

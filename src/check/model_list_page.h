@@ -4,16 +4,19 @@
 #include <optional>
 #include <string>
 #include <string_view>
-#include <vector>
-
-#include "check/gateway_models.h"
 
 namespace corvane {
 
-// One page of a gateway's model list. Both shapes keep the models in "data";
+// One model as a page names it, valid during the call that hands it over.
+struct ListedModel {
+    std::string_view id;
+    std::optional<std::string_view> name;
+};
+using ModelFound = std::function<void(const ListedModel& model)>;
+
+// What a page says beyond its models. Both shapes keep the models in "data";
 // Anthropic's adds "display_name", "has_more" and "last_id".
 struct ModelListPage {
-    std::vector<GatewayModel> models;
     // The cursor of the next page: "last_id" when "has_more" is true.
     std::optional<std::string> nextAfterId;
 };
@@ -24,9 +27,10 @@ using ArrivingBytes = std::function<std::string_view()>;
 
 // Reads a page as its bytes arrive, without holding the body or building the
 // document, so that a list of a hundred thousand models costs little more
-// than receiving it. Entries without a string "id" are passed over;
-// "has_more" counts only when it is true (or the text "true"). Throws
-// SetupError when the body is not such a list.
-ModelListPage modelListPage(const ArrivingBytes& next);
+// than receiving it: each entry with a string "id" goes to `found` as soon as
+// it ends, others are passed over. "has_more" counts only when it is true (or
+// the text "true"). Throws SetupError when the body is not such a list, which
+// may be after some models went to `found`.
+ModelListPage modelListPage(const ArrivingBytes& next, const ModelFound& found);
 
 }  // namespace corvane

@@ -19,24 +19,38 @@ struct ModelsOptions {
     bool asJson = false;
 };
 
-void print(const std::vector<GatewayModel>& models, bool asJson) {
-    if (!asJson) {
-        std::string text;
-        text.reserve(models.size() * 16);
-        for (const GatewayModel& model : models) {
-            text += displayable(model.id);
-            text += '\n';
+// What the command prints, built as the models are read and printed only once
+// the listing has not failed.
+class ModelListing {
+public:
+    explicit ModelListing(bool asJson) : asJson_(asJson) {}
+
+    void add(const ListedModel& model) {
+        ++count_;
+        if (asJson_) {
+            json_.push_back(
+                {{"id", model.id},
+                 {"name", model.name ? nlohmann::json(*model.name) : nlohmann::json()}});
+            return;
         }
-        std::cout << text;
-        return;
+        text_ += displayable(model.id);
+        text_ += '\n';
     }
-    nlohmann::json list = nlohmann::json::array();
-    for (const GatewayModel& model : models) {
-        list.push_back({{"id", model.id},
-                        {"name", model.name ? nlohmann::json(*model.name) : nlohmann::json()}});
+    std::size_t count() const { return count_; }
+    void print() const {
+        if (asJson_) {
+            std::cout << json_.dump() << '\n';
+        } else {
+            std::cout << text_;
+        }
     }
-    std::cout << list.dump() << '\n';
-}
+
+private:
+    bool asJson_;
+    std::size_t count_ = 0;
+    std::string text_;
+    nlohmann::json json_ = nlohmann::json::array();
+};
 
 int listModels(const ModelsOptions& options) {
     try {
@@ -45,13 +59,16 @@ int listModels(const ModelsOptions& options) {
         const GatewayConnection connection(form.address, form.key(), form.auth, client);
         std::stop_source stop;
         const InterruptWatcher interrupt([&stop] { stop.request_stop(); });
-        const GatewayModelList list = gatewayModels(connection, client, stop.get_token());
-        print(list.models, options.asJson);
-        if (list.incomplete) {
+        ModelListing listing(options.asJson);
+        const std::optional<std::string> incomplete = listGatewayModels(
+            connection, client, stop.get_token(), {}, {}, trustStoreFromEnvironment(),
+            [&listing](const ListedModel& model) { listing.add(model); });
+        listing.print();
+        if (incomplete) {
             std::cerr << translated("workflow.models.incomplete",
-                                    {{"reason", displayable(*list.incomplete)}})
+                                    {{"reason", displayable(*incomplete)}})
                       << '\n';
-        } else if (list.models.empty()) {
+        } else if (listing.count() == 0) {
             std::cerr << translated("workflow.models.none-listed") << '\n';
         }
         return kExitSuccess;

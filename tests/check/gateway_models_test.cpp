@@ -52,6 +52,10 @@ TEST(GatewayModels, EndsAtTheLimitsOfTheWholeListing) {
     GatewayReply pieces;
     pieces.contentType = "application/json";
     pieces.chunks = {{R"({"data":[{"i)"}, {R"(d":"a-)", 30ms}, {R"(b"},{"id":"c"}]})", 30ms}};
+    // An ID a page repeats, and one the next page gives again.
+    GatewayReply repeats = page("a", true, "x");
+    repeats.chunks = {
+        {R"({"data":[{"id":"a"},{"id":"b"},{"id":"a"}],"has_more":true,"last_id":"x"})"}};
     std::vector<GatewayReply> endless;
     std::vector<GatewayReply> slow;
     for (int index = 0; index < 30; ++index) {
@@ -89,6 +93,7 @@ TEST(GatewayModels, EndsAtTheLimitsOfTheWholeListing) {
         {"has_more text", {page("a", "false", "a"), page("b", false, "b")}, {}, {"a"}, {}},
         {"last page", {page("a", true, "a"), page("b", false, "b")}, {}, {"a", "b"}, {}},
         {"pieces", {pieces}, {}, {"a-b", "c"}, {}},
+        {"repeated IDs", {repeats, page("b", false, "y")}, {}, {"a", "b"}, {}},
     };
     const NoProxy noProxy;
     for (const Case& c : cases) {
