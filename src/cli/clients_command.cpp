@@ -19,7 +19,7 @@ void addClientsCommand(CLI::App& app, CommandAction& run) {
                 const auto path = defaultPath(client);
                 if (*asJson) {
                     list.push_back({{"name", rawValue(client)},
-                                    {"protocol", protocolName(client)},
+                                    {"protocol", protocolName(client, Language::chinese)},
                                     {"defaultPath", path ? nlohmann::json(*path) : nullptr}});
                 } else {
                     std::cout << rawValue(client) << '\t' << protocolName(client) << '\t'

@@ -147,8 +147,10 @@ bool offersAuthScheme(Client client) {
 bool readsManagedPreferences(Client client) { return client == Client::claude; }
 
 std::string_view symbolName(Client client) { return facts(client).symbolName; }
-std::string protocolName(Client client) {
-    if (guidanceOnly(client)) return translated("model.client.protocol.in-app");
+std::string protocolName(Client client) { return protocolName(client, chosenLanguage()); }
+
+std::string protocolName(Client client, Language language) {
+    if (guidanceOnly(client)) return translatedIn(language, "model.client.protocol.in-app");
     return std::string(facts(client).protocolName);
 }
 

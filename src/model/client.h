@@ -6,6 +6,8 @@
 #include <string_view>
 #include <vector>
 
+#include "model/language.h"
+
 namespace corvane {
 
 // The closed list of desktop applications the tool can point at a gateway, in
@@ -61,6 +63,8 @@ bool readsManagedPreferences(Client client);
 
 std::string_view symbolName(Client client);
 std::string protocolName(Client client);
+// The same in one language whatever the user's: what scripts read stays put.
+std::string protocolName(Client client, Language language);
 
 // Vendor download pages; an entry whose address does not parse is left out.
 std::vector<OfficialDownload> officialDownloads(Client client);

@@ -137,6 +137,9 @@ TEST(ClientsCommand, ListsEveryClientInOrder) {
     ASSERT_EQ(list.size(), 7u);
     EXPECT_EQ(list[6]["name"], "Cursor / Grok Build");
     EXPECT_TRUE(list[6]["defaultPath"].is_null());
+    // What scripts read does not follow the user's language.
+    const ProgramResult english = corvane({"--lang", "en", "clients", "--json"}, std::nullopt);
+    EXPECT_EQ(nlohmann::json::parse(english.output), list);
 }
 
 // Random bytes in every option and on standard input: the program may refuse
