@@ -21,6 +21,7 @@
 #include "gui/client_sidebar.h"
 #include "gui/connection_form.h"
 #include "gui/download_control.h"
+#include "gui/elided_label.h"
 #include "gui/focus_ring.h"
 #include "gui/form_text.h"
 #include "gui/gateway_probe_controls.h"
@@ -149,7 +150,7 @@ QWidget* SetupWindow::buildHeader() {
     titles->addWidget(configuredLine_);
     layout->addLayout(titles);
     layout->addStretch();
-    installationNote_ = new QLabel(header);
+    installationNote_ = new ElidedLabel(header);
     installationNote_->setObjectName(QStringLiteral("installationNote"));
     installationNote_->setForegroundRole(QPalette::PlaceholderText);
     installationNote_->hide();
@@ -280,10 +281,10 @@ void SetupWindow::showInstallationNote() {
     if (!missing) return;
     const std::string name = clientLabel(client_);
 #ifdef Q_OS_MACOS
-    installationNote_->setText(
+    installationNote_->setLine(
         qText(translated("gui.header.not-installed-mac", {{"client", name}})));
 #else
-    installationNote_->setText(qText(
+    installationNote_->setLine(qText(
         hasLinuxBuild(client_) ? translated("gui.header.not-installed-computer", {{"client", name}})
                                : translated("gui.header.mac-only", {{"client", name}})));
 #endif

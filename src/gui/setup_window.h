@@ -26,6 +26,7 @@ namespace corvane {
 class ActionBar;
 class ClientSidebar;
 class ConnectionForm;
+class ElidedLabel;
 class GatewayProbeControls;
 class ModelForm;
 class PendingAnswer;
@@ -158,7 +159,7 @@ private:
     QLabel* configuredLine_ = nullptr;
     // gui.link.origin above the form, until the address changes.
     QLabel* linkLine_ = nullptr;
-    QLabel* installationNote_ = nullptr;
+    ElidedLabel* installationNote_ = nullptr;
     QWidget* downloadSlot_ = nullptr;
     QWidget* downloadControl_ = nullptr;
     QScrollArea* scroll_ = nullptr;
