@@ -56,6 +56,17 @@ TEST(GatewayModels, EndsAtTheLimitsOfTheWholeListing) {
     GatewayReply repeats = page("a", true, "x");
     repeats.chunks = {
         {R"({"data":[{"id":"a"},{"id":"b"},{"id":"a"}],"has_more":true,"last_id":"x"})"}};
+    // Enough IDs that the duplicate check grows several times, each given twice.
+    nlohmann::json manyEntries = nlohmann::json::array();
+    std::vector<std::string> manyIds;
+    for (int round = 0; round < 2; ++round) {
+        for (int index = 0; index < 300; ++index) {
+            manyEntries.push_back({{"id", "m" + std::to_string(index)}});
+            if (round == 0) manyIds.push_back("m" + std::to_string(index));
+        }
+    }
+    GatewayReply many = page("", false, "");
+    many.chunks = {{nlohmann::json({{"data", manyEntries}}).dump()}};
     std::vector<GatewayReply> endless;
     std::vector<GatewayReply> slow;
     for (int index = 0; index < 30; ++index) {
@@ -94,6 +105,7 @@ TEST(GatewayModels, EndsAtTheLimitsOfTheWholeListing) {
         {"last page", {page("a", true, "a"), page("b", false, "b")}, {}, {"a", "b"}, {}},
         {"pieces", {pieces}, {}, {"a-b", "c"}, {}},
         {"repeated IDs", {repeats, page("b", false, "y")}, {}, {"a", "b"}, {}},
+        {"many repeated IDs", {many}, {}, manyIds, {}},
     };
     const NoProxy noProxy;
     for (const Case& c : cases) {
