@@ -1,5 +1,7 @@
+#include <algorithm>
 #include <iostream>
 #include <nlohmann/json.hpp>
+#include <vector>
 
 #include "check/gateway_models.h"
 #include "cli/commands.h"
@@ -33,22 +35,31 @@ public:
                  {"name", model.name ? nlohmann::json(*model.name) : nlohmann::json()}});
             return;
         }
-        text_ += displayable(model.id);
-        text_ += '\n';
+        const std::string shown = displayable(model.id);
+        if (blocks_.empty() ||
+            blocks_.back().size() + shown.size() + 1 > blocks_.back().capacity()) {
+            blocks_.emplace_back().reserve(std::max(kBlockBytes, shown.size() + 1));
+        }
+        blocks_.back() += shown;
+        blocks_.back() += '\n';
     }
     std::size_t count() const { return count_; }
     void print() const {
         if (asJson_) {
             std::cout << json_.dump() << '\n';
         } else {
-            std::cout << text_;
+            for (const std::string& block : blocks_) std::cout << block;
         }
     }
 
 private:
+    // The lines in blocks of this size, so that a long list is never copied
+    // to grow.
+    static constexpr std::size_t kBlockBytes = 64 * 1024;
+
     bool asJson_;
     std::size_t count_ = 0;
-    std::string text_;
+    std::vector<std::string> blocks_;
     nlohmann::json json_ = nlohmann::json::array();
 };
 
