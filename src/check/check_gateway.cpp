@@ -111,6 +111,7 @@ ModelCheck checkModel(const GatewaySettings& settings, const GatewaySettings::Mo
                 return reading.lines.feed(
                     bytes, [&](std::string_view line) { return reading.judge(line); });
             },
+        .full = nullptr,
     };
     reading.start = Clock::now();
     const TransferResult result = transferHttps(request, receiver, stop, limits, trust);

@@ -55,6 +55,9 @@ std::string sizeText(std::size_t bytes) {
     return translatedCount("check.models.bytes", "check.models.bytes.plural", bytes);
 }
 
+// About how much of a page waits for the reader at a time.
+constexpr std::size_t kArrivingBytes = std::size_t{64} * 1024;
+
 // What ended the reading of one page early.
 enum class PageLimit { none, time, size };
 
@@ -89,6 +92,8 @@ FetchedPage fetchPage(const HttpsRequest& request, std::stop_token stop, const C
                 arrived.append(bytes);
                 return true;
             },
+        // libcurl would hand over up to 2 MiB at a time.
+        .full = [&arrived] { return arrived.size() >= kArrivingBytes; },
     };
     CheckLimits pageLimits = limits;
     pageLimits.total = std::min(limits.total, std::chrono::ceil<std::chrono::milliseconds>(

@@ -56,6 +56,7 @@ struct Exchange {
     std::string contentType;
     bool headReceived = false;
     bool endedByReceiver = false;
+    bool paused = false;
     char transferError[CURL_ERROR_SIZE] = {};
 };
 
@@ -100,6 +101,10 @@ std::size_t onBody(char* data, std::size_t size, std::size_t count, void* user) 
     auto& exchange = *static_cast<Exchange*>(user);
     const std::size_t length = size * count;
     exchange.lastData = Clock::now();
+    if (exchange.receiver->full && exchange.receiver->full()) {
+        exchange.paused = true;
+        return CURL_WRITEFUNC_PAUSE;
+    }
     if (exchange.receiver->body(std::string_view(data, length))) return length;
     exchange.endedByReceiver = true;
     return 0;
@@ -212,13 +217,19 @@ HttpsTransfer::~HttpsTransfer() = default;
 bool HttpsTransfer::advance() {
     State& state = *state_;
     if (state.ended) return false;
+    // libcurl hands the bytes it held back while unpausing.
+    if (state.exchange.paused) {
+        state.exchange.paused = false;
+        curl_easy_pause(state.easy.get(), CURLPAUSE_CONT);
+    }
     int running = 0;
     if (curl_multi_perform(state.multi.get(), &running) != CURLM_OK) {
         state.transportFailed = true;
         state.ended = true;
     } else if (state.exchange.endedByReceiver || running == 0) {
         state.ended = true;
-    } else if (!state.stop.stop_requested()) {
+    } else if (!state.exchange.paused && !state.stop.stop_requested()) {
+        // A paused transfer has bytes waiting for its reader, so no wait.
         const Clock::time_point now = Clock::now();
         const auto idleLeft = state.exchange.lastData + state.limits.idle - now;
         const auto totalLeft = state.start + state.limits.total - now;

@@ -42,6 +42,9 @@ struct ResponseHead {
 struct HttpsReceiver {
     std::function<bool(const ResponseHead& head)> head;
     std::function<bool(std::string_view bytes)> body;
+    // When set and true, the body's next bytes wait for the next advance() of
+    // an HttpsTransfer, so that a reader is not handed more than it can hold.
+    std::function<bool()> full;
 };
 
 enum class TransferEnd {

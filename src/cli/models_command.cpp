@@ -55,7 +55,7 @@ public:
 private:
     // The lines in blocks of this size, so that a long list is never copied
     // to grow.
-    static constexpr std::size_t kBlockBytes = 64 * 1024;
+    static constexpr std::size_t kBlockBytes = std::size_t{64} * 1024;
 
     bool asJson_;
     std::size_t count_ = 0;
