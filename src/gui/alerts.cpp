@@ -122,6 +122,9 @@ std::unique_ptr<QMessageBox> makeAboutBox(const QString& title, const QString& d
     box->setWindowTitle(title);
     shapeDialog(*box, QStringLiteral("AI reru"), details);
     box->setStandardButtons(QMessageBox::Ok);
+    // Some styles give the button one of Qt's bitmaps, blurred at 2x; the
+    // other questions' buttons carry only their words.
+    box->button(QMessageBox::Ok)->setIcon(QIcon());
     return box;
 }
 
