@@ -3,8 +3,6 @@
 #include <curl/curl.h>
 
 #include <algorithm>
-#include <cstdint>
-#include <cstring>
 #include <functional>
 #include <memory>
 #include <set>
@@ -71,7 +69,7 @@ struct FetchedPage {
 // speaks before what the reader made of the bytes it got.
 FetchedPage fetchPage(const HttpsRequest& request, std::stop_token stop, const CheckLimits& limits,
                       Clock::time_point deadline, std::size_t bytesLeft, const TrustStore& trust,
-                      const ModelFound& found) {
+                      ListedModels& models) {
     FetchedPage page;
     std::optional<long> status;
     // What came since the reader last asked; its room is used again each time.
@@ -107,7 +105,7 @@ FetchedPage fetchPage(const HttpsRequest& request, std::stop_token stop, const C
     };
     std::optional<SetupError> unreadable;
     try {
-        page.read = modelListPage(next, found);
+        page.read = modelListPage(next, [&models](const ListedModel& model) { models.add(model); });
     } catch (const SetupError& error) {
         unreadable = error;
     }
@@ -134,85 +132,12 @@ FetchedPage fetchPage(const HttpsRequest& request, std::stop_token stop, const C
     }
 }
 
-// The IDs handed over so far, each after its length in one text, found
-// through one open-addressed array of their places in it: a hundred thousand
-// IDs cost no allocation each and four bytes of array.
-class KeptIds {
-public:
-    // The IDs are read from the listing's bytes, and with their lengths they
-    // cannot take twice the room of those: the text never moves, and the room
-    // it does not use is never touched, so costs nothing.
-    explicit KeptIds(std::size_t listingBytes) { text_.reserve(listingBytes * 2); }
-
-    // False when the ID was kept already.
-    bool insert(std::string_view id) {
-        if ((count_ + 1) * 2 > slots_.size()) grow();
-        std::uint32_t& slot = slotFor(id);
-        if (slot != kEmpty) return false;
-        // A listing's bytes are bounded far below 4 GiB.
-        slot = static_cast<std::uint32_t>(text_.size());
-        const auto length = static_cast<std::uint32_t>(id.size());
-        text_.append(reinterpret_cast<const char*>(&length), sizeof length);
-        text_.append(id);
-        ++count_;
-        return true;
-    }
-
-private:
-    static constexpr std::uint32_t kEmpty = UINT32_MAX;
-
-    std::string_view idAt(std::uint32_t place) const {
-        std::uint32_t length = 0;
-        std::memcpy(&length, text_.data() + place, sizeof length);
-        return std::string_view(text_).substr(place + sizeof length, length);
-    }
-
-    // The slot holding this ID's place, or the empty one where it would go.
-    std::uint32_t& slotFor(std::string_view id) {
-        const std::size_t mask = slots_.size() - 1;
-        for (std::size_t index = std::hash<std::string_view>()(id) & mask;;
-             index = (index + 1) & mask) {
-            std::uint32_t& slot = slots_[index];
-            if (slot == kEmpty || idAt(slot) == id) return slot;
-        }
-    }
-
-    void grow() {
-        const std::vector<std::uint32_t> old = std::exchange(
-            slots_,
-            std::vector<std::uint32_t>(std::max<std::size_t>(64, slots_.size() * 2), kEmpty));
-        for (const std::uint32_t place : old) {
-            if (place != kEmpty) slotFor(idAt(place)) = place;
-        }
-    }
-
-    std::string text_;
-    std::vector<std::uint32_t> slots_;
-    std::size_t count_ = 0;
-};
-
-}  // namespace
-
-HttpsRequest modelListRequest(const GatewayConnection& connection, Client client,
-                              const std::optional<std::string>& afterId) {
-    HttpsRequest request;
-    request.url = connection.baseUrl.appendingPathComponents("v1/models").absoluteString();
-    if (afterId) request.url += "?after_id=" + percentEncoded(*afterId);
-    request.headers = {"Accept: application/json"};
-    if (client == Client::claude) request.headers.emplace_back("anthropic-version: 2023-06-01");
-    request.headers.push_back(credentialHeaderPrefix(connection.authScheme) + connection.apiKey);
-    return request;
-}
-
-std::optional<std::string> listGatewayModels(const GatewayConnection& connection, Client client,
-                                             std::stop_token stop, const CheckLimits& limits,
-                                             const ModelListLimits& listLimits,
-                                             const TrustStore& trust, const ModelFound& found) {
+// Reads the listing's pages into `models`; returns why it ended early.
+std::optional<std::string> readPages(const GatewayConnection& connection, Client client,
+                                     std::stop_token stop, const CheckLimits& limits,
+                                     const ModelListLimits& listLimits, const TrustStore& trust,
+                                     ListedModels& models) {
     const Clock::time_point deadline = Clock::now() + listLimits.total;
-    KeptIds kept(listLimits.bytes);
-    const ModelFound foundNew = [&kept, &found](const ListedModel& model) {
-        if (kept.insert(model.id)) found(model);
-    };
     std::set<std::string> cursors;
     std::size_t bytesLeft = listLimits.bytes;
     std::optional<std::string> afterId;
@@ -222,8 +147,7 @@ std::optional<std::string> listGatewayModels(const GatewayConnection& connection
                                    static_cast<unsigned long>(listLimits.pages));
         }
         const HttpsRequest request = modelListRequest(connection, client, afterId);
-        FetchedPage fetched =
-            fetchPage(request, stop, limits, deadline, bytesLeft, trust, foundNew);
+        FetchedPage fetched = fetchPage(request, stop, limits, deadline, bytesLeft, trust, models);
         if (fetched.limit == PageLimit::size) {
             if (page == 0) {
                 throw SetupError(
@@ -247,17 +171,42 @@ std::optional<std::string> listGatewayModels(const GatewayConnection& connection
     }
 }
 
+}  // namespace
+
+HttpsRequest modelListRequest(const GatewayConnection& connection, Client client,
+                              const std::optional<std::string>& afterId) {
+    HttpsRequest request;
+    request.url = connection.baseUrl.appendingPathComponents("v1/models").absoluteString();
+    if (afterId) request.url += "?after_id=" + percentEncoded(*afterId);
+    request.headers = {"Accept: application/json"};
+    if (client == Client::claude) request.headers.emplace_back("anthropic-version: 2023-06-01");
+    request.headers.push_back(credentialHeaderPrefix(connection.authScheme) + connection.apiKey);
+    return request;
+}
+
+ModelListing listGatewayModels(const GatewayConnection& connection, Client client,
+                               std::stop_token stop, const CheckLimits& limits,
+                               const ModelListLimits& listLimits, const TrustStore& trust) {
+    ModelListing listing{.models = ListedModels(listLimits.bytes), .incomplete = std::nullopt};
+    listing.incomplete =
+        readPages(connection, client, std::move(stop), limits, listLimits, trust, listing.models);
+    listing.models.dropRepeats();
+    return listing;
+}
+
 GatewayModelList gatewayModels(const GatewayConnection& connection, Client client,
                                std::stop_token stop, const CheckLimits& limits,
                                const ModelListLimits& listLimits, const TrustStore& trust) {
+    const ModelListing listing =
+        listGatewayModels(connection, client, std::move(stop), limits, listLimits, trust);
     GatewayModelList list;
-    list.incomplete = listGatewayModels(
-        connection, client, std::move(stop), limits, listLimits, trust,
-        [&list](const ListedModel& model) {
-            list.models.push_back(
-                {.id = std::string(model.id),
-                 .name = model.name ? std::optional<std::string>(*model.name) : std::nullopt});
-        });
+    list.models.reserve(listing.models.size());
+    for (const ListedModel model : listing.models) {
+        list.models.push_back(
+            {.id = std::string(model.id),
+             .name = model.name ? std::optional<std::string>(*model.name) : std::nullopt});
+    }
+    list.incomplete = listing.incomplete;
     return list;
 }
 

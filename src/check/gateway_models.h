@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "check/https_transfer.h"
+#include "check/listed_models.h"
 #include "check/model_list_page.h"
 #include "check/trust_store.h"
 #include "model/client.h"
@@ -49,14 +50,15 @@ GatewayModelList gatewayModels(const GatewayConnection& connection, Client clien
                                const ModelListLimits& listLimits = {},
                                const TrustStore& trust = trustStoreFromEnvironment());
 
-// The same listing, each model handed to `found` as soon as it is read and
-// duplicates of earlier ones left out, so that a hundred thousand models need
-// no list in between. Returns what `incomplete` would hold. After a
-// SetupError, the models already handed over are no list.
-std::optional<std::string> listGatewayModels(const GatewayConnection& connection, Client client,
-                                             std::stop_token stop, const CheckLimits& limits,
-                                             const ModelListLimits& listLimits,
-                                             const TrustStore& trust, const ModelFound& found);
+// The same listing, kept compact, so that a hundred thousand models cost
+// little more than their bytes.
+struct ModelListing {
+    ListedModels models;
+    std::optional<std::string> incomplete;
+};
+ModelListing listGatewayModels(const GatewayConnection& connection, Client client,
+                               std::stop_token stop, const CheckLimits& limits,
+                               const ModelListLimits& listLimits, const TrustStore& trust);
 
 // The request for one page; `afterId` names the last model of the page before.
 HttpsRequest modelListRequest(const GatewayConnection& connection, Client client,

@@ -147,15 +147,8 @@ public:
     explicit ArrivingStream(const ArrivingBytes& next) : next_(next) {}
 
     Ch Peek() const { return position_ != end_ || refill() ? *position_ : '\0'; }
-    Ch Take() {
-        const Ch next = Peek();
-        if (position_ != end_) {
-            ++position_;
-            ++taken_;
-        }
-        return next;
-    }
-    std::size_t Tell() const { return taken_; }
+    Ch Take() { return position_ != end_ || refill() ? *position_++ : '\0'; }
+    std::size_t Tell() const { return before_ + static_cast<std::size_t>(position_ - pieceStart_); }
     bool heldNul() const { return heldNul_; }
 
     // Only parsing in place writes to the stream, and this one never does.
@@ -185,11 +178,13 @@ private:
     }
 
     const ArrivingBytes& next_;
+    mutable const char* pieceStart_ = nullptr;
     mutable const char* position_ = nullptr;
     mutable const char* end_ = nullptr;
+    // The bytes of the pieces before this one.
+    mutable std::size_t before_ = 0;
     mutable bool ended_ = false;
     mutable bool heldNul_ = false;
-    std::size_t taken_ = 0;
 };
 
 }  // namespace

@@ -1,7 +1,6 @@
-#include <algorithm>
 #include <iostream>
 #include <nlohmann/json.hpp>
-#include <vector>
+#include <string>
 
 #include "check/gateway_models.h"
 #include "cli/commands.h"
@@ -21,47 +20,31 @@ struct ModelsOptions {
     bool asJson = false;
 };
 
-// What the command prints, built as the models are read and printed only once
-// the listing has not failed.
-class ModelListing {
-public:
-    explicit ModelListing(bool asJson) : asJson_(asJson) {}
-
-    void add(const ListedModel& model) {
-        ++count_;
-        if (asJson_) {
-            json_.push_back(
-                {{"id", model.id},
-                 {"name", model.name ? nlohmann::json(*model.name) : nlohmann::json()}});
-            return;
-        }
-        const std::string shown = displayable(model.id);
-        if (blocks_.empty() ||
-            blocks_.back().size() + shown.size() + 1 > blocks_.back().capacity()) {
-            blocks_.emplace_back().reserve(std::max(kBlockBytes, shown.size() + 1));
-        }
-        blocks_.back() += shown;
-        blocks_.back() += '\n';
-    }
-    std::size_t count() const { return count_; }
-    void print() const {
-        if (asJson_) {
-            std::cout << json_.dump() << '\n';
-        } else {
-            for (const std::string& block : blocks_) std::cout << block;
+// The listing's IDs, one a line, written in blocks so that a long list needs
+// no copy of all its lines.
+void printIds(const ListedModels& models) {
+    constexpr std::size_t kBlockBytes = std::size_t{64} * 1024;
+    std::string block;
+    block.reserve(kBlockBytes + 256);
+    for (const ListedModel model : models) {
+        appendDisplayable(block, model.id);
+        block += '\n';
+        if (block.size() >= kBlockBytes) {
+            std::cout.write(block.data(), static_cast<std::streamsize>(block.size()));
+            block.clear();
         }
     }
+    std::cout.write(block.data(), static_cast<std::streamsize>(block.size()));
+}
 
-private:
-    // The lines in blocks of this size, so that a long list is never copied
-    // to grow.
-    static constexpr std::size_t kBlockBytes = std::size_t{64} * 1024;
-
-    bool asJson_;
-    std::size_t count_ = 0;
-    std::vector<std::string> blocks_;
-    nlohmann::json json_ = nlohmann::json::array();
-};
+void printJson(const ListedModels& models) {
+    nlohmann::json list = nlohmann::json::array();
+    for (const ListedModel model : models) {
+        list.push_back({{"id", model.id},
+                        {"name", model.name ? nlohmann::json(*model.name) : nlohmann::json()}});
+    }
+    std::cout << list.dump() << '\n';
+}
 
 int listModels(const ModelsOptions& options) {
     try {
@@ -70,16 +53,18 @@ int listModels(const ModelsOptions& options) {
         const GatewayConnection connection(form.address, form.key(), form.auth, client);
         std::stop_source stop;
         const InterruptWatcher interrupt([&stop] { stop.request_stop(); });
-        ModelListing listing(options.asJson);
-        const std::optional<std::string> incomplete = listGatewayModels(
-            connection, client, stop.get_token(), {}, {}, trustStoreFromEnvironment(),
-            [&listing](const ListedModel& model) { listing.add(model); });
-        listing.print();
-        if (incomplete) {
+        const ModelListing listing = listGatewayModels(connection, client, stop.get_token(), {}, {},
+                                                       trustStoreFromEnvironment());
+        if (options.asJson) {
+            printJson(listing.models);
+        } else {
+            printIds(listing.models);
+        }
+        if (listing.incomplete) {
             std::cerr << translated("workflow.models.incomplete",
-                                    {{"reason", displayable(*incomplete)}})
+                                    {{"reason", displayable(*listing.incomplete)}})
                       << '\n';
-        } else if (listing.count() == 0) {
+        } else if (listing.models.empty()) {
             std::cerr << translated("workflow.models.none-listed") << '\n';
         }
         return kExitSuccess;

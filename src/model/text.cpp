@@ -92,7 +92,8 @@ bool needsEscape(char32_t c) {
 }
 
 void appendEscape(std::string& out, const char* format, unsigned value) {
-    std::array<char, 8> escape{};
+    // Room for any unsigned, so the format can never be cut.
+    std::array<char, 12> escape{};
     std::snprintf(escape.data(), escape.size(), format, value);
     out += escape.data();
 }
@@ -135,28 +136,34 @@ void appendUtf8(std::string& out, char32_t c) {
 }
 
 std::string displayable(std::string_view text) {
+    std::string shown;
+    appendDisplayable(shown, text);
+    return shown;
+}
+
+void appendDisplayable(std::string& out, std::string_view text) {
     const bool plain = std::all_of(text.begin(), text.end(),
                                    [](char c) { return (c >= 0x20 && c < 0x7F) || c == '\t'; });
-    if (plain) return std::string(text);
-    std::string shown;
-    shown.reserve(text.size() + 16);
+    if (plain) {
+        out.append(text);
+        return;
+    }
     for (std::size_t offset = 0; offset < text.size();) {
         const auto decoded = decodeAt(text, offset);
         if (!decoded) {
-            appendEscape(shown, "\\x%02x", static_cast<unsigned char>(text[offset]));
+            appendEscape(out, "\\x%02x", static_cast<unsigned char>(text[offset]));
             ++offset;
             continue;
         }
         if (!needsEscape(decoded->character)) {
-            shown.append(text.substr(offset, decoded->length));
+            out.append(text.substr(offset, decoded->length));
         } else if (decoded->character < 0x80) {
-            appendEscape(shown, "\\x%02x", static_cast<unsigned>(decoded->character));
+            appendEscape(out, "\\x%02x", static_cast<unsigned>(decoded->character));
         } else {
-            appendEscape(shown, "\\u%04x", static_cast<unsigned>(decoded->character));
+            appendEscape(out, "\\u%04x", static_cast<unsigned>(decoded->character));
         }
         offset += decoded->length;
     }
-    return shown;
 }
 
 bool isValidUtf8(std::string_view bytes) {

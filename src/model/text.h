@@ -28,6 +28,8 @@ bool containsControlCharacter(std::string_view text);
 // that the text can neither steer a terminal, nor start a new row, nor
 // reorder what is shown after it.
 std::string displayable(std::string_view text);
+// The same, appended to `out`.
+void appendDisplayable(std::string& out, std::string_view text);
 
 // Whether the bytes are well-formed UTF-8 (no overlong forms, no surrogates).
 bool isValidUtf8(std::string_view bytes);

@@ -45,18 +45,21 @@ TEST(GatewayModels, EndsAtTheLimitsOfTheWholeListing) {
         const char* name;
         std::vector<GatewayReply> script;
         ModelListLimits limits;
-        std::vector<std::string> ids;  // empty: some, as many as time allows
+        // "id" or "id=name"; empty: some, as many as time allows
+        std::vector<std::string> ids;
         std::optional<std::string> incomplete;
     };
     // Read as it arrives: pieces that end inside a key and inside an ID.
     GatewayReply pieces;
     pieces.contentType = "application/json";
     pieces.chunks = {{R"({"data":[{"i)"}, {R"(d":"a-)", 30ms}, {R"(b"},{"id":"c"}]})", 30ms}};
-    // An ID a page repeats, and one the next page gives again.
+    // An ID a page repeats, and one the next page gives again: the first of
+    // each stays, with its name.
     GatewayReply repeats = page("a", true, "x");
-    repeats.chunks = {
-        {R"({"data":[{"id":"a"},{"id":"b"},{"id":"a"}],"has_more":true,"last_id":"x"})"}};
-    // Enough IDs that the duplicate check grows several times, each given twice.
+    repeats.chunks = {{R"({"data":[{"id":"a","display_name":"A"},{"id":"b"},)"
+                       R"({"id":"a","display_name":"A2"},{"id":"c","display_name":"C"}],)"
+                       R"("has_more":true,"last_id":"x"})"}};
+    // Enough IDs to fill many slots of the duplicate check, each given twice.
     nlohmann::json manyEntries = nlohmann::json::array();
     std::vector<std::string> manyIds;
     for (int round = 0; round < 2; ++round) {
@@ -104,7 +107,7 @@ TEST(GatewayModels, EndsAtTheLimitsOfTheWholeListing) {
         {"has_more text", {page("a", "false", "a"), page("b", false, "b")}, {}, {"a"}, {}},
         {"last page", {page("a", true, "a"), page("b", false, "b")}, {}, {"a", "b"}, {}},
         {"pieces", {pieces}, {}, {"a-b", "c"}, {}},
-        {"repeated IDs", {repeats, page("b", false, "y")}, {}, {"a", "b"}, {}},
+        {"repeated IDs", {repeats, page("b", false, "y")}, {}, {"a=A", "b", "c=C"}, {}},
         {"many repeated IDs", {many}, {}, manyIds, {}},
     };
     const NoProxy noProxy;
@@ -119,7 +122,9 @@ TEST(GatewayModels, EndsAtTheLimitsOfTheWholeListing) {
             gatewayModels(connection, Client::claude, {}, {}, c.limits, trust);
         EXPECT_LT(std::chrono::steady_clock::now() - start, c.limits.total + 500ms);
         std::vector<std::string> ids;
-        for (const GatewayModel& model : list.models) ids.push_back(model.id);
+        for (const GatewayModel& model : list.models) {
+            ids.push_back(model.name ? model.id + "=" + *model.name : model.id);
+        }
         if (c.ids.empty()) {
             EXPECT_FALSE(ids.empty());
             EXPECT_LT(ids.size(), 5u);

@@ -1,0 +1,59 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <iterator>
+#include <string>
+
+#include "check/model_list_page.h"
+
+namespace corvane {
+
+// The models of one listing in the order first listed. They sit one after
+// another in one text, so that a hundred thousand models cost no allocation
+// each; repeats are dropped once, after the last page, with one table sized
+// for the whole list.
+class ListedModels {
+public:
+    // A listing of `listingBytes` never needs more text than that: the text
+    // is reserved once and never moves, and the room it does not use is never
+    // touched, so costs nothing.
+    explicit ListedModels(std::size_t listingBytes);
+
+    void add(const ListedModel& model);
+    // Keeps the first model of each ID and drops the others, in place.
+    void dropRepeats();
+    // How many models; after dropRepeats(), how many different ones.
+    std::size_t size() const { return count_; }
+    bool empty() const { return count_ == 0; }
+
+    class Iterator {
+    public:
+        using iterator_category = std::forward_iterator_tag;
+        using value_type = ListedModel;
+        using difference_type = std::ptrdiff_t;
+        using pointer = const ListedModel*;
+        using reference = ListedModel;
+
+        Iterator(const std::string& text, std::size_t place) : text_(&text), place_(place) {}
+        ListedModel operator*() const;
+        Iterator& operator++();
+        bool operator==(const Iterator& other) const { return place_ == other.place_; }
+        // Where the model after the one at `place` starts.
+        static std::size_t after(const std::string& text, std::size_t place);
+
+    private:
+        const std::string* text_;
+        std::size_t place_;
+    };
+    Iterator begin() const { return {text_, 0}; }
+    Iterator end() const { return {text_, text_.size()}; }
+
+private:
+    // Each model as its ID's length, the ID, and, when the length's top bit
+    // says so, the name's length and the name.
+    std::string text_;
+    std::size_t count_ = 0;
+};
+
+}  // namespace corvane
