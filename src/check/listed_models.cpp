@@ -8,22 +8,51 @@ namespace corvane {
 
 namespace {
 
-constexpr std::uint32_t kNameFollows = std::uint32_t{1} << 31;
 constexpr std::uint32_t kEmpty = UINT32_MAX;
 
-void appendLength(std::string& text, std::uint32_t length) {
-    text.append(reinterpret_cast<const char*>(&length), sizeof length);
+// Lengths take seven bits a byte, so that most take one.
+void appendNumber(std::string& text, std::size_t number) {
+    for (; number >= 0x80; number >>= 7) text += static_cast<char>(0x80 | (number & 0x7F));
+    text += static_cast<char>(number);
 }
 
-std::uint32_t lengthAt(const std::string& text, std::size_t place) {
-    std::uint32_t length = 0;
-    std::memcpy(&length, text.data() + place, sizeof length);
-    return length;
+std::size_t numberAt(const std::string& text, std::size_t& place) {
+    std::size_t number = 0;
+    for (unsigned shift = 0;; shift += 7) {
+        const auto byte = static_cast<unsigned char>(text[place++]);
+        number |= std::size_t{byte & 0x7FU} << shift;
+        if (byte < 0x80) return number;
+    }
 }
 
-std::string_view idAt(const std::string& text, std::size_t place) {
-    return std::string_view(text).substr(place + sizeof(std::uint32_t),
-                                         lengthAt(text, place) & ~kNameFollows);
+struct Record {
+    ListedModel model;
+    std::size_t end = 0;
+};
+
+// A model is kept as twice its ID's length, plus one when a name follows;
+// the ID; then the name's length and the name.
+Record recordAt(const std::string& text, std::size_t place) {
+    const std::string_view all(text);
+    const std::size_t idNumber = numberAt(text, place);
+    Record record{.model = {.id = all.substr(place, idNumber / 2), .name = std::nullopt}};
+    place += idNumber / 2;
+    if (idNumber % 2 != 0) {
+        const std::size_t nameLength = numberAt(text, place);
+        record.model.name = all.substr(place, nameLength);
+        place += nameLength;
+    }
+    record.end = place;
+    return record;
+}
+
+void appendRecord(std::string& text, const ListedModel& model) {
+    appendNumber(text, model.id.size() * 2 + (model.name ? 1 : 0));
+    text.append(model.id);
+    if (model.name) {
+        appendNumber(text, model.name->size());
+        text.append(*model.name);
+    }
 }
 
 // The IDs already kept, found through their hashes and their places in the
@@ -49,7 +78,7 @@ public:
                 slot = {place, hash};
                 return true;
             }
-            if (slot.hash == hash && idAt(text, slot.place) == id) return false;
+            if (slot.hash == hash && recordAt(text, slot.place).model.id == id) return false;
         }
     }
 
@@ -66,14 +95,7 @@ private:
 ListedModels::ListedModels(std::size_t listingBytes) { text_.reserve(listingBytes); }
 
 void ListedModels::add(const ListedModel& model) {
-    // A listing is bounded far below 2 GiB.
-    const auto idLength = static_cast<std::uint32_t>(model.id.size());
-    appendLength(text_, model.name ? idLength | kNameFollows : idLength);
-    text_.append(model.id);
-    if (model.name) {
-        appendLength(text_, static_cast<std::uint32_t>(model.name->size()));
-        text_.append(*model.name);
-    }
+    appendRecord(text_, model);
     ++count_;
 }
 
@@ -82,38 +104,23 @@ void ListedModels::dropRepeats() {
     std::size_t written = 0;
     count_ = 0;
     for (std::size_t place = 0; place < text_.size();) {
-        const std::size_t next = Iterator::after(text_, place);
+        const Record record = recordAt(text_, place);
         // A listing is bounded far below 4 GiB.
-        if (kept.keep(idAt(text_, place), static_cast<std::uint32_t>(written), text_)) {
+        if (kept.keep(record.model.id, static_cast<std::uint32_t>(written), text_)) {
             // Kept models only move towards the front, over dropped ones.
-            std::memmove(text_.data() + written, text_.data() + place, next - place);
-            written += next - place;
+            std::memmove(text_.data() + written, text_.data() + place, record.end - place);
+            written += record.end - place;
             ++count_;
         }
-        place = next;
+        place = record.end;
     }
     text_.resize(written);
 }
 
-ListedModel ListedModels::Iterator::operator*() const {
-    ListedModel model{.id = idAt(*text_, place_), .name = std::nullopt};
-    if ((lengthAt(*text_, place_) & kNameFollows) != 0) {
-        const std::size_t namePlace = place_ + sizeof(std::uint32_t) + model.id.size();
-        model.name = std::string_view(*text_).substr(namePlace + sizeof(std::uint32_t),
-                                                     lengthAt(*text_, namePlace));
-    }
-    return model;
-}
-
-std::size_t ListedModels::Iterator::after(const std::string& text, std::size_t place) {
-    const std::uint32_t idLength = lengthAt(text, place);
-    place += sizeof(std::uint32_t) + (idLength & ~kNameFollows);
-    if ((idLength & kNameFollows) != 0) place += sizeof(std::uint32_t) + lengthAt(text, place);
-    return place;
-}
+ListedModel ListedModels::Iterator::operator*() const { return recordAt(*text_, place_).model; }
 
 ListedModels::Iterator& ListedModels::Iterator::operator++() {
-    place_ = after(*text_, place_);
+    place_ = recordAt(*text_, place_).end;
     return *this;
 }
 

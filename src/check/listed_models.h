@@ -39,8 +39,6 @@ public:
         ListedModel operator*() const;
         Iterator& operator++();
         bool operator==(const Iterator& other) const { return place_ == other.place_; }
-        // Where the model after the one at `place` starts.
-        static std::size_t after(const std::string& text, std::size_t place);
 
     private:
         const std::string* text_;
@@ -50,8 +48,6 @@ public:
     Iterator end() const { return {text_, text_.size()}; }
 
 private:
-    // Each model as its ID's length, the ID, and, when the length's top bit
-    // says so, the name's length and the name.
     std::string text_;
     std::size_t count_ = 0;
 };

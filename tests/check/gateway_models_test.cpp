@@ -54,11 +54,15 @@ TEST(GatewayModels, EndsAtTheLimitsOfTheWholeListing) {
     pieces.contentType = "application/json";
     pieces.chunks = {{R"({"data":[{"i)"}, {R"(d":"a-)", 30ms}, {R"(b"},{"id":"c"}]})", 30ms}};
     // An ID a page repeats, and one the next page gives again: the first of
-    // each stays, with its name.
+    // each stays, with its name, long ones too.
+    const std::string longId(200, 'i');
+    const std::string longName(130, 'n');
     GatewayReply repeats = page("a", true, "x");
     repeats.chunks = {{R"({"data":[{"id":"a","display_name":"A"},{"id":"b"},)"
-                       R"({"id":"a","display_name":"A2"},{"id":"c","display_name":"C"}],)"
-                       R"("has_more":true,"last_id":"x"})"}};
+                       R"({"id":"a","display_name":"A2"},{"id":"c","display_name":"C"},)"
+                       R"({"id":")" +
+                       longId + R"(","display_name":")" + longName +
+                       R"("}],"has_more":true,"last_id":"x"})"}};
     // Enough IDs to fill many slots of the duplicate check, each given twice.
     nlohmann::json manyEntries = nlohmann::json::array();
     std::vector<std::string> manyIds;
@@ -107,7 +111,11 @@ TEST(GatewayModels, EndsAtTheLimitsOfTheWholeListing) {
         {"has_more text", {page("a", "false", "a"), page("b", false, "b")}, {}, {"a"}, {}},
         {"last page", {page("a", true, "a"), page("b", false, "b")}, {}, {"a", "b"}, {}},
         {"pieces", {pieces}, {}, {"a-b", "c"}, {}},
-        {"repeated IDs", {repeats, page("b", false, "y")}, {}, {"a=A", "b", "c=C"}, {}},
+        {"repeated IDs",
+         {repeats, page("b", false, "y")},
+         {},
+         {"a=A", "b", "c=C", longId + "=" + longName},
+         {}},
         {"many repeated IDs", {many}, {}, manyIds, {}},
     };
     const NoProxy noProxy;
