@@ -150,7 +150,7 @@ ClientSidebar::ClientSidebar(std::function<void(Client)> onSelect, QWidget* pare
 
     auto* header = new QHBoxLayout;
     auto* icon = new QLabel(this);
-    icon->setPixmap(applicationIcon().pixmap(kIconSize, kIconSize));
+    icon->setPixmap(applicationPixmap(kIconSize, devicePixelRatioF()));
     icon->setFixedSize(kIconSize, kIconSize);
     auto* caption = new QLabel(qText(translated("gui.sidebar.caption")), this);
     caption->setFont(captionFont(font(), true));

@@ -1,7 +1,6 @@
 #include <QApplication>
 
 #include "gui/first_paint_reporter.h"
-#include "gui/icons.h"
 #include "gui/interface_font.h"
 #include "gui/qt_translations.h"
 #include "gui/setup_link_events.h"
@@ -23,10 +22,6 @@ int main(int argc, char** argv) {
     QApplication app(argc, argv);
     QApplication::setApplicationVersion(QStringLiteral(CORVANE_VERSION));
     QApplication::setDesktopFileName(QStringLiteral("corvane-setup"));
-#ifndef Q_OS_MACOS
-    // On the Mac the bundle's icon is the Dock's.
-    QApplication::setWindowIcon(corvane::applicationIcon());
-#endif
     corvane::useInterfaceFont();
     corvane::useQtTranslations(corvane::chosenLanguage());
 

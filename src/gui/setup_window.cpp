@@ -68,10 +68,6 @@ SetupWindow::SetupWindow(QWidget* parent)
       openURL_([](const QUrl& url) { return QDesktopServices::openUrl(url); }),
       sidebar_(new ClientSidebar([this](Client client) { selectClient(client); }, this)) {
     setWindowTitle(QStringLiteral("AI reru"));
-#ifndef Q_OS_MACOS
-    // On the Mac the bundle's icon is the Dock's.
-    setWindowIcon(applicationIcon());
-#endif
     setMinimumSize(kMinimumSize);
     resize(kDefaultSize);
     fadeDisabledPrompts(*this);
@@ -120,11 +116,18 @@ void SetupWindow::setActions(SetupActions* actions) {
 }
 
 // The clients' looks wait for the first paint: nothing is read before the
-// window is on screen.
+// window is on screen. So does the icon that the window manager shows for this
+// window and every later one: decoding it would delay the first paint.
 bool SetupWindow::event(QEvent* event) {
     if (event->type() == QEvent::Paint && !looked_) {
         looked_ = true;
-        QTimer::singleShot(0, this, [this] { readClientLooks(); });
+        QTimer::singleShot(0, this, [this] {
+#ifndef Q_OS_MACOS
+            // On the Mac the bundle's icon is the Dock's.
+            QApplication::setWindowIcon(applicationIcon());
+#endif
+            readClientLooks();
+        });
     }
     return QWidget::event(event);
 }
