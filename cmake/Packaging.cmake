@@ -16,7 +16,9 @@ else()
     set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
     set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
     set(CPACK_DEBIAN_PACKAGE_SECTION utils)
-    # The dependencies are the Debian packages of the libraries it links.
+    # The dependencies are the Debian packages of the libraries it links. The
+    # window loads libcurl only when it first checks, and the command line,
+    # which links it, brings the dependency.
     set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
     set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins")
     # The window's font, and the monospace one its change preview prefers.

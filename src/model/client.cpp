@@ -1,9 +1,6 @@
 #include "model/client.h"
 
-#include <curl/curl.h>
-
 #include <array>
-#include <memory>
 
 #include "model/messages.h"
 #include "model/text.h"
@@ -40,11 +37,6 @@ constexpr std::array<Client, 7> kAllClients{Client::claude,   Client::codex,    
                                             Client::cursor};
 
 const ClientFacts& facts(Client client) { return kFacts[static_cast<std::size_t>(client)]; }
-
-bool parsesAsUrl(const std::string& text) {
-    std::unique_ptr<CURLU, decltype(&curl_url_cleanup)> handle(curl_url(), curl_url_cleanup);
-    return handle && curl_url_set(handle.get(), CURLUPART_URL, text.c_str(), 0) == CURLUE_OK;
-}
 
 constexpr std::array<std::string_view, 1> kClaudeNames{"Claude"};
 constexpr std::array<std::string_view, 2> kCodexNames{"Codex", "ChatGPT"};
@@ -218,7 +210,6 @@ std::vector<OfficialDownload> officialDownloads(Client client) {
                        {"Grok Build", "https://cursor.com/download"}};
             break;
     }
-    std::erase_if(entries, [](const OfficialDownload& entry) { return !parsesAsUrl(entry.url); });
     return entries;
 }
 

@@ -1,6 +1,9 @@
 #include "model/client.h"
 
+#include <curl/curl.h>
 #include <gtest/gtest.h>
+
+#include <memory>
 
 #include "support/catalogue_text.h"
 
@@ -46,7 +49,13 @@ TEST(Client, DownloadsParseAndCursorOffersTwo) {
     for (Client client : allClients()) {
         const auto downloads = officialDownloads(client);
         ASSERT_FALSE(downloads.empty()) << rawValue(client);
-        for (const auto& entry : downloads) EXPECT_EQ(entry.url.rfind("https://", 0), 0u);
+        for (const auto& entry : downloads) {
+            EXPECT_EQ(entry.url.rfind("https://", 0), 0u);
+            const std::unique_ptr<CURLU, decltype(&curl_url_cleanup)> url(curl_url(),
+                                                                          curl_url_cleanup);
+            EXPECT_EQ(curl_url_set(url.get(), CURLUPART_URL, entry.url.c_str(), 0), CURLUE_OK)
+                << entry.url;
+        }
     }
     const auto cursor = officialDownloads(Client::cursor);
     ASSERT_EQ(cursor.size(), 2u);
