@@ -1,5 +1,6 @@
 #include "check/listed_models.h"
 
+#include <cstdint>
 #include <cstring>
 #include <functional>
 #include <vector>
