@@ -5,7 +5,6 @@
 #include <link.h>
 
 #include <memory>
-#include <string>
 #include <string_view>
 
 namespace {
