@@ -166,6 +166,8 @@ private:
                 break;
             }
             const std::size_t nul = piece.find('\0');
+            before_ += static_cast<std::size_t>(end_ - pieceStart_);
+            pieceStart_ = piece.data();
             position_ = piece.data();
             end_ = position_ + std::min(nul, piece.size());
             if (nul != std::string_view::npos) {

@@ -66,7 +66,7 @@ std::string protocolName(Client client);
 // The same in one language whatever the user's: what scripts read stays put.
 std::string protocolName(Client client, Language language);
 
-// Vendor download pages; an entry whose address does not parse is left out.
+// Vendor download pages, each an https address.
 std::vector<OfficialDownload> officialDownloads(Client client);
 
 // The home-relative ("~/...") configuration paths a client may use, preferred
