@@ -1,16 +1,11 @@
 #include "check/model_list_page.h"
 
-#include <rapidjson/reader.h>
-
-#include <algorithm>
-
+#include "check/arriving_json.h"
 #include "model/messages.h"
 #include "model/setup_error.h"
 
 namespace corvane {
 namespace {
-
-using rapidjson::SizeType;
 
 // The members the reader acts on; every other name is `other`.
 enum class RootMember { other, data, hasMore, lastId };
@@ -18,7 +13,7 @@ enum class EntryMember { other, id, displayName };
 
 // Depths: 1 inside the top-level object, 2 inside its "data" array, 3 inside
 // one entry of it.
-class PageReader : public rapidjson::BaseReaderHandler<rapidjson::UTF8<>, PageReader> {
+class PageReader {
 public:
     explicit PageReader(const ModelFound& found) : found_(found) {}
 
@@ -28,31 +23,54 @@ public:
     // "data" that is not an array makes the body no list.
     bool invalidData = false;
 
-    // Every scalar but strings; a true boolean is the only one that matters.
-    bool Default() { return scalar(false); }
-    bool Bool(bool value) { return scalar(value); }
+    // False when the part makes the body no model list.
+    bool take(JsonPart part, std::string_view text) {
+        switch (part) {
+            case JsonPart::startObject:
+                return startObject();
+            case JsonPart::endObject:
+                return endObject();
+            case JsonPart::startArray:
+                return startArray();
+            case JsonPart::endArray:
+                return endArray();
+            case JsonPart::key:
+                return key(text);
+            case JsonPart::string:
+                return string(text);
+            case JsonPart::trueValue:
+                return scalar(true);
+            default:
+                return scalar(false);
+        }
+    }
 
-    bool String(const char* text, SizeType length, bool) {
+    void finish() {
+        if (hasMore_ && lastId_) page.nextAfterId = std::move(lastId_);
+    }
+
+private:
+    bool string(std::string_view text) {
         if (depth_ == 0) return false;
         if (depth_ == 1) {
             notData();
             if (rootMember_ == RootMember::hasMore) {
-                hasMore_ = std::string_view(text, length) == "true";
+                hasMore_ = text == "true";
             } else if (rootMember_ == RootMember::lastId) {
-                lastId_.emplace(text, length);
+                lastId_.emplace(text);
             }
         } else if (depth_ == 3 && inEntry_) {
             if (entryMember_ == EntryMember::id) {
-                entryId_.assign(text, length);
+                entryId_.assign(text);
                 entryHasId_ = true;
             } else if (entryMember_ == EntryMember::displayName) {
-                entryName_.emplace(text, length);
+                entryName_.emplace(text);
             }
         }
         return true;
     }
 
-    bool StartObject() {
+    bool startObject() {
         if (depth_ == 0) rootIsObject = true;
         if (depth_ == 1) notData();
         if (depth_ == 2 && inData_) {
@@ -64,7 +82,7 @@ public:
         ++depth_;
         return rootIsObject;
     }
-    bool EndObject(SizeType) {
+    bool endObject() {
         --depth_;
         if (depth_ == 2 && inEntry_) {
             inEntry_ = false;
@@ -74,7 +92,7 @@ public:
         }
         return true;
     }
-    bool StartArray() {
+    bool startArray() {
         if (depth_ == 0) return false;
         if (depth_ == 1) {
             inData_ = rootMember_ == RootMember::data;
@@ -83,13 +101,12 @@ public:
         ++depth_;
         return true;
     }
-    bool EndArray(SizeType) {
+    bool endArray() {
         --depth_;
         if (depth_ == 1) inData_ = false;
         return true;
     }
-    bool Key(const char* text, SizeType length, bool) {
-        const std::string_view name(text, length);
+    bool key(std::string_view name) {
         if (depth_ == 1) {
             rootMember_ = name == "data"       ? RootMember::data
                           : name == "has_more" ? RootMember::hasMore
@@ -103,11 +120,6 @@ public:
         return true;
     }
 
-    void finish() {
-        if (hasMore_ && lastId_) page.nextAfterId = std::move(lastId_);
-    }
-
-private:
     bool scalar(bool isTrue) {
         if (depth_ == 0) return false;
         if (depth_ == 1) {
@@ -136,70 +148,15 @@ private:
     std::optional<std::string> entryName_;
 };
 
-// A RapidJSON input stream over bytes that arrive in pieces; the reader waits
-// in Peek() for the next piece. JSON never holds an unescaped NUL, and the
-// reader would take one for the end of the text, so the stream ends there and
-// remembers it.
-class ArrivingStream {
-public:
-    using Ch = char;
-
-    explicit ArrivingStream(const ArrivingBytes& next) : next_(next) {}
-
-    Ch Peek() const { return position_ != end_ || refill() ? *position_ : '\0'; }
-    Ch Take() { return position_ != end_ || refill() ? *position_++ : '\0'; }
-    std::size_t Tell() const { return before_ + static_cast<std::size_t>(position_ - pieceStart_); }
-    bool heldNul() const { return heldNul_; }
-
-    // Only parsing in place writes to the stream, and this one never does.
-    Ch* PutBegin() { return nullptr; }
-    void Put(Ch) {}
-    void Flush() {}
-    std::size_t PutEnd(Ch*) { return 0; }
-
-private:
-    bool refill() const {
-        while (!ended_) {
-            const std::string_view piece = next_();
-            if (piece.empty()) {
-                ended_ = true;
-                break;
-            }
-            const std::size_t nul = piece.find('\0');
-            before_ += static_cast<std::size_t>(end_ - pieceStart_);
-            pieceStart_ = piece.data();
-            position_ = piece.data();
-            end_ = position_ + std::min(nul, piece.size());
-            if (nul != std::string_view::npos) {
-                heldNul_ = true;
-                ended_ = true;
-            }
-            if (position_ != end_) return true;
-        }
-        return false;
-    }
-
-    const ArrivingBytes& next_;
-    mutable const char* pieceStart_ = nullptr;
-    mutable const char* position_ = nullptr;
-    mutable const char* end_ = nullptr;
-    // The bytes of the pieces before this one.
-    mutable std::size_t before_ = 0;
-    mutable bool ended_ = false;
-    mutable bool heldNul_ = false;
-};
-
 }  // namespace
 
 ModelListPage modelListPage(const ArrivingBytes& next, const ModelFound& found) {
     PageReader reader(found);
-    // Iterative, so that a hostile gateway's deep nesting cannot exhaust the
-    // stack; strings must be UTF-8, as JSON requires.
-    constexpr unsigned kFlags =
-        rapidjson::kParseIterativeFlag | rapidjson::kParseValidateEncodingFlag;
-    ArrivingStream stream(next);
-    rapidjson::Reader parser;
-    const bool read = !parser.Parse<kFlags>(stream, reader).IsError() && !stream.heldNul();
+    ArrivingJson json(next);
+    bool read = true;
+    for (JsonPart part = json.next(); read && part != JsonPart::end; part = json.next()) {
+        read = part != JsonPart::invalid && reader.take(part, json.text());
+    }
     if (!read || !reader.rootIsObject || !reader.sawData || reader.invalidData) {
         throw SetupError(translated("check.models.unrecognised"));
     }

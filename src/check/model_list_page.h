@@ -5,6 +5,8 @@
 #include <string>
 #include <string_view>
 
+#include "check/arriving_json.h"
+
 namespace corvane {
 
 // One model as a page names it, valid during the call that hands it over.
@@ -20,10 +22,6 @@ struct ModelListPage {
     // The cursor of the next page: "last_id" when "has_more" is true.
     std::optional<std::string> nextAfterId;
 };
-
-// The body's next bytes as they arrive, valid until the next call; empty once
-// the body has ended.
-using ArrivingBytes = std::function<std::string_view()>;
 
 // Reads a page as its bytes arrive, without holding the body or building the
 // document, so that a list of a hundred thousand models costs little more
