@@ -201,7 +201,7 @@ GatewayModelList gatewayModels(const GatewayConnection& connection, Client clien
         listGatewayModels(connection, client, std::move(stop), limits, listLimits, trust);
     GatewayModelList list;
     list.models.reserve(listing.models.size());
-    for (const ListedModel model : listing.models) {
+    for (const ListedModel& model : listing.models) {
         list.models.push_back(
             {.id = std::string(model.id),
              .name = model.name ? std::optional<std::string>(*model.name) : std::nullopt});

@@ -1,5 +1,6 @@
 #include "check/listed_models.h"
 
+#include <bit>
 #include <cstdint>
 #include <cstring>
 #include <functional>
@@ -8,8 +9,6 @@
 namespace corvane {
 
 namespace {
-
-constexpr std::uint32_t kEmpty = UINT32_MAX;
 
 // Lengths take seven bits a byte, so that most take one.
 void appendNumber(std::string& text, std::size_t number) {
@@ -57,38 +56,48 @@ void appendRecord(std::string& text, const ListedModel& model) {
 }
 
 // The IDs already kept, found through their hashes and their places in the
-// text: a look at the text only when the hashes match.
+// text. A slot takes four bytes, since each fresh page of the table costs a
+// fault: the place plus one, so that zero marks a free slot, and in the bits
+// that no place in this text needs, part of the hash, so that the text is
+// read only when that part matches. A listing is bounded far below 4 GiB.
 class KeptIds {
 public:
     // At most seven slots in eight are taken, so that a search soon ends at
     // an empty one.
-    explicit KeptIds(std::size_t count) {
+    KeptIds(std::size_t count, std::size_t textBytes)
+        : placeBits_(static_cast<unsigned>(std::bit_width(textBytes + 1))),
+          placeMask_(static_cast<std::uint32_t>((std::uint64_t{1} << placeBits_) - 1)) {
         std::size_t size = 64;
         while (count * 8 > size * 7) size *= 2;
-        slots_.assign(size, {kEmpty, 0});
+        slots_.assign(size, 0);
     }
 
     // Keeps the place in `text` where this ID will be; false when an equal ID
     // was kept before.
-    bool keep(std::string_view id, std::uint32_t place, const std::string& text) {
-        const auto hash = static_cast<std::uint32_t>(std::hash<std::string_view>()(id));
+    bool keep(std::string_view id, std::size_t place, const std::string& text) {
+        const std::size_t hash = std::hash<std::string_view>()(id);
+        // The slot's index comes from the hash's low half, the kept part from
+        // its high half.
+        const auto tag =
+            static_cast<std::uint32_t>(static_cast<std::uint64_t>(hash) >> 32 << placeBits_);
         const std::size_t mask = slots_.size() - 1;
         for (std::size_t index = hash & mask;; index = (index + 1) & mask) {
-            Slot& slot = slots_[index];
-            if (slot.place == kEmpty) {
-                slot = {place, hash};
+            std::uint32_t& slot = slots_[index];
+            if (slot == 0) {
+                slot = tag | static_cast<std::uint32_t>(place + 1);
                 return true;
             }
-            if (slot.hash == hash && recordAt(text, slot.place).model.id == id) return false;
+            if ((slot & ~placeMask_) == tag &&
+                recordAt(text, (slot & placeMask_) - 1).model.id == id) {
+                return false;
+            }
         }
     }
 
 private:
-    struct Slot {
-        std::uint32_t place;
-        std::uint32_t hash;
-    };
-    std::vector<Slot> slots_;
+    unsigned placeBits_;
+    std::uint32_t placeMask_;
+    std::vector<std::uint32_t> slots_;
 };
 
 }  // namespace
@@ -101,15 +110,16 @@ void ListedModels::add(const ListedModel& model) {
 }
 
 void ListedModels::dropRepeats() {
-    KeptIds kept(count_);
+    KeptIds kept(count_, text_.size());
     std::size_t written = 0;
     count_ = 0;
     for (std::size_t place = 0; place < text_.size();) {
         const Record record = recordAt(text_, place);
-        // A listing is bounded far below 4 GiB.
-        if (kept.keep(record.model.id, static_cast<std::uint32_t>(written), text_)) {
+        if (kept.keep(record.model.id, written, text_)) {
             // Kept models only move towards the front, over dropped ones.
-            std::memmove(text_.data() + written, text_.data() + place, record.end - place);
+            if (written != place) {
+                std::memmove(text_.data() + written, text_.data() + place, record.end - place);
+            }
             written += record.end - place;
             ++count_;
         }
@@ -118,10 +128,21 @@ void ListedModels::dropRepeats() {
     text_.resize(written);
 }
 
-ListedModel ListedModels::Iterator::operator*() const { return recordAt(*text_, place_).model; }
+ListedModels::Iterator::Iterator(const std::string& text, std::size_t place)
+    : text_(&text), place_(place) {
+    read();
+}
+
+void ListedModels::Iterator::read() {
+    if (place_ == text_->size()) return;
+    const Record record = recordAt(*text_, place_);
+    model_ = record.model;
+    nextPlace_ = record.end;
+}
 
 ListedModels::Iterator& ListedModels::Iterator::operator++() {
-    place_ = recordAt(*text_, place_).end;
+    place_ = nextPlace_;
+    read();
     return *this;
 }
 

@@ -32,16 +32,21 @@ public:
         using value_type = ListedModel;
         using difference_type = std::ptrdiff_t;
         using pointer = const ListedModel*;
-        using reference = ListedModel;
+        using reference = const ListedModel&;
 
-        Iterator(const std::string& text, std::size_t place) : text_(&text), place_(place) {}
-        ListedModel operator*() const;
+        Iterator(const std::string& text, std::size_t place);
+        const ListedModel& operator*() const { return model_; }
         Iterator& operator++();
         bool operator==(const Iterator& other) const { return place_ == other.place_; }
 
     private:
+        // Reads the model at place_: once a step.
+        void read();
+
         const std::string* text_;
         std::size_t place_;
+        std::size_t nextPlace_ = 0;
+        ListedModel model_;
     };
     Iterator begin() const { return {text_, 0}; }
     Iterator end() const { return {text_, text_.size()}; }

@@ -26,7 +26,7 @@ void printIds(const ListedModels& models) {
     constexpr std::size_t kBlockBytes = std::size_t{64} * 1024;
     std::string block;
     block.reserve(kBlockBytes + 256);
-    for (const ListedModel model : models) {
+    for (const ListedModel& model : models) {
         appendDisplayable(block, model.id);
         block += '\n';
         if (block.size() >= kBlockBytes) {
@@ -39,7 +39,7 @@ void printIds(const ListedModels& models) {
 
 void printJson(const ListedModels& models) {
     nlohmann::json list = nlohmann::json::array();
-    for (const ListedModel model : models) {
+    for (const ListedModel& model : models) {
         list.push_back({{"id", model.id},
                         {"name", model.name ? nlohmann::json(*model.name) : nlohmann::json()}});
     }
