@@ -4,7 +4,7 @@
 
 namespace corvane {
 
-// On Linux, makes the CJK font the interface font when it is installed: its
+// On Linux, makes the CJK font the interface font where it is installed: its
 // Latin letters are narrower than the usual default's, so the client names fit
 // the fixed-width sidebar, and Chinese and Latin text share one family.
 void useInterfaceFont();
