@@ -13,9 +13,10 @@ debs=("$work"/out/*.deb)
 deb=${debs[0]}
 [[ $(dpkg-deb --field "$deb" Version) == "$version" ]] || { echo "wrong version"; exit 1; }
 dpkg-deb --field "$deb" Depends | grep -q 'libqt6widgets6' || { echo "no Qt dependency"; exit 1; }
-# The window loads libcurl only at its first check, so only the command line's
-# link names it.
+# The window loads libcurl and libcrypto only when it first needs them, so
+# only the command line's link names them.
 dpkg-deb --field "$deb" Depends | grep -q 'libcurl4' || { echo "no libcurl dependency"; exit 1; }
+dpkg-deb --field "$deb" Depends | grep -q 'libssl3' || { echo "no libcrypto dependency"; exit 1; }
 
 dpkg-deb --contents "$deb" | awk '{print $NF}' >"$work/files"
 for entry in ./usr/bin/corvane ./usr/bin/corvane-setup \
