@@ -315,15 +315,14 @@ int ArrivingJson::skipSpaceSlowly() {
 }
 
 bool ArrivingJson::refill() {
-    while (!ended_) {
+    if (!ended_) {
         const std::string_view piece = next_();
-        if (piece.empty()) {
-            ended_ = true;
-            break;
+        if (!piece.empty()) {
+            at_ = piece.data();
+            end_ = at_ + piece.size();
+            return true;
         }
-        at_ = piece.data();
-        end_ = at_ + piece.size();
-        return true;
+        ended_ = true;
     }
     at_ = end_;
     return false;
