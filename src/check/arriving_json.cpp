@@ -2,6 +2,8 @@
 
 #include <array>
 
+#include "model/text.h"
+
 namespace corvane {
 
 namespace {
@@ -35,24 +37,6 @@ int hexValue(int byte) {
     if (byte >= 'a' && byte <= 'f') return byte - 'a' + 10;
     if (byte >= 'A' && byte <= 'F') return byte - 'A' + 10;
     return -1;
-}
-
-void appendUtf8(std::string& text, unsigned codePoint) {
-    if (codePoint < 0x80) {
-        text += static_cast<char>(codePoint);
-    } else if (codePoint < 0x800) {
-        text += static_cast<char>(0xC0 | (codePoint >> 6));
-        text += static_cast<char>(0x80 | (codePoint & 0x3F));
-    } else if (codePoint < 0x10000) {
-        text += static_cast<char>(0xE0 | (codePoint >> 12));
-        text += static_cast<char>(0x80 | ((codePoint >> 6) & 0x3F));
-        text += static_cast<char>(0x80 | (codePoint & 0x3F));
-    } else {
-        text += static_cast<char>(0xF0 | (codePoint >> 18));
-        text += static_cast<char>(0x80 | ((codePoint >> 12) & 0x3F));
-        text += static_cast<char>(0x80 | ((codePoint >> 6) & 0x3F));
-        text += static_cast<char>(0x80 | (codePoint & 0x3F));
-    }
 }
 
 }  // namespace
@@ -249,7 +233,7 @@ bool ArrivingJson::readEscape() {
     const int unit = readHex4();
     if (unit < 0 || (unit >= 0xDC00 && unit <= 0xDFFF)) return false;
     if (unit < 0xD800 || unit > 0xDBFF) {
-        appendUtf8(decoded_, static_cast<unsigned>(unit));
+        appendUtf8(decoded_, static_cast<char32_t>(unit));
         return true;
     }
     // A high surrogate stands only with the low one that completes it.
@@ -259,8 +243,8 @@ bool ArrivingJson::readEscape() {
     ++at_;
     const int low = readHex4();
     if (low < 0xDC00 || low > 0xDFFF) return false;
-    appendUtf8(decoded_, 0x10000 + ((static_cast<unsigned>(unit) - 0xD800) << 10) +
-                             (static_cast<unsigned>(low) - 0xDC00));
+    appendUtf8(decoded_, 0x10000 + ((static_cast<char32_t>(unit) - 0xD800) << 10) +
+                             (static_cast<char32_t>(low) - 0xDC00));
     return true;
 }
 
