@@ -17,8 +17,8 @@ else()
     set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
     set(CPACK_DEBIAN_PACKAGE_SECTION utils)
     # The dependencies are the Debian packages of the libraries it links. The
-    # window loads libcurl only when it first checks, and the command line,
-    # which links it, brings the dependency.
+    # window loads libcurl and libcrypto only when it first needs them, and the
+    # command line, which links both, brings the dependencies.
     set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
     set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins")
     # The window's font, and the monospace one its change preview prefers.

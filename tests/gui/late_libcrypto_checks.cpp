@@ -2,25 +2,17 @@
 // libcrypto either: it is loaded at the first call, and digests come out as
 // libcrypto's own.
 #include <gtest/gtest.h>
-#include <link.h>
 #include <openssl/evp.h>
 
 #include <array>
 #include <string>
 #include <string_view>
 
+#include "loaded_library.h"
+
 namespace {
 
-bool libcryptoLoaded() {
-    return dl_iterate_phdr(
-               [](dl_phdr_info* info, std::size_t, void*) {
-                   return std::string_view(info->dlpi_name).find("libcrypto") !=
-                                  std::string_view::npos
-                              ? 1
-                              : 0;
-               },
-               nullptr) != 0;
-}
+using corvane::testing::libraryLoaded;
 
 std::string hexDigest(std::string_view text, const EVP_MD* type) {
     std::array<unsigned char, EVP_MAX_MD_SIZE> digest{};
@@ -36,10 +28,10 @@ std::string hexDigest(std::string_view text, const EVP_MD* type) {
 }
 
 TEST(LateLibcrypto, LoadsAtTheFirstCallAndDigestsAsLibcryptoDoes) {
-    ASSERT_FALSE(libcryptoLoaded());
+    ASSERT_FALSE(libraryLoaded("libcrypto"));
     // FIPS 180-2's examples.
     EXPECT_EQ(hexDigest("abc", EVP_sha1()), "a9993e364706816aba3e25717850c26c9cd0d89d");
-    EXPECT_TRUE(libcryptoLoaded());
+    EXPECT_TRUE(libraryLoaded("libcrypto"));
     EXPECT_EQ(hexDigest("abc", EVP_sha256()),
               "ba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad");
 }

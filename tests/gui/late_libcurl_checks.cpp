@@ -2,32 +2,23 @@
 // libcurl either: it is loaded at the first call, and every call reaches it.
 #include <curl/curl.h>
 #include <gtest/gtest.h>
-#include <link.h>
 
 #include <memory>
-#include <string_view>
+
+#include "loaded_library.h"
 
 namespace {
 
-bool libcurlLoaded() {
-    return dl_iterate_phdr(
-               [](dl_phdr_info* info, std::size_t, void*) {
-                   return std::string_view(info->dlpi_name).find("libcurl") !=
-                                  std::string_view::npos
-                              ? 1
-                              : 0;
-               },
-               nullptr) != 0;
-}
+using corvane::testing::libraryLoaded;
 
 std::size_t ignoreBody(char*, std::size_t size, std::size_t count, void*) { return size * count; }
 
 TEST(LateLibcurl, LoadsAtTheFirstCallAndHandsEveryCallOn) {
-    ASSERT_FALSE(libcurlLoaded());
+    ASSERT_FALSE(libraryLoaded("libcurl"));
 
     const std::unique_ptr<CURLU, decltype(&curl_url_cleanup)> url(curl_url(), curl_url_cleanup);
     ASSERT_NE(url, nullptr);
-    EXPECT_TRUE(libcurlLoaded());
+    EXPECT_TRUE(libraryLoaded("libcurl"));
     ASSERT_EQ(curl_url_set(url.get(), CURLUPART_URL, "https://gw.example:8443/v1?a=1", 0),
               CURLUE_OK);
     char* host = nullptr;
