@@ -39,7 +39,8 @@ struct SelectedClientConfiguration {
     // Makes those changes; files written before a failure are put back.
     void save(const InstalledApplication& application, std::stop_token stop = {}) const;
 
-    // One writer per client, each in its own file.
+    // The selected client's writer alone, each in its own file.
+    FilePlan writerPlan(const InstalledApplication& application, std::stop_token stop) const;
     FilePlan planCodex() const;
     FilePlan planOpenCode(const InstalledApplication& application) const;
     FilePlan planOpenClaw() const;

@@ -134,16 +134,20 @@ void refuseReadOnlyFile(const fs::path& path) {
 }
 
 void replaceConfiguration(const Bytes& data, const fs::path& path,
-                          const std::optional<Bytes>& holding) {
+                          const std::optional<Bytes>& holding, RecoveryBackup backupRule) {
     refuseReadOnlyFile(path);
     createPrivateDirectories(path.parent_path());
     if (configurationData(path) != holding) {
         throw SetupError(translated("files.config.changed-under-us"));
     }
     const fs::path backup = recoveryBackupURL(path);
+    std::optional<Bytes> earlierBackup;
     if (entryExists(backup)) {
-        writeGuardedFile(data, path, holding);
-        return;
+        if (backupRule == RecoveryBackup::keepFirst) {
+            writeGuardedFile(data, path, holding);
+            return;
+        }
+        earlierBackup = configurationData(backup);
     }
     writePrivateFile(recoveryBackupContent(holding), backup);
     try {
@@ -151,7 +155,15 @@ void replaceConfiguration(const Bytes& data, const fs::path& path,
     } catch (...) {
         // Nothing of a failed save stays behind, so a retry takes the backup
         // from the file as it is then.
-        ::unlink(backup.c_str());
+        try {
+            if (earlierBackup) {
+                writePrivateFile(*earlierBackup, backup);
+            } else {
+                ::unlink(backup.c_str());
+            }
+        } catch (...) {
+            // The failed save is the error to report.
+        }
         throw;
     }
 }

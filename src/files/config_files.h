@@ -50,12 +50,23 @@ void saveJSON(const nlohmann::json& value, const std::filesystem::path& path,
 // and the tool does not undo that.
 void refuseReadOnlyFile(const std::filesystem::path& path);
 
+// Whether a save keeps a recovery backup that is already there.
+enum class RecoveryBackup {
+    // The backup holds the file from before the tool's first write.
+    keepFirst,
+    // The file holds nothing of the tool's any more: a backup left from a
+    // write that has since gone would bring back stale values, so `holding`
+    // replaces it.
+    renew,
+};
+
 // The guarded write: refuses a read-only file (refuseReadOnlyFile) and with
 // files.config.changed-under-us when the file no longer holds `holding`, keeps
-// a one-time recovery backup, writes atomically (writeGuardedFile). A failed write takes back the
-// backup it made.
+// a recovery backup as `backup` says, writes atomically (writeGuardedFile). A
+// failed write puts the backup back as it was.
 void replaceConfiguration(const Bytes& data, const std::filesystem::path& path,
-                          const std::optional<Bytes>& holding);
+                          const std::optional<Bytes>& holding,
+                          RecoveryBackup backup = RecoveryBackup::keepFirst);
 
 // Atomic owner-only (0600) write through a ".corvane-<UUID>" temporary file in
 // the same folder, which must exist. The one way the tool writes a file. A

@@ -29,7 +29,7 @@ void apply(const FileChange& change) {
     switch (change.kind) {
         case FileChange::Kind::configuration:
             if (change.content) {
-                replaceConfiguration(*change.content, change.path, change.holding);
+                replaceConfiguration(*change.content, change.path, change.holding, change.backup);
             } else {
                 finishReset(std::nullopt, change.path, change.holding);
             }

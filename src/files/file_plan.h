@@ -30,6 +30,8 @@ struct FileChange {
     std::optional<Bytes> holding;
     // The new bytes; nothing removes the file.
     std::optional<Bytes> content;
+    // For `configuration`: whether a recovery backup already there stays.
+    RecoveryBackup backup = RecoveryBackup::keepFirst;
 };
 
 // Every change of one run, in the order they are made.

@@ -229,6 +229,31 @@ TEST_F(RoundTrip, ResetKeepsWhatTheUserChangedAfterTheApply) {
     }
 }
 
+// The user puts a file of their own in place of the tool's, by hand or from a
+// copy, and applies again: the reset gives back that file, not the one from
+// before the first apply (nor no file at all).
+TEST_F(RoundTrip, ResetGivesBackTheUsersOwnFileAfterTheToolsWasReplaced) {
+    for (const ClientCorpus& corpus : corpora()) {
+        for (const std::string& name : corpusFiles(corpus.folder)) {
+            SCOPED_TRACE(corpus.folder + "/" + (name.empty() ? "(no file)" : name));
+            freshHome();
+            const auto [target, original] = place(corpus, name);
+            const Scenario& once = corpus.scenarios.front();
+            apply(corpus, once, target, original);
+            const std::optional<EditableJson> document = editableJson(original);
+            std::optional<json> value;
+            if (document) value = document->value();
+            corpus.edit(value);
+            const Bytes own = jsonConfigurationText(document, *value);
+            writeFile(target, own);
+
+            apply(corpus, once, target, own);
+            EXPECT_TRUE(reset(corpus.client));
+            expectRestored(target, own);
+        }
+    }
+}
+
 // The user pastes a second copy of a member after the tool's; the client
 // reads the later one, but the tool's key is still in the file. Status sees
 // it, and the reset names the file instead of calling it clean.

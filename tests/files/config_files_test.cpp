@@ -141,7 +141,7 @@ TEST(ReplaceConfiguration, ExistingFolderKeepsItsMode) {
     EXPECT_EQ(permissions(folder), 0755u);
 }
 
-TEST(ReplaceConfiguration, BackupIsTakenOnceAndNeverOverwritten) {
+TEST(ReplaceConfiguration, BackupIsTakenOnceUnlessTheFileHoldsNothingOfTheTools) {
     TempHome home;
     const fs::path file = home.path() / "openclaw.json";
     writeFile(file, "original");
@@ -151,6 +151,23 @@ TEST(ReplaceConfiguration, BackupIsTakenOnceAndNeverOverwritten) {
     EXPECT_EQ(readFile(file), "second");
     EXPECT_EQ(permissions(file), 0600u);
     EXPECT_EQ(readFile(recoveryBackupURL(file)), "original");
+
+    // A file that holds nothing of the tool's any more takes a new backup; a
+    // renewing save that fails leaves the earlier one as it was.
+    writeFile(file, "mine");
+    replaceConfiguration("third", file, "mine", RecoveryBackup::renew);
+    EXPECT_EQ(readFile(recoveryBackupURL(file)), "mine");
+    const fs::path outside = home.path().string() + "-outside.json";
+    writeFile(outside, "{}");
+    const fs::path refused = home.path() / "outside.json";
+    fs::create_symlink(outside, refused);
+    writeFile(recoveryBackupURL(refused), "earlier");
+    EXPECT_EQ(
+        setupErrorText([&] { replaceConfiguration("new", refused, "{}", RecoveryBackup::renew); }),
+        kCannotRename);
+    EXPECT_EQ(readFile(recoveryBackupURL(refused)), "earlier");
+    EXPECT_EQ(readFile(outside), "{}");
+    fs::remove(outside);
 }
 
 TEST(ReplaceConfiguration, RefusesWhenTheFileChangedSinceItWasRead) {

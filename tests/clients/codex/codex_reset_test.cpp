@@ -196,6 +196,21 @@ TEST(CodexReset, LeavesAFileWithoutTheToolsTracesAlone) {
     EXPECT_TRUE(std::filesystem::exists(files.catalog));
 }
 
+// The user put their own file back after an apply and changed it since; the
+// next apply's reset gives back that file, not the one from before the first.
+TEST(CodexReset, AFileTheUserPutBackIsWhatTheNextResetGivesBack) {
+    TempHome home;
+    const CodexFiles files;
+    writeFile(files.config, "model = \"o3\"\nx = 1\n");
+    codex().save({});
+    const std::string own = "model = \"gpt-5\"\nmodel_provider = \"azure\"\nx = 1\ny = 2\n";
+    writeFile(files.config, own);
+    codex().save({});
+    EXPECT_EQ(readFile(files.backup), own);
+    EXPECT_TRUE(resetCodex());
+    EXPECT_EQ(readFile(files.config), own);
+}
+
 TEST(CodexReset, CurrentFileMustBeUtf8ButABackupNeedNotBe) {
     TempHome home;
     const CodexFiles files;
