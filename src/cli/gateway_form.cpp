@@ -7,6 +7,7 @@
 #include <iostream>
 
 #include "model/messages.h"
+#include "platform/child_environment.h"
 
 namespace corvane::cli {
 
@@ -98,7 +99,7 @@ std::string secretLine() {
 
 std::string GatewayForm::key() const {
     if (keyFromStdin) return secretLine();
-    const char* key = std::getenv("CORVANE_API_KEY");
+    const char* key = std::getenv(kApiKeyVariable);
     return key == nullptr ? std::string() : std::string(key);
 }
 

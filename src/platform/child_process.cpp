@@ -13,9 +13,8 @@
 #include <thread>
 #include <utility>
 
+#include "platform/child_environment.h"
 #include "platform/platform_error.h"
-
-extern char** environ;
 
 namespace corvane {
 namespace {
@@ -299,9 +298,10 @@ std::unique_ptr<ChildProcess> ChildProcess::start(const std::filesystem::path& e
     argv.push_back(nullptr);
 
     SpawnAttributes attributes;
+    std::vector<char*> environment = childEnvironment();
     pid_t pid = 0;
     int result = posix_spawn(&pid, executable.c_str(), actions.get(), attributes.get(), argv.data(),
-                             environ);
+                             environment.data());
     if (result != 0) throw PlatformError(errorText("cannot start " + executable.string(), result));
 
     return std::make_unique<PosixChildProcess>(pid,

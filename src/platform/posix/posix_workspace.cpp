@@ -12,14 +12,13 @@
 #include <system_error>
 
 #include "platform/bundle_info.h"
+#include "platform/child_environment.h"
 #include "platform/child_process.h"
 #include "platform/desktop_entry.h"
 #include "platform/home.h"
 #include "platform/platform_error.h"
 #include "platform/posix/process_handle.h"
 #include "platform/program_path.h"
-
-extern char** environ;
 
 namespace corvane {
 namespace {
@@ -73,9 +72,10 @@ pid_t spawnDetached(const std::filesystem::path& executable, std::vector<std::st
     argv.reserve(arguments.size() + 1);
     for (std::string& argument : arguments) argv.push_back(argument.data());
     argv.push_back(nullptr);
+    std::vector<char*> environment = childEnvironment();
     pid_t pid = 0;
     int result = posix_spawn(&pid, executable.c_str(), &setup.actions_, &setup.attributes_,
-                             argv.data(), environ);
+                             argv.data(), environment.data());
     if (result != 0) {
         throw PlatformError("cannot open " + executable.string() + ": " +
                             std::error_code(result, std::generic_category()).message());
