@@ -25,7 +25,11 @@ void SetupWindow::openLink(const QString& link) {
         showStatus();
         return;
     }
+    const bool sameClient = filled->client == client_;
     selectClient(filled->client);
+    // Another client starts a blank form already; the one shown must too, or
+    // a key typed for another gateway would be sent to the link's.
+    if (sameClient) clearForm();
     connection_->setGateway(qText(filled->address), qText(filled->auth));
     models_->setRows(filled->rows);
     linkLine_->setText(qText(translated("gui.link.origin", {{"host", filled->host}})));

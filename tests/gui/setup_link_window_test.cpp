@@ -65,6 +65,12 @@ TEST_F(SetupLinkWindowTest, ALinkFillsTheFormAndWritesNothing) {
     driver.type("address", "https://other.example.com");
     EXPECT_FALSE(originShown());
     expectNothingDone();
+
+    // A link for the client already shown drops the typed key as well.
+    window.openLink("corvane-setup://configure?client=openClaw&address=https://gw2.example.net");
+    EXPECT_EQ(window.form().address, "https://gw2.example.net");
+    EXPECT_EQ(window.form().key, "");
+    expectNothingDone();
 }
 
 TEST_F(SetupLinkWindowTest, ARefusedLinkSaysWhyAndFillsNothing) {
