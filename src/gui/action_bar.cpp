@@ -50,6 +50,8 @@ ActionBar::ActionBar(std::function<void()> onReset, std::function<void()> onStop
     statusLine_->setWordWrap(true);
     statusLine_->setFont(scaledFont(font(), 0.92));
     statusLine_->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    // A status may quote a gateway's or a file's words.
+    statusLine_->setTextFormat(Qt::PlainText);
     statusLine_->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     // The detail toggle sits at the end of the status, so that an open detail costs
     // the form no more height than its own few lines.

@@ -10,6 +10,7 @@
 #include <QVariant>
 
 #include "gui/icons.h"
+#include "model/text.h"
 
 namespace corvane {
 namespace {
@@ -18,7 +19,9 @@ constexpr int kDialogWidth = 400;
 constexpr int kIconSize = 40;
 constexpr int kAboutIconSize = 64;
 
-QString text(const std::string& value) { return QString::fromStdString(value); }
+// A question may name a client application as its desktop entry or bundle
+// calls it.
+QString text(const std::string& value) { return QString::fromStdString(displayable(value)); }
 
 // Lays the buttons out in the order they were added, in every style: the
 // GNOME and KDE conventions would regroup and reverse them by role, and the
@@ -58,6 +61,8 @@ void shapeDialog(QMessageBox& box, const QString& title, const QString& message)
     auto* titleLabel = box.findChild<QLabel*>(QStringLiteral("qt_msgbox_label"));
     auto* messageLabel = box.findChild<QLabel*>(QStringLiteral("qt_msgbox_informativelabel"));
     if (!titleLabel || !messageLabel) return;
+    titleLabel->setTextFormat(Qt::PlainText);
+    messageLabel->setTextFormat(Qt::PlainText);
     QFont bold = titleLabel->font();
     bold.setBold(true);
     titleLabel->setFont(bold);

@@ -23,6 +23,10 @@ QLabel* headingLabel(const QString& text, QWidget* parent) {
     return label;
 }
 
+QString plainToolTip(const QString& text) {
+    return QStringLiteral("<p>%1</p>").arg(text.toHtmlEscaped());
+}
+
 QFont scaledFont(const QFont& base, double scale, QFont::Weight weight) {
     QFont font = base;
     font.setPointSizeF(base.pointSizeF() * scale);

@@ -7,6 +7,7 @@
 #include "gui/gateway_models_dialog.h"
 #include "gui/model_rows_editor.h"
 #include "model/messages.h"
+#include "model/text.h"
 #include "workflow/gateway_probes.h"
 
 namespace corvane {
@@ -75,7 +76,9 @@ void GatewayProbeControls::markRow(std::size_t row, const ModelCheck& found) {
             QStringLiteral("✓ %1 / %2 ms").arg(count(found.firstEvent), count(found.terminalEvent)),
             QString::fromStdString(checkTimesText(found)), true);
     } else {
-        rows_->setMark(id, QStringLiteral("✗"), QString::fromStdString(found.message), false);
+        // The message may quote a model's name as the gateway listed it.
+        rows_->setMark(id, QStringLiteral("✗"), QString::fromStdString(displayable(found.message)),
+                       false);
     }
 }
 

@@ -160,7 +160,7 @@ void ModelRowsEditor::rebuild() {
         if (const auto mark = marks_.find(id); mark != marks_.end()) {
             auto* label = new QLabel(mark->second.text, this);
             label->setObjectName(qText("mark." + id));
-            label->setToolTip(mark->second.toolTip);
+            label->setToolTip(plainToolTip(mark->second.toolTip));
             label->setAccessibleDescription(mark->second.toolTip);
             QPalette colours = label->palette();
             colours.setColor(QPalette::WindowText,

@@ -148,6 +148,8 @@ QWidget* SetupWindow::buildHeader() {
     configuredLine_ = new QLabel(header);
     configuredLine_->setObjectName(QStringLiteral("configuredLine"));
     configuredLine_->setForegroundRole(QPalette::PlaceholderText);
+    // The address comes from the client's file.
+    configuredLine_->setTextFormat(Qt::PlainText);
     configuredLine_->setTextInteractionFlags(Qt::TextSelectableByMouse);
     configuredLine_->hide();
     titles->addWidget(configuredLine_);
@@ -301,9 +303,9 @@ void SetupWindow::showConfiguredLine() {
                        found->second.address;
     configuredLine_->setVisible(known);
     if (!known) return;
-    configuredLine_->setText(
-        qText(translatedCount("gui.header.configured", "gui.header.configured.plural",
-                              found->second.models.size(), {{"address", *found->second.address}})));
+    configuredLine_->setText(qText(displayable(
+        translatedCount("gui.header.configured", "gui.header.configured.plural",
+                        found->second.models.size(), {{"address", *found->second.address}}))));
 }
 
 void SetupWindow::showDownloads() {

@@ -16,6 +16,7 @@
 
 #include "defaults/user_defaults.h"
 #include "gui/form_text.h"
+#include "model/text.h"
 #include "recording_actions.h"
 #include "support/catalogue_text.h"
 #include "support/temp_home.h"
@@ -129,7 +130,9 @@ struct ConfiguredCase {
 };
 
 TEST_F(SetupWindowTest, ConfiguredClientsAreMarkedAndNamedAsTheFilesStoodAfterTheLastRun) {
-    ClientConfigurationStatus codex{true, "https://gw.example.com", {"gpt-5-codex", "o3"}, {}};
+    // As the client's file gives it, which looks like HTML.
+    const std::string address = "https://gw.example.com<b>x</b>\u202e";
+    ClientConfigurationStatus codex{true, address, {"gpt-5-codex", "o3"}, {}};
     ClientConfigurationStatus hermes{true, std::nullopt, {}, {}};  // its YAML is not read
     ClientConfigurationStatus openClaw{false, "https://old.example.com", {"m"}, {}};
     actions.statuses = {
@@ -141,8 +144,8 @@ TEST_F(SetupWindowTest, ConfiguredClientsAreMarkedAndNamedAsTheFilesStoodAfterTh
     const ConfiguredCase cases[] = {
         {Client::claude, false, std::nullopt},
         {Client::codex, true,
-         qText(testing::zhCount("gui.header.configured", "gui.header.configured.plural", 2,
-                                {{"address", "https://gw.example.com"}}))},
+         qText(displayable(testing::zhCount("gui.header.configured", "gui.header.configured.plural",
+                                            2, {{"address", address}})))},
         {Client::openClaw, false, std::nullopt},
         {Client::hermes, true, std::nullopt},
         {Client::cursor, false, std::nullopt},
@@ -153,6 +156,7 @@ TEST_F(SetupWindowTest, ConfiguredClientsAreMarkedAndNamedAsTheFilesStoodAfterTh
         EXPECT_EQ(driver.markedConfigured(entry.client), entry.marked);
         EXPECT_EQ(driver.configuredLine(), entry.line);
     }
+    EXPECT_EQ(driver.find<QLabel>("configuredLine")->textFormat(), Qt::PlainText);
 
     actions.statuses.clear();
     window.setWorking(true);
