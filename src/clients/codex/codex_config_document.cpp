@@ -1,6 +1,7 @@
 #include "clients/codex/codex_config_document.h"
 
 #include <algorithm>
+#include <iterator>
 #include <nlohmann/json.hpp>
 
 #include "clients/codex/codex_files.h"
@@ -245,6 +246,32 @@ void CodexConfigDocument::trimBlankEnds() {
     // A section starts with its header, which is never blank.
     std::vector<std::string>& last = sections.empty() ? root : sections.back();
     while (!last.empty() && blank(last.back())) last.pop_back();
+}
+
+void CodexConfigDocument::dropOwnedTables() {
+    const auto isNote = [](const std::string& entry) {
+        const std::size_t start = entry.find_first_not_of(" \t\r");
+        return start == std::string::npos || entry[start] == '#';
+    };
+    const auto isBlank = [](const std::string& entry) { return entry.empty() || entry == "\r"; };
+    std::vector<std::vector<std::string>> kept;
+    for (auto& section : sections) {
+        if (!isOwnedHeader(section.front())) {
+            kept.push_back(std::move(section));
+            continue;
+        }
+        auto notes = section.end();
+        while (notes - 1 != section.begin() && isNote(*(notes - 1))) --notes;
+        std::vector<std::string>& before = kept.empty() ? root : kept.back();
+        // The blank line the tool wrote in front of its table goes with it
+        // when the user's own lines bring their blank line.
+        if (notes != section.end() && isBlank(*notes)) {
+            while (!before.empty() && isBlank(before.back())) before.pop_back();
+        }
+        before.insert(before.end(), std::make_move_iterator(notes),
+                      std::make_move_iterator(section.end()));
+    }
+    sections = std::move(kept);
 }
 
 std::string CodexConfigDocument::rendered() const {

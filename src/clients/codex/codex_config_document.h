@@ -38,6 +38,11 @@ public:
     // ends; each kept line keeps its own ending.
     void trimBlankEnds();
 
+    // Takes out the tool's tables. The comment and blank lines after a table's
+    // last key are the user's, written before what follows (usually appended
+    // after the tool's table, which comes last), and they stay where they are.
+    void dropOwnedTables();
+
     // The value text (quoting kept, comment and surrounding space cut) when the
     // entry assigns exactly `key`; dotted keys are never taken apart.
     static std::optional<std::string> rootValue(std::string_view entry, std::string_view key);

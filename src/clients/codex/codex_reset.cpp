@@ -117,9 +117,7 @@ std::optional<Bytes> splicedText(CodexConfigDocument document, const CodexConfig
             prepend(document.root, entriesWhere(earlier.root, assignsKey));
         }
     }
-    std::erase_if(document.sections, [](const Entries& section) {
-        return CodexConfigDocument::isOwnedHeader(section.front());
-    });
+    document.dropOwnedTables();
     document.trimBlankEnds();
     const std::string body = document.rendered();
     // A file that existed before stays, even when nothing is left in it.

@@ -32,9 +32,7 @@ bool assignsOwnedRootKey(std::string_view entry) {
 
 std::string codexKeptText(CodexConfigDocument document) {
     std::erase_if(document.root, assignsOwnedRootKey);
-    std::erase_if(document.sections, [](const std::vector<std::string>& section) {
-        return CodexConfigDocument::isOwnedHeader(section.front());
-    });
+    document.dropOwnedTables();
     document.trimBlankEnds();
     return document.rendered();
 }

@@ -211,6 +211,22 @@ TEST(CodexReset, AFileTheUserPutBackIsWhatTheNextResetGivesBack) {
     EXPECT_EQ(readFile(files.config), own);
 }
 
+// Users append to the end of config.toml, which is after the tool's table.
+TEST(CodexReset, LinesAppendedAfterTheToolsTableSurviveAnotherApplyAndTheReset) {
+    TempHome home;
+    const CodexFiles files;
+    const std::string own = "model = \"o3\"\napproval_policy = \"never\"\n";
+    writeFile(files.config, own);
+    codex().save({});
+    const std::string appended =
+        "\n# My MCP servers -- keep this note\n[mcp_servers.docs]\ncommand = \"npx\"\n";
+    writeFile(files.config, readFile(files.config) + appended);
+    codex("x-api-key").save({});
+    EXPECT_NE(readFile(files.config).find(appended), std::string::npos) << readFile(files.config);
+    EXPECT_TRUE(resetCodex());
+    EXPECT_EQ(readFile(files.config), own + appended);
+}
+
 TEST(CodexReset, CurrentFileMustBeUtf8ButABackupNeedNotBe) {
     TempHome home;
     const CodexFiles files;
