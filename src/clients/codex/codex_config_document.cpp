@@ -240,12 +240,17 @@ bool CodexConfigDocument::isSafelyReadable(std::string_view text) {
     return !CodexConfigDocument(text).endsOpen;
 }
 
+namespace {
+
+bool isBlank(const std::string& entry) { return entry.empty() || entry == "\r"; }
+
+}  // namespace
+
 void CodexConfigDocument::trimBlankEnds() {
-    const auto blank = [](const std::string& entry) { return entry.empty() || entry == "\r"; };
-    while (!root.empty() && blank(root.front())) root.erase(root.begin());
+    while (!root.empty() && isBlank(root.front())) root.erase(root.begin());
     // A section starts with its header, which is never blank.
     std::vector<std::string>& last = sections.empty() ? root : sections.back();
-    while (!last.empty() && blank(last.back())) last.pop_back();
+    while (!last.empty() && isBlank(last.back())) last.pop_back();
 }
 
 void CodexConfigDocument::dropOwnedTables() {
@@ -253,7 +258,6 @@ void CodexConfigDocument::dropOwnedTables() {
         const std::size_t start = entry.find_first_not_of(" \t\r");
         return start == std::string::npos || entry[start] == '#';
     };
-    const auto isBlank = [](const std::string& entry) { return entry.empty() || entry == "\r"; };
     std::vector<std::vector<std::string>> kept;
     for (auto& section : sections) {
         if (!isOwnedHeader(section.front())) {
