@@ -86,8 +86,8 @@ int runProfileApply(const ApplyTargets& targets, const GatewayForm& keySource, R
         key = keySource.key();
         validateProfileRun(*profile, clients, key);
     } catch (const SetupError& error) {
-        std::cerr << error.text() << '\n';
-        if (!error.detail().empty()) std::cerr << error.detail() << '\n';
+        std::cerr << displayable(error.text()) << '\n';
+        if (!error.detail().empty()) std::cerr << displayable(error.detail()) << '\n';
         return kExitUsage;
     }
     TerminalHost host(answer, dryRun ? std::cerr : std::cout);
@@ -101,11 +101,12 @@ int runProfileApply(const ApplyTargets& targets, const GatewayForm& keySource, R
     const auto results = applyProfile(
         *profile, clients, key, dryRun, host, services, stop.get_token(),
         [&](const ProfileClientResult& result) {
-            lines << translated("cli.profile.client-line",
-                                {{"client", clientLabel(result.client)}, {"line", result.line}})
+            lines << displayable(translated(
+                         "cli.profile.client-line",
+                         {{"client", clientLabel(result.client)}, {"line", result.line}}))
                   << std::endl;
-            if (!result.detail.empty()) std::cerr << result.detail << std::endl;
-            if (!result.diff.empty()) std::cout << result.diff << std::flush;
+            if (!result.detail.empty()) std::cerr << displayable(result.detail) << std::endl;
+            if (!result.diff.empty()) printDiff(result.diff);
         });
     return exitStatus(results, clients.size(), interrupted);
 }

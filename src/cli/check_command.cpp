@@ -9,6 +9,7 @@
 #include "cli/commands.h"
 #include "cli/gateway_form.h"
 #include "cli/interrupt_watcher.h"
+#include "files/json_text.h"
 #include "model/messages.h"
 #include "model/text.h"
 #include "platform/platform_error.h"
@@ -98,7 +99,7 @@ int checkAllModels(const CheckOptions& options) {
             if (!found.detail.empty()) std::cerr << displayable(found.detail) << '\n' << std::flush;
         }
         if (options.asJson) {
-            std::cout << report.dump() << '\n';
+            std::cout << displayableJSON(report) << '\n';
         } else if (allPassed) {
             std::cout << translated("cli.check.gateway-passed") << '\n';
         }

@@ -26,7 +26,7 @@ void addClientsCommand(CLI::App& app, CommandAction& run) {
                               << path.value_or("-") << '\n';
                 }
             }
-            if (*asJson) std::cout << prettyJSON(list) << '\n';
+            if (*asJson) std::cout << displayableJSON(list, 2) << '\n';
             return kExitSuccess;
         };
     });

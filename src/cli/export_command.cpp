@@ -5,6 +5,7 @@
 #include "files/json_text.h"
 #include "model/messages.h"
 #include "model/setup_error.h"
+#include "model/text.h"
 #include "workflow/managed_export.h"
 
 namespace corvane::cli {
@@ -28,14 +29,14 @@ int runExport(const ExportOptions& options) {
             std::cerr << translated("cli.export.key-warning") << '\n';
         }
         if (options.format == "json") {
-            std::cout << prettyJSON(claudeManagedSettings(profile, key)) << '\n';
+            std::cout << displayableJSON(claudeManagedSettings(profile, key), 2) << '\n';
         } else {
             std::cout << claudeConfigurationProfile(profile, key);
         }
         return kExitSuccess;
     } catch (const SetupError& error) {
-        std::cerr << error.text() << '\n';
-        if (!error.detail().empty()) std::cerr << error.detail() << '\n';
+        std::cerr << displayable(error.text()) << '\n';
+        if (!error.detail().empty()) std::cerr << displayable(error.detail()) << '\n';
         return kExitUsage;
     }
 }

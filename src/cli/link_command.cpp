@@ -4,6 +4,7 @@
 #include "files/json_text.h"
 #include "model/messages.h"
 #include "model/setup_error.h"
+#include "model/text.h"
 #include "workflow/setup_link.h"
 
 namespace corvane::cli {
@@ -25,10 +26,10 @@ void addLinkCommand(CLI::App& app, CommandAction& run) {
                                               {"auth", filled.auth},
                                               {"models", models},
                                               {"host", filled.host}};
-                std::cout << prettyJSON(shown) << '\n';
+                std::cout << displayableJSON(shown, 2) << '\n';
                 return kExitSuccess;
             } catch (const SetupError& error) {
-                std::cerr << error.text() << '\n';
+                std::cerr << displayable(error.text()) << '\n';
                 return kExitUsage;
             }
         };

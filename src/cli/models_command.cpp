@@ -6,6 +6,7 @@
 #include "cli/commands.h"
 #include "cli/gateway_form.h"
 #include "cli/interrupt_watcher.h"
+#include "files/json_text.h"
 #include "model/messages.h"
 #include "model/setup_error.h"
 #include "model/text.h"
@@ -43,7 +44,7 @@ void printJson(const ListedModels& models) {
         list.push_back({{"id", model.id},
                         {"name", model.name ? nlohmann::json(*model.name) : nlohmann::json()}});
     }
-    std::cout << list.dump() << '\n';
+    std::cout << displayableJSON(list) << '\n';
 }
 
 int listModels(const ModelsOptions& options) {

@@ -86,7 +86,7 @@ int runStatus(const StatusOptions& options) {
             printOverview(overview);
         }
     }
-    if (options.asJson) std::cout << prettyJSON(list) << '\n';
+    if (options.asJson) std::cout << displayableJSON(list, 2) << '\n';
     return kExitSuccess;
 }
 

@@ -4,6 +4,7 @@
 
 #include <iostream>
 
+#include "model/displayable_lines.h"
 #include "model/text.h"
 
 namespace corvane::cli {
@@ -35,15 +36,19 @@ bool TerminalHost::failed() const {
     return failed_;
 }
 
+// The question names the application as its desktop entry does, which may
+// hold anything.
 bool TerminalHost::ask(const Question& question) {
-    std::cout << question.messageText << '\n' << question.informativeText << '\n';
+    const std::string proceedButton = displayable(question.proceedButton);
+    const std::string declineButton = displayable(question.declineButton);
+    std::cout << displayable(question.messageText) << '\n'
+              << displayable(question.informativeText) << '\n';
     if (answer_ != RestartAnswer::ask || !isatty(STDIN_FILENO)) {
         const bool proceed = answer_ == RestartAnswer::yes;
-        std::cout << (proceed ? question.proceedButton : question.declineButton) << std::endl;
+        std::cout << (proceed ? proceedButton : declineButton) << std::endl;
         return proceed;
     }
-    std::cout << "1) " << question.proceedButton << "  2) " << question.declineButton << "  [1/2] "
-              << std::flush;
+    std::cout << "1) " << proceedButton << "  2) " << declineButton << "  [1/2] " << std::flush;
     std::string line;
     return std::getline(std::cin, line) && line == "1";
 }
@@ -57,5 +62,10 @@ void TerminalHost::setUserDefault(const std::string& key, const std::string& val
 }
 
 void TerminalHost::removeUserDefault(const std::string& key) { defaults_.remove(key); }
+
+void printDiff(std::string_view diff) {
+    std::cout << (isatty(STDOUT_FILENO) != 0 ? displayableLines(diff) : std::string(diff))
+              << std::flush;
+}
 
 }  // namespace corvane::cli

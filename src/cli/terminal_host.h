@@ -3,6 +3,7 @@
 #include <iostream>
 #include <mutex>
 #include <string>
+#include <string_view>
 
 #include "defaults/user_defaults.h"
 #include "workflow/workflow_host.h"
@@ -42,5 +43,10 @@ private:
     std::string status_;
     bool failed_ = false;
 };
+
+// A dry run's diff on standard output, alone there so that patch can take it.
+// A terminal gets the files' text escaped line by line, so that a value in
+// them cannot act on it.
+void printDiff(std::string_view diff);
 
 }  // namespace corvane::cli

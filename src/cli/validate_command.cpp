@@ -21,7 +21,7 @@ void addValidateCommand(CLI::App& app, CommandAction& run) {
                                                *form->client());
                 nlohmann::json shown = settings.json();
                 shown["inferenceGatewayApiKey"] = "<redacted>";
-                std::cout << prettyJSON(shown) << '\n';
+                std::cout << displayableJSON(shown, 2) << '\n';
                 return kExitSuccess;
             } catch (const SetupError& error) {
                 std::cerr << displayable(error.text()) << '\n';

@@ -1,5 +1,3 @@
-#include <unistd.h>
-
 #include <atomic>
 #include <iostream>
 #include <memory>
@@ -9,7 +7,6 @@
 #include "cli/gateway_form.h"
 #include "cli/interrupt_watcher.h"
 #include "cli/terminal_host.h"
-#include "model/displayable_lines.h"
 #include "model/messages.h"
 #include "platform/workspace.h"
 #include "workflow/installed_application.h"
@@ -84,14 +81,10 @@ int exitStatus(const TerminalHost& host, std::optional<WorkflowOutcome> outcome,
     return kExitSuccess;
 }
 
-// A dry run prints its diff alone on standard output, where patch can take
-// it; its statuses go to standard error. A terminal gets the files' text
-// escaped, so that a value in them cannot act on it.
+// A dry run's statuses go to standard error, its diff to standard output.
 int printPreview(SetupSession& session, const TerminalHost& host, bool interrupted) {
     const auto outcome = session.wait();
-    if (const auto diff = session.preview()) {
-        std::cout << (isatty(STDOUT_FILENO) != 0 ? displayableLines(*diff) : *diff) << std::flush;
-    }
+    if (const auto diff = session.preview()) printDiff(*diff);
     return exitStatus(host, outcome, interrupted);
 }
 

@@ -5,6 +5,7 @@
 
 #include "files/config_files.h"
 #include "files/json5.h"
+#include "files/json_text.h"
 #include "model/messages.h"
 #include "model/setup_error.h"
 #include "workflow/secret_names.h"
@@ -18,10 +19,7 @@ constexpr std::string_view kValidationOnlyKey = "profile-validation";
 
 // A name as the file wrote it, quoted so that no control character reaches
 // the terminal or the status line.
-std::string shownName(std::string_view name) {
-    return nlohmann::json(std::string(name))
-        .dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
-}
+std::string shownName(std::string_view name) { return displayableJSON(std::string(name)); }
 
 [[noreturn]] void refuse(const std::string& sentence) { throw SetupError(sentence); }
 

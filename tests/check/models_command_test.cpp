@@ -67,6 +67,15 @@ TEST(ModelsCommandTest, ReadsEachListShapeAndRefusesWhatIsNotAList) {
         hostileJson.push_back({{"id", text.raw}, {"name", nullptr}});
         hostileShown += text.shown + "\n";
     }
+    // The same value for a JSON reader; nothing the terminal would act on.
+    const std::string hostileJsonShown =
+        R"([{"id":"plain-model","name":null},{"id":"tab\there","name":null},)"
+        R"({"id":"\u001b[2J\u001b]0;owned\u0007","name":null},)"
+        R"({"id":"next\nrow\r\n","name":null},{"id":"nul\u007f\u0001","name":null},)"
+        R"({"id":"c1\u009b31m\u0085","name":null},{"id":"gpt\u202eevil\u202c","name":null},)"
+        R"({"id":"\u2066iso\u2069\u2067\u2068","name":null},{"id":"line\u2028sep","name":null},)"
+        R"({"id":"中文模型-1","name":null}])";
+    EXPECT_EQ(nlohmann::json::parse(hostileJsonShown), hostileJson);
     const std::string notFound = testing::zh("check.models.not-offered") + "\n";
     const std::vector<ListCase> cases = {
         {"openai", {listReply(openAi)}, {}, 0, "gpt-a\ngpt-b\n", "", {"/api/v1/models"}},
@@ -102,7 +111,7 @@ TEST(ModelsCommandTest, ReadsEachListShapeAndRefusesWhatIsNotAList) {
          {listReply(hostile)},
          {"--json"},
          0,
-         hostileJson.dump() + "\n",
+         hostileJsonShown + "\n",
          "",
          {}},
         {"key too long",

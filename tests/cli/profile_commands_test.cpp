@@ -2,6 +2,7 @@
 
 #include <nlohmann/json.hpp>
 
+#include "model/displayable_lines.h"
 #include "support/catalogue_text.h"
 #include "support/run_program.h"
 #include "support/workflow_environment.h"
@@ -17,10 +18,18 @@ using testing::WorkflowEnvironment;
 using testing::writeFile;
 using testing::zh;
 
-ProgramResult corvane(const WorkflowEnvironment& env, std::vector<std::string> arguments) {
+ProgramResult corvane(const WorkflowEnvironment& env, std::vector<std::string> arguments,
+                      bool onTerminal = false) {
     testing::ProgramRun run;
     run.program = CORVANE_CLI_PATH;
     run.arguments = std::move(arguments);
+    if (onTerminal) {
+        // Standard input and both outputs on one terminal, as a person runs it.
+        run.arguments.insert(run.arguments.begin(),
+                             {"-c", "import pty, sys; sys.exit(pty.spawn(sys.argv[1:]) >> 8)",
+                              run.program.string()});
+        run.program = "/usr/bin/python3";
+    }
     run.environment["CORVANE_API_KEY"] = kWorkflowKey;
     run.environment["PATH"] = (env.home.path() / "bin").string() + ":/usr/bin:/bin";
     ProgramResult result = testing::runProgram(run);
@@ -113,6 +122,56 @@ TEST(ProfileCommands, AppliesToFourClientsAndASecondRunWritesNothing) {
     EXPECT_EQ(refused.error.find("sk-x"), std::string::npos) << refused.error;
     EXPECT_NE(refused.error.find("\"api_key\""), std::string::npos) << refused.error;
     EXPECT_EQ(filesWithTimes(env.home.path()), before);
+}
+
+// The profile's values and the files' text and paths reach the terminal
+// escaped, a dry run's diff too.
+TEST(ProfileCommands, ShowsForeignTextEscaped) {
+    WorkflowEnvironment env;
+    install(env, "OpenClaw", "ai.openclaw.mac");
+    env.installHermes();
+    env.gateway.setScript({passingForEveryProtocol()});
+    writeFile(env.home.path() / ".openclaw/openclaw.json",
+              "{\n  // \x1b]0;owned\x07\x1b[31m\n  \"gateway\": {\"port\": 18789},\n}\n");
+    const auto profile = env.home.path() / "team.json5";
+    writeFile(profile,
+              "{address: '" + env.gateway.address() + "/api', models: ['gpt\u202Eevil', 'm2']}");
+    const ProgramResult preview = corvane(env,
+                                          {"apply", "--profile", profile.string(), "--client",
+                                           "openClaw", "--client", "hermes", "--dry-run"},
+                                          true);
+    EXPECT_EQ(preview.exitStatus, 0) << preview.output;
+    const std::string hermes = zh("cli.profile.client-line",
+                                  {{"client", "Hermes Desktop"},
+                                   {"line", zh("workflow.profile.first-model-only",
+                                               {{"status", zh("workflow.preview.changes-to-write")},
+                                                {"client", "Hermes Desktop"},
+                                                {"model", "gpt\\u202eevil"}})}});
+    for (const std::string& shown : {hermes, std::string("   // \\x1b]0;owned\\x07\\x1b[31m")}) {
+        EXPECT_NE(preview.output.find(shown + "\r\n"), std::string::npos) << preview.output;
+    }
+    EXPECT_EQ(displayableLines(preview.output), preview.output);
+
+    // A broken file at a remembered path: its path is the failure's detail.
+    const auto broken = env.home.path() / "\x1b[2J\u009b31m" / "openclaw.json";
+    writeFile(broken, "{}");
+    corvane(env, {"apply", "--client", "openClaw", "--address", env.gateway.address() + "/api",
+                  "--model", "m1", "--config", broken.string(), "--no-restart"});
+    writeFile(broken, "{\"gateway\": ,}");
+    const ProgramResult failed =
+        corvane(env, {"apply", "--profile", profile.string(), "--client", "openClaw"});
+    EXPECT_NE(failed.error.find("\\x1b[2J\\u009b31m/openclaw.json"), std::string::npos)
+        << failed.error;
+
+    writeFile(profile, "{address: 'https://gw.example.com', models: ['m1'], '\u009b31mX': 1}");
+    const std::string unknown =
+        zh("workflow.profile.unknown-member", {{"name", "\"\\u009b31mX\""}}) + "\n";
+    EXPECT_EQ(corvane(env, {"apply", "--profile", profile.string(), "--client", "hermes"}).error,
+              unknown);
+    EXPECT_EQ(corvane(env, {"export", "--profile", profile.string(), "--client", "Claude",
+                            "--format", "json"})
+                  .error,
+              unknown);
 }
 
 }  // namespace

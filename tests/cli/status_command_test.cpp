@@ -2,6 +2,7 @@
 
 #include <nlohmann/json.hpp>
 
+#include "model/displayable_lines.h"
 #include "model/text.h"
 #include "support/hostile_text.h"
 #include "support/run_program.h"
@@ -11,7 +12,7 @@ namespace corvane {
 namespace {
 
 // Values read from a client's file reach the terminal escaped, and the JSON
-// form exactly as the file has them.
+// form as the file has them, with what the terminal would act on as \u escapes.
 TEST(StatusCommand, ShowsTheFilesValuesEscaped) {
     testing::TempHome home;
     nlohmann::json models = nlohmann::json::array();
@@ -43,6 +44,16 @@ TEST(StatusCommand, ShowsTheFilesValuesEscaped) {
     const testing::ProgramResult json = testing::runProgram(run);
     ASSERT_EQ(json.exitStatus, 0) << json.error;
     EXPECT_EQ(nlohmann::json::parse(json.output)[0]["models"], raw);
+    EXPECT_EQ(displayableLines(json.output), json.output);
+
+    // A value JSON cannot hold shows as U+FFFD.
+    testing::writeFile(home.path() / ".codex/config.toml",
+                       "model = 'gpt\xff'\n[model_providers.corvane_desktop_setup]\n");
+    run.arguments = {"status", "--client", "codex", "--json"};
+    const testing::ProgramResult codex = testing::runProgram(run);
+    ASSERT_EQ(codex.exitStatus, 0) << codex.error;
+    EXPECT_EQ(nlohmann::json::parse(codex.output)[0]["models"],
+              std::vector<std::string>{"gpt\uFFFD"});
 }
 
 }  // namespace

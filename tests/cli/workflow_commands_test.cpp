@@ -377,6 +377,8 @@ TEST(WorkflowCommands, DecliningTheRestart) {
         std::vector<std::string> tail;
         std::string file;
         bool written;
+        // When set, `bundle` is a desktop entry's file name and this its Name=.
+        std::string desktopName = {};
     };
     const std::string userOpenClaw = "{\"gateway\": {\"port\": 18789}}";
     const Case cases[] = {
@@ -390,6 +392,18 @@ TEST(WorkflowCommands, DecliningTheRestart) {
           zh("workflow.restart.question.restart-later")},
          ".codex/config.toml",
          true},
+        {"OpenCode's desktop entry names it, --no-restart",
+         Client::openCode,
+         "OpenCode.desktop",
+         {"apply", "--model", "m1", "--no-restart"},
+         0,
+         {zh("workflow.apply.saved-after-restart"),
+          zh("workflow.restart.question.now-title",
+             {{"application", "\\x1b]8;;x:y\\x07Open\\x1b]8;;\\x07\\x1b[2KCode"}}),
+          restartLater(), zh("workflow.restart.question.restart-later")},
+         ".config/opencode/opencode.json",
+         true,
+         "\x1b]8;;x:y\x07Open\x1b]8;;\x07\x1b[2KCode"},
         {"OpenClaw, no terminal and no flag",
          Client::openClaw,
          "OpenClaw",
@@ -457,7 +471,8 @@ TEST(WorkflowCommands, DecliningTheRestart) {
         const CommandLine cli(env);
         FakeBundleOptions options;
         options.shortVersion = "4.9999.0";
-        env.launch(env.install(c.bundle, options));
+        env.launch(c.desktopName.empty() ? env.install(c.bundle, options)
+                                         : env.installDesktopEntry(c.bundle, c.desktopName));
         env.gateway.setScript({passingReply(c.client)});
         if (c.arguments.front() == "reset" && c.client != Client::claude) {
             writeFile(env.home.path() / ".openclaw/openclaw.json", userOpenClaw);
