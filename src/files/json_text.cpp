@@ -1,8 +1,6 @@
 #include "files/json_text.h"
 
-#include <array>
 #include <cmath>
-#include <cstdio>
 
 #include "model/messages.h"
 #include "model/text.h"
@@ -33,10 +31,10 @@ std::string escapingSlashes(const std::string& text) {
 
 // A character as JSON escapes it, in UTF-16 code units.
 void appendUnicodeEscape(std::string& out, char32_t c) {
-    const auto append = [&out](unsigned unit) {
-        std::array<char, 8> escape{};
-        std::snprintf(escape.data(), escape.size(), "\\u%04x", unit);
-        out += escape.data();
+    const auto append = [&out](char32_t unit) {
+        static constexpr char kHex[] = "0123456789abcdef";
+        out += "\\u";
+        for (int shift = 12; shift >= 0; shift -= 4) out += kHex[(unit >> shift) & 0xF];
     };
     if (c < 0x10000) {
         append(c);
