@@ -4,6 +4,7 @@
 #include "files/config_files.h"
 #include "model/messages.h"
 #include "model/setup_error.h"
+#include "platform/platform_error.h"
 
 namespace corvane {
 
@@ -23,7 +24,10 @@ void renewStaleBackups(FilePlan& changes, const ClientConfigurationReset& reset,
                        const InstalledApplication& application, std::stop_token stop) {
     try {
         if (reset.plan(application, std::move(stop))) return;
-    } catch (const SetupError&) {
+    } catch (const OperationCancelled&) {
+        throw;
+    } catch (const std::exception&) {
+        // A backup it cannot parse, say: the save keeps what is there.
         return;
     }
     for (FileChange& change : changes) {

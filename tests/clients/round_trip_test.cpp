@@ -254,6 +254,19 @@ TEST_F(RoundTrip, ResetGivesBackTheUsersOwnFileAfterTheToolsWasReplaced) {
     }
 }
 
+// Whether a backup is stale is the reset's to say; one it cannot read stays,
+// and the apply goes on.
+TEST_F(RoundTrip, ABackupTheResetCannotReadStaysAndTheApplyGoesOn) {
+    freshHome();
+    const std::filesystem::path target = home->path() / ".openclaw/openclaw.json";
+    const SelectedClientConfiguration configuration =
+        testing::sampleConfiguration(Client::openClaw, "bearer", kOne);
+    configuration.save({});
+    writeFile(recoveryBackupURL(target), "{ not json");
+    EXPECT_NO_THROW(configuration.save({}));
+    EXPECT_EQ(readFile(recoveryBackupURL(target)), "{ not json");
+}
+
 // The user pastes a second copy of a member after the tool's; the client
 // reads the later one, but the tool's key is still in the file. Status sees
 // it, and the reset names the file instead of calling it clean.
