@@ -106,7 +106,7 @@ int runProfileApply(const ApplyTargets& targets, const GatewayForm& keySource, R
                          {{"client", clientLabel(result.client)}, {"line", result.line}}))
                   << std::endl;
             if (!result.detail.empty()) std::cerr << displayable(result.detail) << std::endl;
-            if (!result.diff.empty()) printDiff(result.diff);
+            if (!result.diff.empty()) printFileText(result.diff);
         });
     return exitStatus(results, clients.size(), interrupted);
 }

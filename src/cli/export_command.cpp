@@ -2,6 +2,7 @@
 
 #include "cli/commands.h"
 #include "cli/gateway_form.h"
+#include "cli/terminal_host.h"
 #include "files/json_text.h"
 #include "model/messages.h"
 #include "model/setup_error.h"
@@ -31,7 +32,7 @@ int runExport(const ExportOptions& options) {
         if (options.format == "json") {
             std::cout << displayableJSON(claudeManagedSettings(profile, key), 2) << '\n';
         } else {
-            std::cout << claudeConfigurationProfile(profile, key);
+            printFileText(claudeConfigurationProfile(profile, key));
         }
         return kExitSuccess;
     } catch (const SetupError& error) {

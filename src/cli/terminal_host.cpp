@@ -63,8 +63,8 @@ void TerminalHost::setUserDefault(const std::string& key, const std::string& val
 
 void TerminalHost::removeUserDefault(const std::string& key) { defaults_.remove(key); }
 
-void printDiff(std::string_view diff) {
-    std::cout << (isatty(STDOUT_FILENO) != 0 ? displayableLines(diff) : std::string(diff))
+void printFileText(std::string_view text) {
+    std::cout << (isatty(STDOUT_FILENO) != 0 ? displayableLines(text) : std::string(text))
               << std::flush;
 }
 

@@ -44,9 +44,9 @@ private:
     bool failed_ = false;
 };
 
-// A dry run's diff on standard output, alone there so that patch can take it.
-// A terminal gets the files' text escaped line by line, so that a value in
-// them cannot act on it.
-void printDiff(std::string_view diff);
+// Text meant for another program on standard output, alone there: a dry
+// run's diff for patch, an exported profile for the system. A terminal gets it
+// escaped line by line, so that a value in it cannot act on the terminal.
+void printFileText(std::string_view text);
 
 }  // namespace corvane::cli

@@ -84,7 +84,7 @@ int exitStatus(const TerminalHost& host, std::optional<WorkflowOutcome> outcome,
 // A dry run's statuses go to standard error, its diff to standard output.
 int printPreview(SetupSession& session, const TerminalHost& host, bool interrupted) {
     const auto outcome = session.wait();
-    if (const auto diff = session.preview()) printDiff(*diff);
+    if (const auto diff = session.preview()) printFileText(*diff);
     return exitStatus(host, outcome, interrupted);
 }
 

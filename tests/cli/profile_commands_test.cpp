@@ -172,6 +172,15 @@ TEST(ProfileCommands, ShowsForeignTextEscaped) {
                             "--format", "json"})
                   .error,
               unknown);
+
+    // The exported profile is for the system; a terminal gets it escaped.
+    writeFile(profile, "{address: 'https://gw.example.com', models: ['claude-x\u202Eevil']}");
+    const ProgramResult exported = corvane(
+        env,
+        {"export", "--profile", profile.string(), "--client", "Claude", "--format", "mobileconfig"},
+        true);
+    EXPECT_NE(exported.output.find("claude-x\\u202eevil"), std::string::npos) << exported.output;
+    EXPECT_EQ(displayableLines(exported.output), exported.output);
 }
 
 }  // namespace
