@@ -166,6 +166,24 @@ void appendDisplayable(std::string& out, std::string_view text) {
     }
 }
 
+std::string withJsonEscapesForDisplay(std::string_view json) {
+    std::string shown;
+    shown.reserve(json.size());
+    for (std::size_t offset = 0; offset < json.size();) {
+        const auto decoded = decodeAt(json, offset);
+        const std::size_t length = decoded ? decoded->length : 1;
+        // C0 characters are the layout between values: JSON escapes its own.
+        if (decoded && decoded->character >= 0x20 && needsEscape(decoded->character)) {
+            // Every such character lies in the Basic Multilingual Plane.
+            appendEscape(shown, "\\u%04x", static_cast<unsigned>(decoded->character));
+        } else {
+            shown.append(json.substr(offset, length));
+        }
+        offset += length;
+    }
+    return shown;
+}
+
 bool isValidUtf8(std::string_view bytes) {
     for (std::size_t offset = 0; offset < bytes.size();) {
         const auto decoded = decodeAt(bytes, offset);

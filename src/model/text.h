@@ -30,6 +30,11 @@ bool containsControlCharacter(std::string_view text);
 std::string displayable(std::string_view text);
 // The same, appended to `out`.
 void appendDisplayable(std::string& out, std::string_view text);
+// Serialised JSON with each character that displayable escapes written as a
+// JSON \u escape instead, so that a JSON reader gets the same value. C0
+// characters stay: inside strings JSON has escaped them already, and outside
+// they lay the text out. Bytes that are not UTF-8 stay as they are.
+std::string withJsonEscapesForDisplay(std::string_view json);
 
 // Whether the bytes are well-formed UTF-8 (no overlong forms, no surrogates).
 bool isValidUtf8(std::string_view bytes);
